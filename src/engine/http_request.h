@@ -1,0 +1,8 @@
+// The request that wakes the connection: a plain page fetch from the local address.
+#pragma once
+
+#include <string>
+
+// The whole request, headers and closing blank line included; `localAddress`
+// goes into the Host header as given (dotted text of this machine's address).
+std::string BuildProdleRequest(const std::string& localAddress);

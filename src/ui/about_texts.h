@@ -1,0 +1,16 @@
+// Texts shown in the About box.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// How long the program has been running, from two millisecond tick counts
+// (the counter wraps after about 49.7 days; the difference is taken modulo
+// 2^32, so one wrap between launch and now is handled). Under two minutes it
+// counts seconds, from then on whole minutes: "119 seconds", "2 minutes".
+std::string FormatTimeSinceLaunch(uint32_t nowTick, uint32_t launchTick);
+
+// Where a link in the About box leads: the text itself (a web address), or a
+// mailto: link when the text looks like a mailbox, i.e. contains
+// `mailboxPrefix`.
+std::string LinkTarget(const std::string& windowText, const std::string& mailboxPrefix);

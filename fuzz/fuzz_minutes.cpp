@@ -1,0 +1,26 @@
+// Feeds arbitrary text to both readers of the minutes setting.
+#include "engine/minutes_text.h"
+
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // The first byte picks debug mode; the rest is the text up to any zero byte.
+    const bool debug = size > 0 && (data[0] & 1);
+    const std::string text(reinterpret_cast<const char*>(data) + (size > 0 ? 1 : 0), size > 0 ? size - 1 : 0);
+
+    const PeriodCheck check = CheckMinutesText(text.c_str(), debug);
+    if (debug && (!check.accepted || check.periodSecs != 15))
+        std::abort();
+    if (check.accepted && !debug && (check.periodSecs < 60 || check.periodSecs >= 3660))
+        std::abort();
+
+    const int initial = InitialPeriodSecs(text.c_str());
+    if (initial > 3600 || initial % 60 != 0 || initial < -(INT_MAX / 60) * 60)
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,16 @@
+// Builds the request around arbitrary address text.
+#include "engine/http_request.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string address(reinterpret_cast<const char*>(data), size);
+    const std::string request = BuildProdleRequest(address);
+    if (request.size() != 122 + size || request.compare(82, size, address) != 0)
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,320 @@
+#!/usr/bin/env python3
+"""Draw Prodle's icons and cursor from the pixel art below and write them
+as Windows .ico/.cur files into src/app/res/.
+
+Run from the repository root:   python3 scripts/make_icons.py
+Only the standard library is used.  The files are rewritten every run and
+read back afterwards as a sanity check.
+"""
+import os
+import struct
+import sys
+
+# The standard 16-colour VGA palette, in Windows order (R, G, B).
+PALETTE = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]
+MONO_PALETTE = [(0x00, 0x00, 0x00), (0xFF, 0xFF, 0xFF)]
+
+# Characters used in the art, mapped to palette indexes.  '.' is transparent.
+INK = {'#': 0, 'w': 15, 'R': 9, 'G': 10, '=': 8, 's': 7}
+
+# ---------------------------------------------------------------- the art --
+# The tray hand, index finger pointing to the upper left.
+HAND_32 = """
+................................
+................................
+................................
+.####...........................
+#wwww#..................###.....
+#wwww#.................#www#....
+#wwwww#............###.#wwww#...
+#wwwwww#..........#www##wwwww#..
+#wwwwwww#........#wwwwww#wwwww#.
+.#wwwwwww#....####wwwwwww#wwww#.
+..#wwwwwww#..#wwww#wwwwwww#wwww#
+...#wwwwwww##wwwwww#wwwwww#wwww#
+....#wwwwwwww#wwwwww#wwwwwwwwww#
+.....#wwwwwwww#wwwwww#wwwwwwwww#
+......#wwwwwwww#wwwww#wwwwwwwww#
+.......#wwwwwww#wwwwwwwwwwwwwww#
+........#wwwwwww#wwwwwwwwwwwwww#
+........#wwwwwww#wwwwwwwwwwwwww#
+.........#wwwwwwwwwwwwwwwwwwwww#
+........##wwwwwwwwwwwwwwwwwwwww#
+.......#ww#www##wwwwwwwwwwwwwww#
+......#wwww###wwwwwwwwwwwwwwwww#
+......#wwwwwwwwwwwwwwwwwwwwwwww#
+......#wwwwwwwwwwwwwwwwwwwwwwww#
+.......#wwwwwwwwwwwwwwwwwwwww##.
+........####wwwwwwwwwwwwwww##...
+............###wwwwwwwwwww#.....
+...............###########......
+"""
+
+HAND_16 = """
+................
+................
+.##.............
+#ww#.......##...
+#www#.....#ww##.
+.#www#.###ww#ww#
+..#www#ww#ww#ww#
+...#www#ww#ww#w#
+....#www#wwwwww#
+....#wwwwwwwwww#
+...##wwwwwwwwww#
+..#ww##wwwwwwww#
+..#wwwwwwwwwwww#
+...##wwwwwwwww#.
+.....#########..
+................
+"""
+
+# The same hand with the index finger lowered to point left.
+POINT_LEFT_32 = """
+................................
+................................
+................................
+................................
+........................###.....
+.......................#www#....
+...................###.#wwww#...
+..................#www##wwwww#..
+.................#wwwwww#wwwww#.
+..............####wwwwwww#wwww#.
+.............#wwww#wwwwwww#wwww#
+............#wwwwww#wwwwww#wwww#
+............#wwwwwww#wwwwwwwwww#
+.............#wwwwwww#wwwwwwwww#
+.##############wwwwww#wwwwwwwww#
+#wwwwwwwwwwwwww#wwwwwwwwwwwwwww#
+#wwwwwwwwwwwwwww#wwwwwwwwwwwwww#
+#wwwwwwwwwwwwwww#wwwwwwwwwwwwww#
+.###########wwwwwwwwwwwwwwwwwww#
+...#wwwwwww#wwwwwwwwwwwwwwwwwww#
+...#wwwwwwww#wwwwwwwwwwwwwwwwww#
+....##wwwwwwwwwwwwwwwwwwwwwwwww#
+......#wwwwwwwwwwwwwwwwwwwww##.
+.......#####wwwwwwwwwwwwwww##...
+............###wwwwwwwwwww#.....
+...............###########......
+"""
+
+# The mouse-over cursor: a hand pointing straight up (black and white only).
+HAND_UP_32 = """
+.....###
+....#www#
+...#wwwww#
+...#wwwww#
+...#wwwww#
+...#wwwww#
+...#wwwww#
+...#wwwww#
+...#wwwww#
+...#wwwww#
+...#wwwww#
+...#wwwww####
+...#wwwww#www####
+...#wwwww#www#www####
+...#wwwww#www#www#www#
+###wwwwww#www#www#www#
+#ww#wwwww#www#www#www#
+#ww#wwwww#www#www#www#
+#www#wwww#www#www#www#
+#wwww#wwwwwww#www#www#
+.#wwwwwwwwwwwwwww#www#
+.#wwwwwwwwwwwwwwwwwww#
+..#wwwwwwwwwwwwwwwwww#
+..#wwwwwwwwwwwwwwwwww#
+...#wwwwwwwwwwwwwwwww#
+....#wwwwwwwwwwwwwww#
+.....#wwwwwwwwwwwww#
+......#wwwwwwwwwww#
+.......###########
+"""
+
+# A page with a red caption bar and grey ruled lines.
+DOCUMENT_32 = """
+................................
+..###########################...
+..#RRRRRRRRRRRRRRRRRRRRRRRRR#...
+..#RRRRRRRRRRRRRRRRRRRRRRRRR#...
+..#RRRRRRRRRRRRRRRRRRRRRRRRR#...
+..#RRRRRRRRRRRRRRRRRRRRRRRRR#...
+..###########################...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#ww=====================ww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#ww=====================ww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#ww=====================ww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#ww=====================ww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#ww=====================ww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#ww=====================ww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..#ww===========wwwwwwwwwwww#...
+..#wwwwwwwwwwwwwwwwwwwwwwwww#...
+..###########################...
+"""
+
+DOCUMENT_16 = """
+................
+.#############..
+.#RRRRRRRRRRR#..
+.#RRRRRRRRRRR#..
+.#############..
+.#wwwwwwwwwww#..
+.#w=======www#..
+.#wwwwwwwwwww#..
+.#w=========w#..
+.#wwwwwwwwwww#..
+.#w=========w#..
+.#wwwwwwwwwww#..
+.#w=====wwwww#..
+.#wwwwwwwwwww#..
+.#############..
+"""
+
+
+# ------------------------------------------------------- art helpers --
+def grid(art, size):
+    """Turn an art string into a size x size list of rows of characters."""
+    rows = art.strip('\n').split('\n')
+    assert len(rows) <= size, 'too many rows'
+    for r in rows:
+        assert len(r) <= size, 'row too long: %r' % r
+    rows = [r.ljust(size, '.') for r in rows]
+    rows += ['.' * size] * (size - len(rows))
+    return [list(r) for r in rows]
+
+
+def recolour(g, old, new):
+    return [[new if c == old else c for c in row] for row in g]
+
+
+def red_cross(g, cx, cy, arm):
+    """Paint a bold red X centred on (cx, cy), inside the drawing."""
+    g = [row[:] for row in g]
+    for d in range(-arm, arm + 1):
+        for t in (-1, 0, 1):
+            for x, y in ((cx + d + t, cy + d), (cx + d + t, cy - d)):
+                if g[y][x] != '.':
+                    g[y][x] = 'R'
+    return g
+
+
+def indexes(g):
+    """Palette index per pixel, None where transparent."""
+    return [[None if c == '.' else INK[c] for c in row] for row in g]
+
+
+# ---------------------------------------------------- ICO / CUR writer --
+def dib(pixels, bpp, palette):
+    """One icon image: BITMAPINFOHEADER, palette, XOR bitmap, AND mask."""
+    h, w = len(pixels), len(pixels[0])
+    xor_stride = ((w * bpp + 31) // 32) * 4
+    and_stride = ((w + 31) // 32) * 4
+    xor, mask = b'', b''
+    for row in reversed(pixels):                      # bottom-up
+        bits = ''.join(format(0 if p is None else p, '0%db' % bpp) for p in row)
+        xor += int(bits, 2).to_bytes(len(bits) // 8, 'big').ljust(xor_stride, b'\0')
+        bits = ''.join('1' if p is None else '0' for p in row)
+        mask += int(bits, 2).to_bytes(len(bits) // 8, 'big').ljust(and_stride, b'\0')
+    header = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, bpp, 0,
+                         len(xor) + len(mask), 0, 0, len(palette), 0)
+    colours = b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in palette)
+    return header + colours + xor + mask
+
+
+def icon_file(images, kind=1, hotspot=(0, 0)):
+    """images: list of (pixels, bpp, palette).  kind 1 = icon, 2 = cursor."""
+    out = struct.pack('<HHH', 0, kind, len(images))
+    offset = 6 + 16 * len(images)
+    blobs = []
+    for pixels, bpp, palette in images:
+        blob = dib(pixels, bpp, palette)
+        w, h = len(pixels[0]), len(pixels)
+        colours = len(palette) if bpp < 8 else 0
+        if kind == 1:
+            planes, bits = 1, bpp
+        else:
+            planes, bits = hotspot
+        out += struct.pack('<BBBBHHII', w % 256, h % 256, colours, 0,
+                           planes, bits, len(blob), offset)
+        offset += len(blob)
+        blobs.append(blob)
+    return out + b''.join(blobs)
+
+
+def check(path):
+    """Read a written file back and make sure it hangs together."""
+    data = open(path, 'rb').read()
+    _, kind, count = struct.unpack_from('<HHH', data, 0)
+    assert kind in (1, 2) and count > 0
+    for i in range(count):
+        w, h, ncol, _, p1, p2, size, off = struct.unpack_from('<BBBBHHII', data, 6 + 16 * i)
+        assert off + size <= len(data), path
+        hsize, bw, bh, planes, bpp = struct.unpack_from('<IiiHH', data, off)
+        assert (hsize, bw, bh, planes) == (40, w, 2 * h, 1), path
+        xor_stride = ((w * bpp + 31) // 32) * 4
+        and_stride = ((w + 31) // 32) * 4
+        assert size == 40 + 4 * (1 << bpp) + h * (xor_stride + and_stride), path
+        xor = off + 40 + 4 * (1 << bpp)
+        mask = xor + h * xor_stride
+        for y in range(h):
+            for x in range(w):
+                bit = data[mask + y * and_stride + x // 8] >> (7 - x % 8) & 1
+                byte = data[xor + y * xor_stride + x * bpp // 8]
+                value = (byte >> (8 - bpp - x * bpp % 8)) & ((1 << bpp) - 1)
+                assert not (bit and value), '%s: opaque colour under mask' % path
+        what = 'hot spot (%d,%d)' % (p1, p2) if kind == 2 else '%d bpp' % bpp
+        print('  %s: %dx%d, %s' % (os.path.basename(path), w, h, what))
+
+
+# ------------------------------------------------------------------ main --
+def main():
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..')
+    res = os.path.join(root, 'src', 'app', 'res')
+    os.makedirs(res, exist_ok=True)
+
+    hand32, hand16 = grid(HAND_32, 32), grid(HAND_16, 16)
+    stopped32 = red_cross(hand32, 20, 19, 5)
+    stopped16 = recolour(hand16, 'w', 'R')
+    flight32 = recolour(grid(POINT_LEFT_32, 32), 'w', 'G')
+
+    def icon(*grids):
+        return icon_file([(indexes(g), 4, PALETTE) for g in grids])
+
+    files = {
+        'prodle.ico': icon(hand32, hand16),
+        'stopped.ico': icon(stopped32, stopped16),
+        'in_flight.ico': icon(flight32, hand16),
+        'document.ico': icon(grid(DOCUMENT_32, 32), grid(DOCUMENT_16, 16)),
+        'hand.cur': icon_file([([[None if c == '.' else (1 if c == 'w' else 0)
+                                  for c in row] for row in grid(HAND_UP_32, 32)],
+                                1, MONO_PALETTE)], kind=2, hotspot=(0, 0)),
+    }
+    for name, data in files.items():
+        path = os.path.join(res, name)
+        with open(path, 'wb') as f:
+            f.write(data)
+        check(path)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())

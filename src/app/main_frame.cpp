@@ -1,0 +1,41 @@
+#include "app/main_frame.h"
+
+#include "app/resource.h"
+#include "engine/prodle_view.h"
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    cs.style = WS_BORDER;
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    // Provisional: the view fits the frame to the form in its initial update.
+    cs.cx = static_cast<int>(screenWidth * 0.25f);
+    cs.cy = static_cast<int>(screenHeight * 0.3f);
+    cs.x = (screenWidth - cs.cx) / 2;
+    cs.y = (screenHeight - cs.cy) / 2;
+    return CFrameWnd::PreCreateWindow(cs);
+}
+
+const MessageMap* CMainFrame::ThisMessageMap()
+{
+    using T = CMainFrame;
+    static const MessageMapEntry entries[] = {
+        MapMessage(WM_GETMINMAXINFO, &T::OnGetMinMaxInfo),
+        MapCommand(ID_HELP_FINDER, &T::OnHelp),
+        MapCommand(ID_HELP, &T::OnHelp),
+        MapCommand(ID_CONTEXT_HELP, &T::OnHelp),
+        MapCommand(ID_DEFAULT_HELP, &T::OnHelp),
+    };
+    static const MessageMap map = MakeMessageMap(nullptr, entries);
+    return &map;
+}
+
+void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    const auto* view = dynamic_cast<const CProdleView*>(GetActiveView());
+    if (view && view->m_bSizeKnown) {
+        info->ptMinTrackSize.x = info->ptMaxTrackSize.x = view->m_nWindowWidth;
+        info->ptMinTrackSize.y = info->ptMaxTrackSize.y = view->m_nWindowHeight;
+    }
+    Default();
+}

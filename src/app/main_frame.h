@@ -1,0 +1,21 @@
+// The main frame: a bordered window without sizing border, system menu or minimise/maximise boxes,
+// locked to the size that the view fits it to.
+#ifndef PRODLE_APP_MAIN_FRAME_H
+#define PRODLE_APP_MAIN_FRAME_H
+
+#include "framework/frame_wnd.h"
+
+class CMainFrame : public CFrameWnd {
+public:
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+
+protected:
+    static const MessageMap* ThisMessageMap();
+    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
+
+    void OnGetMinMaxInfo(MINMAXINFO* info);
+    // Help has no file to show; the commands are accepted and do nothing.
+    void OnHelp() {}
+};
+
+#endif

@@ -1,0 +1,65 @@
+#include "app/prodle_app.h"
+
+#include "app/main_frame.h"
+#include "app/prodle_doc.h"
+#include "app/resource.h"
+#include "engine/prodle_view.h"
+#include "framework/document.h"
+#include "settings/profile_store.h"
+
+CProdleApp* GetProdleApp()
+{
+    return static_cast<CProdleApp*>(AfxGetApp());
+}
+
+CProfileStore& Profile()
+{
+    return *GetProdleApp()->m_pProfileStore;
+}
+
+CProdleApp::CProdleApp()
+{
+    m_bMailLinkVisited = FALSE;
+    m_bWebLinkVisited = FALSE;
+}
+
+const MessageMap* CProdleApp::ThisMessageMap()
+{
+    using T = CProdleApp;
+    static const MessageMapEntry entries[] = {
+        MapCommand(ID_APP_ABOUT, &T::OnAppAbout),
+    };
+    static const MessageMap map = MakeMessageMap(nullptr, entries);
+    return &map;
+}
+
+BOOL CProdleApp::InitInstance()
+{
+    m_pProfileStore = new CProfileStore;
+    const CString baseKey = "Software\\Quendar Software\\" + m_strAppName;
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (m_pProfileStore->Create(&key, &disposition, HKEY_LOCAL_MACHINE, baseKey)) {
+        // The legacy INI file is read only when the key is new: the first start on this machine.
+        if (disposition == REG_CREATED_NEW_KEY)
+            m_pProfileStore->ImportIniFile(key);
+        ::RegCloseKey(key);
+    }
+
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, NewObject<CDocument, CProdleDoc>,
+                                          NewObject<CFrameWnd, CMainFrame>, NewObject<CView, CProdleView>));
+    CCommandLineInfo commandLine;
+    ParseCommandLine(commandLine);
+    return ProcessShellCommand(commandLine);
+}
+
+int CProdleApp::ExitInstance()
+{
+    delete m_pProfileStore;
+    m_pProfileStore = nullptr;
+    return CWinApp::ExitInstance();
+}
+
+void CProdleApp::OnAppAbout()
+{
+}

@@ -1,0 +1,12 @@
+#include "app/prodle_doc.h"
+
+#include "framework/win_app.h"
+
+BOOL CProdleDoc::OnNewDocument()
+{
+    if (!CDocument::OnNewDocument())
+        return FALSE;
+    // The program lives in the notification area: the frame is activated hidden.
+    AfxGetApp()->m_nCmdShow = SW_HIDE;
+    return TRUE;
+}

@@ -1,0 +1,36 @@
+// The main frame: a top-level window with the menu, holding one view that fills its client area.
+#ifndef PRODLE_FRAMEWORK_FRAME_WND_H
+#define PRODLE_FRAMEWORK_FRAME_WND_H
+
+#include "framework/wnd.h"
+
+class CView;
+
+class CFrameWnd : public CWnd {
+public:
+    // Creates the window with the menu, icon, accelerators and title of resource `id`.
+    bool LoadFrame(UINT id);
+    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
+
+    CView* GetActiveView() const { return m_pActiveView; }
+    void SetActiveView(CView* view) { m_pActiveView = view; }
+    // Shows the frame with the start-up show command.
+    void ActivateFrame(int showCommand);
+    // Gives the view the whole client area.
+    void RecalcLayout();
+    bool PreTranslateMessage(MSG* msg);
+
+    static ATOM RegisterFrameClass();
+    static const char* const kClassName;
+
+protected:
+    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // Commands go to the active view first, then to the frame, then to the application.
+    bool OnCmdMsg(UINT id, UINT code) override;
+    void PostNcDestroy() override { delete this; }
+
+    CView* m_pActiveView = nullptr;
+    HACCEL m_hAccelTable = nullptr;
+};
+
+#endif

@@ -1,0 +1,147 @@
+#include "framework/win_app.h"
+
+#include <commctrl.h>
+
+#include "framework/document.h"
+#include "framework/frame_wnd.h"
+#include "framework/wnd.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+constexpr UINT kAppTitleString = 57344;
+
+}  // namespace
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+CWnd* AfxGetMainWnd()
+{
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
+}
+
+HINSTANCE AfxFindResourceHandle(LPCSTR, LPCSTR)
+{
+    return AfxGetResourceHandle();
+}
+
+int AfxMessageBox(const CString& text, UINT type, UINT helpId)
+{
+    return AfxGetApp()->DoMessageBox(text, type, helpId);
+}
+
+CWinApp::CWinApp()
+{
+    g_app = this;
+    m_hInstance = ::GetModuleHandleA(nullptr);
+    char name[128] = {};
+    ::LoadStringA(m_hInstance, kAppTitleString, name, sizeof name);
+    m_strAppName = name;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+bool CWinApp::PreTranslateMessage(MSG* msg)
+{
+    auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+    return frame && frame->PreTranslateMessage(msg);
+}
+
+bool CWinApp::PumpMessage(bool wait)
+{
+    MSG msg;
+    if (wait) {
+        if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+            m_bQuitReceived = true;
+            m_nExitCode = static_cast<int>(msg.wParam);
+            return false;
+        }
+    } else if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        return false;
+    } else if (msg.message == WM_QUIT) {
+        m_bQuitReceived = true;
+        m_nExitCode = static_cast<int>(msg.wParam);
+        return false;
+    }
+    if (!PreTranslateMessage(&msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+int CWinApp::Run()
+{
+    while (PumpMessage(true)) {
+    }
+    return ExitInstance();
+}
+
+HICON CWinApp::LoadIcon(UINT id) const
+{
+    return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+}
+
+int CWinApp::DoMessageBox(const CString& text, UINT type, UINT)
+{
+    HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    return ::MessageBoxA(owner, text.c_str(), m_strAppName.c_str(), type);
+}
+
+void CWinApp::DoWaitCursor(int delta)
+{
+    m_nWaitCursorCount += delta;
+    if (m_nWaitCursorCount < 0)
+        m_nWaitCursorCount = 0;
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(m_nWaitCursorCount > 0 ? 32514 : 32512)));  // wait : arrow
+}
+
+void CWinApp::AddDocTemplate(CSingleDocTemplate* docTemplate)
+{
+    m_pDocTemplate.reset(docTemplate);
+}
+
+void CWinApp::OnFileNew()
+{
+    if (m_pDocTemplate)
+        m_pDocTemplate->OpenNewDocument();
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
+{
+    switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+        OnFileNew();
+        return m_pMainWnd != nullptr;
+    }
+    return FALSE;
+}
+
+int AfxWinMain(HINSTANCE instance, int showCommand)
+{
+    CWinApp* app = AfxGetApp();
+    if (!app)
+        return -1;
+    app->m_hInstance = instance;
+    app->m_nCmdShow = showCommand;
+    ::InitCommonControls();
+    if (!app->InitInstance()) {
+        if (app->m_pMainWnd)
+            app->m_pMainWnd->DestroyWindow();
+        return app->ExitInstance();
+    }
+    return app->Run();
+}

@@ -1,0 +1,80 @@
+// The application object: start-up and shut-down, the message loop, resources, message boxes and the
+// wait cursor. One instance per process, constructed before the entry point runs.
+#ifndef PRODLE_FRAMEWORK_WIN_APP_H
+#define PRODLE_FRAMEWORK_WIN_APP_H
+
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/cmd_target.h"
+#include "framework/cstring.h"
+
+class CWnd;
+class CSingleDocTemplate;
+
+// What the command line asks for. There are no program-specific options: every start makes a new
+// (empty) document.
+class CCommandLineInfo {
+public:
+    enum Shell { FileNew };
+    Shell m_nShellCommand = FileNew;
+};
+
+class CWinApp : public CCmdTarget {
+public:
+    // The application name is the text of string resource 57344.
+    CWinApp();
+    ~CWinApp() override;
+
+    HINSTANCE m_hInstance = nullptr;
+    int m_nCmdShow = SW_SHOWNORMAL;
+    CString m_strAppName;
+    CWnd* m_pMainWnd = nullptr;
+
+    virtual BOOL InitInstance() { return TRUE; }
+    // Returns the process's exit code.
+    virtual int ExitInstance() { return m_nExitCode; }
+    // The message loop; returns ExitInstance's result.
+    virtual int Run();
+
+    // Handles one message (waiting for it when `wait`); false when the loop must end (WM_QUIT), or when
+    // not waiting and nothing was queued.
+    bool PumpMessage(bool wait = true);
+    virtual bool PreTranslateMessage(MSG* msg);
+
+    HICON LoadIcon(UINT id) const;
+
+    // Every message box of the program goes through here.
+    virtual int DoMessageBox(const CString& text, UINT type, UINT helpId);
+    // The one blocking pause of the program.
+    virtual void Pause(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+    // Counted wait cursor: +1 begins, -1 ends; the arrow returns when the count is back at 0.
+    virtual void DoWaitCursor(int delta);
+    int GetWaitCursorCount() const { return m_nWaitCursorCount; }
+
+    void AddDocTemplate(CSingleDocTemplate* docTemplate);
+    CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate.get(); }
+    void ParseCommandLine(CCommandLineInfo& info) {}
+    BOOL ProcessShellCommand(CCommandLineInfo& info);
+    void OnFileNew();
+
+    bool m_bQuitReceived = false;
+
+protected:
+    int m_nExitCode = 0;
+    int m_nWaitCursorCount = 0;
+    std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetResourceHandle();
+// The module that holds a resource; everything is in the program's own module.
+HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
+int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);
+// The program's entry: initialise, run the loop, clean up.
+int AfxWinMain(HINSTANCE instance, int showCommand);
+
+#endif

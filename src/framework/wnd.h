@@ -1,0 +1,106 @@
+// CWnd: a window handle with a message map. Windows we create ourselves carry `this` from creation
+// (lpParam / the dialog's init parameter) and dispatch through one window or dialog procedure; controls
+// bound with DDX_Control are plain non-owning wrappers around the child's handle.
+#ifndef PRODLE_FRAMEWORK_WND_H
+#define PRODLE_FRAMEWORK_WND_H
+
+#include <windows.h>
+
+#include "framework/cmd_target.h"
+#include "framework/cstring.h"
+
+class CDataExchange;
+
+class CWnd : public CCmdTarget {
+public:
+    HWND m_hWnd = nullptr;
+
+    CWnd() = default;
+    ~CWnd() override;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // The object that handles this window's messages, if it is one of ours.
+    static CWnd* FromHandlePermanent(HWND hWnd);
+
+    // Binds the wrapper to an existing window without taking it over.
+    void Attach(HWND hWnd) { m_hWnd = hWnd; }
+    HWND Detach();
+    // Binds a control found by DDX_Control; controls with messages of their own override it.
+    virtual bool SubclassWindow(HWND hWnd);
+    bool SubclassDlgItem(UINT id, CWnd* parent);
+
+    // Window operations used by the program, thin and with the platform's results.
+    BOOL ShowWindow(int command) const { return ::ShowWindow(m_hWnd, command); }
+    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+    BOOL EnableWindow(BOOL enable = TRUE) const { return ::EnableWindow(m_hWnd, enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    void SetWindowText(const CString& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
+    CString GetWindowText() const;
+    void GetWindowText(CString& text) const { text = GetWindowText(); }
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+    void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+    void MoveWindow(const RECT& rect, BOOL repaint = TRUE) const;
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapse) const { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
+    BOOL KillTimer(UINT_PTR id) const { return ::KillTimer(m_hWnd, id); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::PostMessageA(m_hWnd, message, wParam, lParam);
+    }
+    BOOL SetForegroundWindow() const { return ::SetForegroundWindow(m_hWnd); }
+    BOOL FlashWindow(BOOL invert) const { return ::FlashWindow(m_hWnd, invert); }
+    BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) const { return ::InvalidateRect(m_hWnd, rect, erase); }
+    BOOL DestroyWindow();
+
+    // The wait cursor, counted on the application object so that nested users balance.
+    void BeginWaitCursor() const;
+    void EndWaitCursor() const;
+
+    // Data exchange between the controls and members.
+    virtual void DoDataExchange(CDataExchange* pDX) {}
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    // The entry points that Windows calls.
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    // Called for every message before the default processing; true when handled.
+    virtual bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // The processing of a message that no handler took.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Lets the default processing handle the message being handled now.
+    LRESULT Default();
+    // A notification from the parent about this control (reflection); true when handled.
+    virtual bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // Last message the window receives; windows that own themselves delete themselves here.
+    virtual void PostNcDestroy() {}
+
+    void RegisterPermanent(HWND hWnd);
+    void UnregisterPermanent();
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Dialog-based windows cannot call the default dialog procedure from inside their own procedure;
+    // Default() then only asks for it to run after the handler.
+    bool m_bDialogProc = false;
+    bool m_bDefaultAsked = false;
+    bool m_bPermanent = false;
+
+private:
+    struct CurrentMessage {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    CurrentMessage m_current{};
+};
+
+#endif

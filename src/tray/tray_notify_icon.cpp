@@ -1,0 +1,213 @@
+#include "tray/tray_notify_icon.h"
+
+#include <cstring>
+
+#include "framework/win_app.h"
+#include "framework/wnd.h"
+
+namespace {
+
+// The original, smallest form of the record: what every shell version accepts.
+constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+
+// The original record holds 64 tooltip bytes: a longer tooltip is cut to 63 characters.
+constexpr size_t kTipCapacity = 64;
+
+template <size_t N>
+void CopyTip(char (&destination)[N], const char* tip)
+{
+    static_assert(N >= kTipCapacity, "the record's tooltip field is too small");
+    std::memset(destination, 0, N);
+    if (tip)
+        std::memcpy(destination, tip, strnlen(tip, kTipCapacity - 1));
+}
+
+// Owns a loaded menu for the length of one callback.
+class LoadedMenu {
+public:
+    explicit LoadedMenu(HMENU menu) : m_hMenu(menu) {}
+    LoadedMenu(const LoadedMenu&) = delete;
+    LoadedMenu& operator=(const LoadedMenu&) = delete;
+    ~LoadedMenu()
+    {
+        if (m_hMenu)
+            ::DestroyMenu(m_hMenu);
+    }
+    HMENU Get() const { return m_hMenu; }
+
+private:
+    HMENU m_hMenu;
+};
+
+}  // namespace
+
+CTrayNotifyIcon::CTrayNotifyIcon()
+{
+    std::memset(&m_nid, 0, sizeof m_nid);
+}
+
+CTrayNotifyIcon::~CTrayNotifyIcon()
+{
+    Remove();
+}
+
+BOOL CTrayNotifyIcon::CallShell(DWORD message)
+{
+    return ::Shell_NotifyIconA(message, &m_nid);
+}
+
+BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT id, const char* tip, HICON icon, UINT callbackMessage)
+{
+    m_pNotifyWnd = notifyWnd;
+    m_nid.cbSize = kRecordSize;
+    m_nid.hWnd = notifyWnd ? notifyWnd->m_hWnd : nullptr;
+    m_nid.uID = id;
+    m_nid.uCallbackMessage = callbackMessage;
+    m_nid.hIcon = icon;
+    CopyTip(m_nid.szTip, tip);
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_bCreated = CallShell(NIM_ADD) ? TRUE : FALSE;
+    return m_bCreated;
+}
+
+BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT id, const char* tip, HICON* icons, int, DWORD,
+                             UINT callbackMessage)
+{
+    return Create(notifyWnd, id, tip, icons ? icons[0] : nullptr, callbackMessage);
+}
+
+void CTrayNotifyIcon::Hide()
+{
+    if (m_bIconHidden)
+        return;
+    m_nid.uFlags = NIF_ICON;
+    CallShell(NIM_DELETE);
+    m_bIconHidden = TRUE;
+}
+
+void CTrayNotifyIcon::Show()
+{
+    if (!m_bIconHidden)
+        return;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    CallShell(NIM_ADD);
+    m_bIconHidden = FALSE;
+}
+
+void CTrayNotifyIcon::Remove()
+{
+    if (!m_bCreated)
+        return;
+    m_nid.uFlags = 0;
+    CallShell(NIM_DELETE);
+    m_bCreated = FALSE;
+}
+
+void CTrayNotifyIcon::MoveToEnd()
+{
+    Hide();
+    Show();
+}
+
+BOOL CTrayNotifyIcon::Restore()
+{
+    if (!m_bCreated || m_bIconHidden)
+        return FALSE;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    return CallShell(NIM_ADD);
+}
+
+BOOL CTrayNotifyIcon::SetTip(const char* tip)
+{
+    if (!m_bCreated)
+        return FALSE;
+    m_nid.uFlags = NIF_TIP;
+    CopyTip(m_nid.szTip, tip);
+    return CallShell(NIM_MODIFY);
+}
+
+BOOL CTrayNotifyIcon::SetTip(UINT stringId)
+{
+    char text[256] = {};
+    ::LoadStringA(AfxGetResourceHandle(), stringId, text, sizeof text);
+    return SetTip(text);
+}
+
+BOOL CTrayNotifyIcon::SetIcon(HICON icon)
+{
+    if (!m_bCreated)
+        return FALSE;
+    m_nid.uFlags = NIF_ICON;
+    m_nid.hIcon = icon;
+    return CallShell(NIM_MODIFY);
+}
+
+BOOL CTrayNotifyIcon::SetIcon(const char* resourceName)
+{
+    HINSTANCE module = AfxFindResourceHandle(resourceName, MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    return SetIcon(::LoadIconA(module, resourceName));
+}
+
+BOOL CTrayNotifyIcon::SetIcon(UINT resourceId)
+{
+    return SetIcon(MAKEINTRESOURCEA(resourceId));
+}
+
+BOOL CTrayNotifyIcon::SetIcon(HICON* icons, int, DWORD)
+{
+    return SetIcon(icons ? icons[0] : nullptr) ? TRUE : FALSE;
+}
+
+BOOL CTrayNotifyIcon::SetSystemIcon(const char* name)
+{
+    return SetIcon(::LoadIconA(nullptr, name));
+}
+
+BOOL CTrayNotifyIcon::SetSystemIcon(UINT id)
+{
+    return SetSystemIcon(MAKEINTRESOURCEA(id));
+}
+
+BOOL CTrayNotifyIcon::SetNotifyWnd(CWnd* notifyWnd)
+{
+    if (!m_bCreated)
+        return FALSE;
+    m_nid.uFlags = 0;
+    m_pNotifyWnd = notifyWnd;
+    m_nid.hWnd = notifyWnd ? notifyWnd->m_hWnd : nullptr;
+    return CallShell(NIM_MODIFY);
+}
+
+CString CTrayNotifyIcon::GetTip() const
+{
+    return m_bCreated ? CString(m_nid.szTip) : CString();
+}
+
+HICON CTrayNotifyIcon::GetIcon() const
+{
+    return m_bCreated ? m_nid.hIcon : nullptr;
+}
+
+LRESULT CTrayNotifyIcon::OnTrayCallback(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != m_nid.uID)
+        return 0;
+    // The pop-up menu shares the icon's id; it is loaded afresh for every callback.
+    HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEA(m_nid.uID), MAKEINTRESOURCEA(4));  // RT_MENU
+    LoadedMenu menu(::LoadMenuA(module, MAKEINTRESOURCEA(m_nid.uID)));
+    if (!menu.Get())
+        return 0;
+    HMENU popup = ::GetSubMenu(menu.Get(), 0);
+    if (!popup)
+        return 0;
+    if (lParam == WM_RBUTTONUP) {
+        ::SetMenuDefaultItem(popup, 0, TRUE);
+        POINT point;
+        ::GetCursorPos(&point);
+        ::SetForegroundWindow(m_nid.hWnd);
+        ::TrackPopupMenu(popup, 0, point.x, point.y, 0, m_nid.hWnd, nullptr);
+    } else if (lParam == WM_LBUTTONDBLCLK) {
+        ::SendMessageA(m_nid.hWnd, WM_COMMAND, ::GetMenuItemID(popup, 0), 0);
+    }
+    return 1;
+}

@@ -1,0 +1,65 @@
+// One icon in the taskbar's notification area: adds it, changes its picture and tooltip, hides, shows
+// and removes it, and turns the shell's mouse callbacks into the pop-up menu (right button) and the
+// menu's first command (double-click). The record is the single source of truth: every operation edits
+// the fields it changes and hands the whole record to the shell.
+#ifndef PRODLE_TRAY_TRAY_NOTIFY_ICON_H
+#define PRODLE_TRAY_TRAY_NOTIFY_ICON_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "framework/cstring.h"
+
+class CWnd;
+
+class CTrayNotifyIcon {
+public:
+    CTrayNotifyIcon();
+    CTrayNotifyIcon(const CTrayNotifyIcon&) = delete;
+    CTrayNotifyIcon& operator=(const CTrayNotifyIcon&) = delete;
+    virtual ~CTrayNotifyIcon();
+
+    BOOL Create(CWnd* notifyWnd, UINT id, const char* tip, HICON icon, UINT callbackMessage);
+    // The icon list's first icon is shown; count and delay are accepted for compatibility (no animation).
+    BOOL Create(CWnd* notifyWnd, UINT id, const char* tip, HICON* icons, int count, DWORD delayMs,
+                UINT callbackMessage);
+
+    void Hide();
+    void Show();
+    void Remove();
+    // Deletes and adds the icon again, so that the shell places it after the others.
+    void MoveToEnd();
+    // Adds the icon again after the taskbar was re-created, with its current picture and tooltip.
+    BOOL Restore();
+
+    BOOL SetTip(const char* tip);
+    BOOL SetTip(UINT stringId);
+    BOOL SetIcon(HICON icon);
+    BOOL SetIcon(const char* resourceName);
+    BOOL SetIcon(UINT resourceId);
+    BOOL SetIcon(HICON* icons, int count, DWORD delayMs);
+    BOOL SetSystemIcon(const char* name);
+    BOOL SetSystemIcon(UINT id);
+    BOOL SetNotifyWnd(CWnd* notifyWnd);
+
+    CString GetTip() const;
+    HICON GetIcon() const;
+    CWnd* GetNotifyWnd() const { return m_pNotifyWnd; }
+    BOOL IsCreated() const { return m_bCreated; }
+    BOOL IsHidden() const { return m_bIconHidden; }
+
+    // The callback message's handler: wParam is the icon id, lParam the mouse message. Returns 0 for
+    // another icon's message or a missing menu, else 1.
+    virtual LRESULT OnTrayCallback(WPARAM wParam, LPARAM lParam);
+
+protected:
+    // The one place that talks to the shell.
+    virtual BOOL CallShell(DWORD message);
+
+    NOTIFYICONDATAA m_nid;
+    BOOL m_bCreated = FALSE;
+    BOOL m_bIconHidden = FALSE;
+    CWnd* m_pNotifyWnd = nullptr;
+};
+
+#endif

@@ -1,0 +1,46 @@
+#include "support/test_app.h"
+
+#include "engine/prodle_view.h"
+#include "framework/document.h"
+#include "framework/frame_wnd.h"
+#include "support/pump.h"
+
+int TestApp::DoMessageBox(const CString& text, UINT type, UINT)
+{
+    boxes.push_back({text, type});
+    if (onBox)
+        onBox(boxes.back());
+    return IDOK;
+}
+
+bool TestApp::Start()
+{
+    boxes.clear();
+    m_nCmdShow = SW_SHOWNORMAL;
+    running = InitInstance() != FALSE;
+    return running;
+}
+
+void TestApp::Stop()
+{
+    if (!running)
+        return;
+    if (m_pMainWnd)
+        m_pMainWnd->SendMessage(WM_CLOSE);
+    PumpPending();
+    ExitInstance();
+    m_pDocTemplate.reset();
+    m_bQuitReceived = false;
+    running = false;
+}
+
+CProdleView* TestApp::View() const
+{
+    auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+    return frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
+}
+
+HWND TestApp::MainWindow() const
+{
+    return m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+}

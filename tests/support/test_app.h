@@ -1,0 +1,42 @@
+// The application object of the test program: the real start-up and shut-down, with message boxes
+// recorded (and answered OK) instead of shown, and no real pause.
+#ifndef PRODLE_TESTS_SUPPORT_TEST_APP_H
+#define PRODLE_TESTS_SUPPORT_TEST_APP_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/prodle_app.h"
+
+class CProdleView;
+class CMainFrame;
+
+struct RecordedBox {
+    std::string text;
+    UINT type;
+};
+
+class TestApp : public CProdleApp {
+public:
+    int DoMessageBox(const CString& text, UINT type, UINT helpId) override;
+    void Pause(DWORD milliseconds) override { pausedMs += milliseconds; }
+
+    // Starts the program as prodle.exe does (store, INI import, document, frame, view).
+    bool Start();
+    // Closes the main window as "Exit Prodle" does and runs the application's exit.
+    void Stop();
+
+    CProdleView* View() const;
+    HWND MainWindow() const;
+
+    std::vector<RecordedBox> boxes;
+    // Runs while a box is "up", as the box's own message loop would let things happen.
+    std::function<void(const RecordedBox&)> onBox;
+    DWORD pausedMs = 0;
+    bool running = false;
+};
+
+TestApp& App();
+
+#endif

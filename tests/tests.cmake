@@ -1,0 +1,24 @@
+# GoogleTest built with the same cross compiler; every test runs through Wine, one process per test.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+file(GLOB_RECURSE PRODLE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
+target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi)
+target_link_options(prodle_tests PRIVATE -static)
+add_dependencies(prodle_tests prodle)
+
+# The wineserver must not be started by a test whose output is a ctest pipe (ctest would wait for it
+# forever): start it detached in a fixture and stop it at the end.
+add_test(NAME wineserver_up COMMAND ${CMAKE_BINARY_DIR}/wine-run --server-up)
+add_test(NAME wineserver_down COMMAND ${CMAKE_BINARY_DIR}/wine-run --server-down)
+set_tests_properties(wineserver_up PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wineserver_down PROPERTIES FIXTURES_CLEANUP wine)
+
+gtest_discover_tests(prodle_tests
+  DISCOVERY_MODE PRE_TEST
+  DISCOVERY_TIMEOUT 60
+  PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120
+             ENVIRONMENT "PRODLE_EXE=$<TARGET_FILE:prodle>")

@@ -1,0 +1,57 @@
+# Shared steps of the README's commands: install what is missing, build, prepare Wine.
+# Sourced by scripts/run.sh and scripts/test.sh.
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Debian packages the build, the tests and the fuzzers need.
+PACKAGES="cmake make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
+          xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3"
+
+install_missing() {
+    local missing=""
+    for package in $PACKAGES; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    echo "== Installing:$missing"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+    fi
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+# Wine runs 32-bit programs only where the machine can execute 32-bit Linux code; elsewhere the
+# program and its tests are built as 64-bit Windows code and run with the 64-bit loader.
+test_arch() {
+    if [ -n "${PRODLE_ARCH:-}" ]; then echo "$PRODLE_ARCH"; return; fi
+    if timeout 20 /usr/lib/wine/wine --version 2>/dev/null | grep -q '^wine-'; then echo i686; else echo x86_64; fi
+}
+
+# build <arch> <tests ON|OFF> [targets...]: configures and builds build-<arch>.
+build() {
+    local arch="$1" tests="$2"; shift 2
+    local dir="$ROOT/build-$arch"
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+          -DCMAKE_BUILD_TYPE=Release -DPRODLE_TESTS="$tests" >/dev/null
+    if [ $# -gt 0 ]; then
+        for target in "$@"; do cmake --build "$dir" -j "$(nproc)" --target "$target"; done
+    else
+        cmake --build "$dir" -j "$(nproc)"
+    fi
+}
+
+# A Wine prefix of the build's own, made once.
+ensure_prefix() {
+    local arch="$1" dir="$ROOT/build-$arch"
+    [ -f "$dir/wineprefix/system.reg" ] && return 0
+    echo "== Creating the Wine prefix in $dir/wineprefix"
+    if [ "$arch" = i686 ]; then export WINEARCH=win32; fi
+    "$dir/wine-run" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$dir/wineprefix" wineserver -w
+    unset WINEARCH
+}

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Prodle and its tests, and runs the whole test suite:
+# the Windows tests under Wine on a virtual display, then the portable rules natively with sanitizers
+# and a short fuzzing round.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+install_missing
+arch="$(test_arch)"
+echo "== Building for $arch"
+build "$arch" ON
+if [ "$arch" != i686 ]; then
+    echo "== Building the 32-bit program (the machine cannot run 32-bit code: its tests run as 64-bit code)"
+    build i686 OFF prodle
+fi
+ensure_prefix "$arch"
+
+echo "== Windows tests"
+xvfb-run -a -s "-screen 0 1024x768x24" \
+    ctest --test-dir "$ROOT/build-$arch" --output-on-failure --timeout 300
+
+echo "== Portable rules: sanitizers and fuzzing"
+"$ROOT/scripts/fuzz.sh" "${FUZZ_SECS:-5}"

@@ -7,84 +7,54 @@
 #include <climits>
 #include <initializer_list>
 
-static bool Scans(const char* text, int expected)
+static int Scanned(const char* text)
 {
-    int value = 12345;
-    return ScanStoredInt(text, &value) && value == expected;
+    int value = 12345; // kept when there is no number
+    return ScanStoredInt(text, &value) ? value : (value == 12345 ? -12345 : 0);
 }
 
-TEST(StoredInt, LeadingNumberRestIgnored)
+TEST(StoredInt, LeadingNumberRestIgnoredOverflowClamped)
 {
-    EXPECT_TRUE(Scans("25", 25));
-    EXPECT_TRUE(Scans("  7 minutes", 7));
-    EXPECT_TRUE(Scans("\t\n\v\f\r 8", 8));
-    EXPECT_TRUE(Scans("-3", -3));
-    EXPECT_TRUE(Scans("+4x", 4));
-    EXPECT_TRUE(Scans("007", 7));
-    EXPECT_TRUE(Scans("12.9", 12));
+    EXPECT_EQ(Scanned("25"), 25);
+    EXPECT_EQ(Scanned("\t\n\v\f\r 7 minutes"), 7);
+    EXPECT_EQ(Scanned("-3"), -3);
+    EXPECT_EQ(Scanned("+4.9"), 4);
+    EXPECT_EQ(Scanned("2147483648"), INT_MAX);
+    EXPECT_EQ(Scanned("-2147483648"), INT_MIN);
+    EXPECT_EQ(Scanned("-2147483649"), INT_MIN);
+    EXPECT_EQ(Scanned("4294967321"), INT_MAX); // would wrap to 25
+    EXPECT_EQ(Scanned("99999999999999999999999999999999999"), INT_MAX);
+    for (const char* text : {"", "abc", "-", "+", " - 3", "+-3", "\xA0" "5", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(Scanned(text), -12345) << (text ? text : "null");
 }
 
-TEST(StoredInt, NoNumberLeavesTheValueAlone)
-{
-    for (const char* text : {"", "abc", "-", "+", " - 3", "+-3", "x25", "\xA0" "5"}) {
-        int value = 12345;
-        EXPECT_FALSE(ScanStoredInt(text, &value)) << text;
-        EXPECT_EQ(value, 12345) << text;
-    }
-    int value = 1;
-    EXPECT_FALSE(ScanStoredInt(nullptr, &value));
-}
-
-TEST(StoredInt, OutOfRangeIsClampedNotWrapped)
-{
-    EXPECT_TRUE(Scans("2147483647", INT_MAX));
-    EXPECT_TRUE(Scans("2147483648", INT_MAX));
-    EXPECT_TRUE(Scans("-2147483648", INT_MIN));
-    EXPECT_TRUE(Scans("-2147483649", INT_MIN));
-    EXPECT_TRUE(Scans("4294967321", INT_MAX)); // would wrap to 25
-    EXPECT_TRUE(Scans("99999999999999999999999999999999999", INT_MAX));
-}
-
-static IniLine Value(const std::string& name, const std::string& text)
-{
-    return IniLine{IniLineKind::Value, "", name, text};
-}
-
-static void ExpectLine(const std::string& line, const IniLine& expected)
+static void ExpectLine(const std::string& line, IniLineKind kind, const std::string& section,
+                       const std::string& name = "", const std::string& text = "")
 {
     const IniLine got = ClassifyIniLine(line);
-    EXPECT_EQ(got.kind, expected.kind) << line;
-    EXPECT_EQ(got.section, expected.section) << line;
-    EXPECT_EQ(got.name, expected.name) << line;
-    EXPECT_EQ(got.text, expected.text) << line;
+    EXPECT_EQ(got.kind, kind) << line;
+    EXPECT_EQ(got.section, section) << line;
+    EXPECT_EQ(got.name, name) << line;
+    EXPECT_EQ(got.text, text) << line;
 }
 
-TEST(IniLine, HeadersAreTheWholeBracketedLine)
+TEST(IniLine, HeaderIsTheWholeTrimmedLineInBrackets)
 {
-    const IniLineKind header = IniLineKind::Header;
-    ExpectLine("[Settings]", {header, "Settings", "", ""});
-    ExpectLine(" \t[ Settings ]\r\n", {header, "Settings", "", ""});
-    ExpectLine("[a[b]", {header, "a[b", "", ""});
-    ExpectLine("[]", {header, "", "", ""});
-    ExpectLine("[a]b]", {IniLineKind::Skip, "", "", ""});
-    ExpectLine("x[a]", {IniLineKind::Skip, "", "", ""});
-    ExpectLine("[a]=1", Value("[a]", "1"));
-    ExpectLine("[a", {IniLineKind::Skip, "", "", ""});
+    ExpectLine("[Settings]", IniLineKind::Header, "Settings");
+    ExpectLine(" \t[ Settings ]\r\n", IniLineKind::Header, "Settings");
+    ExpectLine("[a[b]", IniLineKind::Header, "a[b");
+    ExpectLine("[]", IniLineKind::Header, "");
+    ExpectLine("[a]=1", IniLineKind::Value, "", "[a]", "1");
+    for (const char* line : {"[a]b]", "x[a]", "[a", "", " \r\n", "; comment", "]["})
+        ExpectLine(line, IniLineKind::Skip, "");
 }
 
-TEST(IniLine, ValuesSplitAtTheFirstEqualsSign)
+TEST(IniLine, ValueSplitsAtTheFirstEqualsSignKeepingInnerSpaces)
 {
-    ExpectLine("Often = 10", Value("Often ", " 10"));
-    ExpectLine("  Often=10 \r\n", Value("Often", "10"));
-    ExpectLine("a=b=c", Value("a", "b=c"));
-    ExpectLine(";note=1", Value(";note", "1"));
-    ExpectLine("=x", Value("", "x"));
-    ExpectLine("x=", Value("x", ""));
-    ExpectLine(std::string("N\0me=t\0xt", 9), Value(std::string("N\0me", 4), std::string("t\0xt", 4)));
-}
-
-TEST(IniLine, OtherLinesAreSkipped)
-{
-    for (const char* line : {"", "   ", "\r\n", "; comment", "just text", "]["})
-        ExpectLine(line, {IniLineKind::Skip, "", "", ""});
+    ExpectLine("Often = 10", IniLineKind::Value, "", "Often ", " 10");
+    ExpectLine("  Often=10 \r\n", IniLineKind::Value, "", "Often", "10");
+    ExpectLine("a=b=c", IniLineKind::Value, "", "a", "b=c");
+    ExpectLine(";note=1", IniLineKind::Value, "", ";note", "1");
+    ExpectLine("=x", IniLineKind::Value, "", "", "x");
+    ExpectLine(std::string("N\0me=t\0xt", 9), IniLineKind::Value, "", std::string("N\0me", 4), std::string("t\0xt", 4));
 }

@@ -8,6 +8,7 @@ add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
 target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi)
 target_link_options(prodle_tests PRIVATE -static)
+target_precompile_headers(prodle_tests PRIVATE <gtest/gtest.h> <winsock.h> <windows.h> <commctrl.h> <string>)
 add_dependencies(prodle_tests prodle)
 
 # The wineserver must not be started by a test whose output is a ctest pipe (ctest would wait for it

@@ -30,6 +30,20 @@ const MessageMap* CMainFrame::ThisMessageMap()
     return &map;
 }
 
+bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    // A re-created taskbar (Explorer restarted) has forgotten our icon; without it a hidden Prodle
+    // could not be reached. The shell announces it to every top-level window.
+    static const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    if (message == taskbarCreated) {
+        if (auto* view = dynamic_cast<CProdleView*>(GetActiveView()))
+            view->m_trayIcon.Restore();
+        *result = 0;
+        return true;
+    }
+    return CFrameWnd::OnWndMsg(message, wParam, lParam, result);
+}
+
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info)
 {
     const auto* view = dynamic_cast<const CProdleView*>(GetActiveView());

@@ -13,6 +13,7 @@ protected:
     static const MessageMap* ThisMessageMap();
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
 
+    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnGetMinMaxInfo(MINMAXINFO* info);
     // Help has no file to show; the commands are accepted and do nothing.
     void OnHelp() {}

@@ -29,7 +29,8 @@ bool CProfileStore::ReadValue(const char* section, const char* name, CString* te
     const LONG status =
         ::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     key.Close();
-    if (status != ERROR_SUCCESS)
+    // Only text is a setting: a value of another type (a number, binary data) reads as missing.
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
     *text = CString(buffer);
     return true;

@@ -1,0 +1,70 @@
+// A re-created taskbar gets the program's icon back, with its current picture and tooltip.
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+
+#include "app/resource.h"
+#include "engine/prodle_view.h"
+#include "support/registry.h"
+#include "support/test_app.h"
+
+namespace {
+
+// Whether the shell knows an icon of this window and id: only a known icon can be modified.
+bool ShellHasIcon(HWND owner, UINT id)
+{
+    NOTIFYICONDATAA probe = {};
+    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    probe.hWnd = owner;
+    probe.uID = id;
+    return ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+bool ForgetIcon(HWND owner, UINT id)
+{
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = owner;
+    icon.uID = id;
+    return ::Shell_NotifyIconA(NIM_DELETE, &icon) != FALSE;
+}
+
+class TaskbarRestart : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveBaseKey();
+        SetSetting("AutoStart", "0");
+        SetSetting("ComboName0", "127.0.0.3");
+    }
+    void TearDown() override { App().Stop(); }
+};
+
+TEST_F(TaskbarRestart, TheIconComesBackWithItsCurrentPictureAndTooltip)
+{
+    ASSERT_TRUE(App().Start());
+    CProdleView& view = *App().View();
+    view.StopCycle(true);
+    ASSERT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+
+    ASSERT_TRUE(ForgetIcon(view.m_hWnd, ID_TRAY_ICON)) << "as a restarted taskbar has";
+    ASSERT_FALSE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+
+    ::SendMessageA(App().MainWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+    EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle has stopped");
+    EXPECT_EQ(view.m_trayIcon.GetIcon(), App().LoadIcon(IDI_STOPPED));
+}
+
+TEST_F(TaskbarRestart, AHiddenIconStaysHidden)
+{
+    ASSERT_TRUE(App().Start());
+    CProdleView& view = *App().View();
+    view.m_trayIcon.Hide();
+    ::SendMessageA(App().MainWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+    view.m_trayIcon.Show();
+    EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+}
+
+}  // namespace

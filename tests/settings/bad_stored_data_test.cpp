@@ -1,0 +1,157 @@
+// Damaged or hostile settings: values of the wrong type or size, absurd indexes, huge lists and INI
+// files full of junk. Reads give the stored text or the default, and start-up stays quick.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <iostream>
+#include <string>
+
+#include "engine/prodle_view.h"
+#include "settings/profile_store.h"
+#include "support/registry.h"
+#include "support/test_app.h"
+
+namespace {
+
+class BadStoredData : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveBaseKey();
+        RemoveIniFile();
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        m_store.Create(&key, &disposition, HKEY_LOCAL_MACHINE, kBaseKey);
+        if (key)
+            ::RegCloseKey(key);
+    }
+    void TearDown() override
+    {
+        App().Stop();
+        RemoveIniFile();
+    }
+
+    // Milliseconds that the whole program's start-up takes.
+    static double TimedStart()
+    {
+        const auto begin = std::chrono::steady_clock::now();
+        EXPECT_TRUE(App().Start());
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+    }
+
+    CProfileStore m_store;
+};
+
+TEST_F(BadStoredData, ValuesThatAreNotTextReadAsMissing)
+{
+    WriteRawValue(kSettingsKey, "Number", REG_DWORD, std::string("\x19\0\0\0", 4));
+    WriteRawValue(kSettingsKey, "Binary", REG_BINARY, std::string("\x37\xff\x00\x41", 4));
+    WriteRawValue(kSettingsKey, "Multi", REG_MULTI_SZ, std::string("12\0b\0\0", 6));
+    for (const char* name : {"Number", "Binary", "Multi"}) {
+        EXPECT_EQ(m_store.GetProfileString("Settings", name, "default"), "default") << name;
+        EXPECT_EQ(m_store.GetProfileInt("Settings", name, -7), -7) << name;
+    }
+}
+
+TEST_F(BadStoredData, TextWithoutItsZeroAndTextAtTheSizeLimit)
+{
+    WriteRawValue(kSettingsKey, "Unterminated", REG_SZ, "alpha");
+    EXPECT_EQ(m_store.GetProfileString("Settings", "Unterminated", "x"), "alpha");
+
+    for (size_t length : {259u, 260u, 261u}) {
+        const std::string text(length, 'h');
+        WriteRawValue(kSettingsKey, "Exact", REG_SZ, text);  // stored without a terminating zero
+        const CString read = m_store.GetProfileString("Settings", "Exact", "default");
+        const auto stored = ReadValue(kSettingsKey, "Exact");
+        ASSERT_TRUE(stored);
+        if (stored->data.size() <= CProfileStore::kReadLimit)
+            EXPECT_EQ(read, text) << length;
+        else
+            EXPECT_EQ(read, "default") << length << " bytes stored as " << stored->data.size();
+    }
+
+    WriteRawValue(kSettingsKey, "Huge", REG_SZ, std::string(64 * 1024, 'z') + '\0');
+    EXPECT_EQ(m_store.GetProfileString("Settings", "Huge", "default"), "default");
+    EXPECT_EQ(m_store.GetProfileInt("Settings", "Huge", 3), 3);
+}
+
+TEST_F(BadStoredData, AbsurdSelectionIndexes)
+{
+    SetSetting("AutoStart", "0");
+    SetSetting("ComboName0", "alpha");
+    SetSetting("ComboName1", "beta");
+    const struct {
+        const char* stored;
+        int selection;
+    } cases[] = {{"99999999999999", 0}, {"2147483647", 0}, {"-2147483648", -1}, {"-99999999999", -1}, {"zz", 0}};
+    for (const auto& c : cases) {
+        SetSetting("ComboNameSel", c.stored);
+        ASSERT_TRUE(App().Start());
+        EXPECT_EQ(App().View()->m_comboNames.GetCurSel(), c.selection) << c.stored;
+        App().Stop();
+    }
+}
+
+TEST_F(BadStoredData, FiveHundredHostsLoadAndStartUpStaysQuick)
+{
+    SetSetting("AutoStart", "0");
+    SetSetting("ComboName0", "alpha");
+    const double plain = TimedStart();
+    App().Stop();
+
+    for (int i = 0; i < 500; ++i)
+        SetSetting(("ComboName" + std::to_string(i)).c_str(), (i % 2 ? "   " : "  host") + std::to_string(i));
+    SetSetting("ComboNameSel", "499");
+    const double loaded = TimedStart();
+    EXPECT_EQ(App().View()->m_comboNames.GetCount(), 500);
+    EXPECT_EQ(App().View()->m_comboNames.GetCurSel(), 499);
+    EXPECT_EQ(App().View()->m_strLastDomain, "   499") << "spaces are kept as stored";
+    std::cout << "start-up: " << plain << " ms with one host, " << loaded << " ms with 500\n";
+    EXPECT_LT(loaded, plain + 2000);
+}
+
+TEST_F(BadStoredData, JunkIniFilesImportWithoutHarm)
+{
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 7919) % 256);
+    const struct {
+        const char* what;
+        std::string content;
+    } files[] = {
+        {"NUL bytes", std::string("[Settings]\nOften=3\0junk\n[Other\0]\nA=\0B\n", 36)},
+        {"no final newline", "[Settings]\nOften=4"},
+        {"CR-only line ends", "[Settings]\rOften=5\rComboName0=alpha\r"},
+        {"10,000-character lines", "[Settings]\n" + std::string(10000, 'x') + "=y\nOften=6\n" + std::string(10000, '[')},
+        {"binary junk", junk},
+    };
+    for (const auto& file : files) {
+        RemoveBaseKey();
+        WriteIniFile(file.content);
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        ASSERT_TRUE(m_store.Create(&key, &disposition, HKEY_LOCAL_MACHINE, kBaseKey)) << file.what;
+        m_store.ImportIniFile(key);
+        ::RegCloseKey(key);
+        EXPECT_TRUE(KeyExists(kBaseKey)) << file.what;
+    }
+    // What survives is well formed: the last file's values, if any, are text.
+    EXPECT_EQ(m_store.GetProfileString("Settings", "Often", "none"), "none");
+}
+
+TEST_F(BadStoredData, TwoThousandSectionsImportInReasonableTime)
+{
+    std::string content;
+    for (int i = 0; i < 2000; ++i)
+        content += "[Section" + std::to_string(i) + "]\nValue=" + std::to_string(i) + "\n";
+    content += "[Settings]\nOften=9\nAutoStart=0\n";
+    WriteIniFile(content);
+    RemoveBaseKey();  // the import runs only when the base key is new
+    const double ms = TimedStart();
+    EXPECT_EQ(App().View()->m_editOften.GetWindowText(), "9");
+    EXPECT_EQ(m_store.GetProfileString("Section1999", "Value", ""), "1999");
+    std::cout << "start-up importing 2,000 sections: " << ms << " ms\n";
+    EXPECT_LT(ms, 20000);
+}
+
+}  // namespace

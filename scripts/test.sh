@@ -16,7 +16,8 @@ fi
 ensure_prefix "$arch"
 
 echo "== Windows tests"
-xvfb-run -a -s "-screen 0 1024x768x24" \
+# No name lookup of the tests may leave this machine (see isolated.sh).
+"$ROOT/scripts/isolated.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --test-dir "$ROOT/build-$arch" --output-on-failure --timeout 300
 
 echo "== Portable rules: sanitizers and fuzzing"

@@ -1,0 +1,208 @@
+// The whole program used as a person would: the real prodle.exe, driven only through its windows
+// (buttons, the minutes and host boxes, menus, message boxes and the tray icon's mouse callbacks).
+// Screenshots of the form and of each dialog are left in the artefact folder.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/resource.h"
+#include "support/listener.h"
+#include "support/program.h"
+#include "support/registry.h"
+
+namespace {
+
+constexpr DWORD kWait = 15000;
+
+std::string ControlText(HWND dialog, int id)
+{
+    return WindowText(::GetDlgItem(dialog, id));
+}
+
+// The text typed into the combo box's edit field.
+void TypeHost(HWND form, const std::string& host)
+{
+    HWND combo = ::GetDlgItem(form, IDC_COMBO_NAMES);
+    HWND edit = ::FindWindowExA(combo, nullptr, "Edit", nullptr);
+    ::SendMessageA(edit ? edit : combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(host.c_str()));
+}
+
+void TrayCallback(HWND form, UINT mouseMessage)
+{
+    ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, mouseMessage);
+}
+
+// Waits for a message box of the program, returns its text and answers OK.
+std::string AnswerBox(ProdleProcess& prodle, const char* screenshot = nullptr)
+{
+    HWND box = prodle.WaitForDialog("Prodle", kWait);
+    if (!box)
+        return "(no message box)";
+    const std::string text = MessageBoxText(box);
+    if (screenshot)
+        SaveScreenshot(box, screenshot);
+    PressButton(box, IDOK);
+    struct Gone {
+        HWND box;
+        static bool Check(void* self) { return !::IsWindow(static_cast<Gone*>(self)->box); }
+    } gone{box};
+    WaitFor(Gone::Check, &gone, kWait);
+    return text;
+}
+
+bool StatusIs(HWND form, const std::string& prefix, DWORD timeoutMs = kWait)
+{
+    struct Context {
+        HWND form;
+        std::string prefix;
+        static bool Check(void* self)
+        {
+            auto* c = static_cast<Context*>(self);
+            return ControlText(c->form, IDC_STATIC_STATUS).rfind(c->prefix, 0) == 0;
+        }
+    } context{form, prefix};
+    return WaitFor(Context::Check, &context, timeoutMs);
+}
+
+bool SettingIs(const char* name, const std::string& expected, DWORD timeoutMs = kWait)
+{
+    struct Context {
+        const char* name;
+        std::string expected;
+        static bool Check(void* self)
+        {
+            auto* c = static_cast<Context*>(self);
+            return Setting(c->name).value_or("(missing)") == c->expected;
+        }
+    } context{name, expected};
+    return WaitFor(Context::Check, &context, timeoutMs);
+}
+
+class UserSession : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveBaseKey();
+        RemoveIniFile();
+    }
+    void TearDown() override { RemoveIniFile(); }
+};
+
+TEST_F(UserSession, FirstRunRestoresTheDefaultsAutoStartsAndReportsTheUnreachableHost)
+{
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    EXPECT_EQ(AnswerBox(prodle, "first-run-restoring-box"), "Prodle is restoring the default domain set.");
+    HWND main = prodle.MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(main)) << "the program starts in the notification area";
+
+    // Auto-start: the first default host is validated and prodled; nothing answers there.
+    const std::string failure = AnswerBox(prodle, "connect-failure-box");
+    EXPECT_EQ(failure.rfind("Prodle: Cannot connect to www.example.com on port 80\n\nProdle launched at time ", 0), 0u)
+        << failure;
+    HWND form = prodle.Form();
+    EXPECT_TRUE(StatusIs(form, "NOT RUNNING"));
+    EXPECT_FALSE(Setting("ComboName0")) << "nothing is stored before a connection succeeds";
+}
+
+TEST_F(UserSession, FirstRunImportsTheIniFileAndExitRemovesTheProgram)
+{
+    WriteIniFile("[Settings]\nOften=7\nComboName0=127.0.0.3\nAutoStart=0\n");
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    HWND form = prodle.Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(StatusIs(form, "PLEASE START ME"));
+    EXPECT_EQ(ControlText(form, IDC_EDIT_OFTEN), "7");
+    EXPECT_EQ(Setting("Often").value_or(""), "7");
+
+    TrayCallback(form, WM_LBUTTONDBLCLK);  // restores the window
+    EXPECT_TRUE(::IsWindowVisible(prodle.MainWindow()));
+    PressButton(form, IDC_BUTTON_EXIT);
+    EXPECT_EQ(prodle.WaitForExit(kWait), 0);
+}
+
+TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem)
+{
+    LoopbackListener listener("127.0.0.7");
+    ASSERT_TRUE(listener.IsListening());
+    SetSetting("AutoStart", "0");
+    SetSetting("ComboName0", "127.0.0.3");
+    {
+        ProdleProcess prodle;
+        ASSERT_TRUE(prodle.Start());
+        HWND form = prodle.Form();
+        ASSERT_NE(form, nullptr);
+        TrayCallback(form, WM_LBUTTONDBLCLK);
+        ::SendMessageA(::GetDlgItem(form, IDC_EDIT_OFTEN), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2.5"));
+        TypeHost(form, "127.0.0.7");
+        SaveScreenshot(prodle.MainWindow(), "form");
+        PressButton(form, IDC_BUTTON_START);
+
+        EXPECT_TRUE(StatusIs(form, "Prodle was sent"));
+        EXPECT_TRUE(SettingIs("Often", "2.5"));
+        EXPECT_TRUE(SettingIs("ComboName1", "127.0.0.7"));
+        EXPECT_TRUE(SettingIs("ComboNameSel", "1"));
+        EXPECT_EQ(ControlText(form, IDC_STATIC_COUNTDOWN), " 2:30");
+        SaveScreenshot(prodle.MainWindow(), "form-running");
+
+        PressButton(form, IDC_BUTTON_CLOSE_WINDOW);
+        struct Hidden {
+            HWND main;
+            static bool Check(void* self) { return !::IsWindowVisible(static_cast<Hidden*>(self)->main); }
+        } hidden{prodle.MainWindow()};
+        EXPECT_TRUE(WaitFor(Hidden::Check, &hidden, kWait));
+
+        ::SendMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);  // the tray menu's Exit
+        EXPECT_EQ(prodle.WaitForExit(kWait), 0);
+    }
+    ProdleProcess again;
+    ASSERT_TRUE(again.Start());
+    HWND form = again.Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(ControlText(form, IDC_EDIT_OFTEN), "2.5");
+    EXPECT_EQ(WindowText(::GetDlgItem(form, IDC_COMBO_NAMES)), "127.0.0.7");
+}
+
+TEST_F(UserSession, EditNamesOptionsAndAboutThroughTheMenusAndTheTray)
+{
+    SetSetting("AutoStart", "0");
+    SetSetting("ComboName0", "127.0.0.3");
+    SetSetting("ComboName1", "127.0.0.4");
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    HWND form = prodle.Form();
+    ASSERT_NE(form, nullptr);
+
+    // About from the tray menu: the main window stays hidden.
+    ::PostMessageA(form, WM_COMMAND, ID_APP_ABOUT, 0);
+    HWND about = prodle.WaitForDialog("About Prodle");
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(prodle.MainWindow()));
+    EXPECT_EQ(ControlText(about, IDC_STATIC_IP_ADDRESS), "no address yet");
+    SaveScreenshot(about, "about");
+    PressButton(about, IDOK);
+
+    TrayCallback(form, WM_LBUTTONDBLCLK);
+    HWND main = prodle.MainWindow();
+    ::PostMessageA(main, WM_COMMAND, ID_EDIT_NAMES, 0);
+    HWND names = prodle.WaitForDialog("Edit Names");
+    ASSERT_NE(names, nullptr);
+    SaveScreenshot(names, "edit-names");
+    PressButton(names, IDCANCEL);
+
+    ::PostMessageA(main, WM_COMMAND, ID_OPTIONS, 0);
+    HWND options = prodle.WaitForDialog("Options");
+    ASSERT_NE(options, nullptr);
+    SaveScreenshot(options, "options");
+    ::SendMessageA(::GetDlgItem(options, IDC_CHECK_RANDOM_NAME), BM_SETCHECK, BST_CHECKED, 0);
+    PressButton(options, IDOK);
+    EXPECT_TRUE(SettingIs("RandomName", "1"));
+    EXPECT_TRUE(SettingIs("AutoStart", "0"));
+
+    PressButton(form, IDC_BUTTON_EXIT);
+    EXPECT_EQ(prodle.WaitForExit(kWait), 0);
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+#include "support/program.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    const char* caption;
+    const char* className;
+    bool visibleOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId)
+        return TRUE;
+    if (search->visibleOnly && !::IsWindowVisible(window))
+        return TRUE;
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    char className[256] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if ((!search->caption || std::string(text) == search->caption) &&
+        (!search->className || std::string(className) == search->className))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> FindWindows(DWORD processId, const char* caption, const char* className, bool visibleOnly)
+{
+    Search search{processId, caption, className, visibleOnly, {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForFirst(DWORD processId, const char* caption, const char* className, bool visibleOnly, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        const auto found = FindWindows(processId, caption, className, visibleOnly);
+        if (!found.empty())
+            return found.front();
+        ::Sleep(20);
+    } while (::GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::string ModuleDirectory()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path);
+    return directory.substr(0, directory.find_last_of("\\/") + 1);
+}
+
+}  // namespace
+
+std::string ProgramPath()
+{
+    if (const char* fromEnvironment = std::getenv("PRODLE_EXE")) {
+        // A Unix path from the build: Wine maps the root to drive Z:.
+        std::string path(fromEnvironment);
+        if (!path.empty() && path[0] == '/')
+            path = "Z:" + path;
+        return path;
+    }
+    return ModuleDirectory() + "prodle.exe";
+}
+
+std::string ArtefactDirectory()
+{
+    const std::string directory = ModuleDirectory() + "artefacts";
+    ::CreateDirectoryA(directory.c_str(), nullptr);
+    return directory;
+}
+
+ProdleProcess::~ProdleProcess()
+{
+    if (!m_info.hProcess)
+        return;
+    if (IsRunning()) {
+        if (HWND main = MainWindow(0))
+            ::PostMessageA(main, WM_CLOSE, 0, 0);
+        if (::WaitForSingleObject(m_info.hProcess, 5000) != WAIT_OBJECT_0)
+            ::TerminateProcess(m_info.hProcess, 1);
+    }
+    ::CloseHandle(m_info.hThread);
+    ::CloseHandle(m_info.hProcess);
+}
+
+bool ProdleProcess::Start()
+{
+    std::string commandLine = "\"" + ProgramPath() + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &m_info) != FALSE;
+}
+
+bool ProdleProcess::IsRunning() const
+{
+    return m_info.hProcess && ::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int ProdleProcess::WaitForExit(DWORD timeoutMs)
+{
+    if (::WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(m_info.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+HWND ProdleProcess::MainWindow(DWORD timeoutMs) const
+{
+    return WaitForFirst(m_info.dwProcessId, "Prodle", "ProdleFrame", false, timeoutMs);
+}
+
+HWND ProdleProcess::Form(DWORD timeoutMs) const
+{
+    HWND main = MainWindow(timeoutMs);
+    return main ? ::FindWindowExA(main, nullptr, "#32770", nullptr) : nullptr;
+}
+
+HWND ProdleProcess::WaitForWindow(const char* caption, DWORD timeoutMs) const
+{
+    return WaitForFirst(m_info.dwProcessId, caption, nullptr, true, timeoutMs);
+}
+
+HWND ProdleProcess::WaitForDialog(const char* caption, DWORD timeoutMs) const
+{
+    return WaitForFirst(m_info.dwProcessId, caption, "#32770", true, timeoutMs);
+}
+
+std::vector<HWND> ProdleProcess::Windows(const char* caption) const
+{
+    return FindWindows(m_info.dwProcessId, caption, nullptr, true);
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string MessageBoxText(HWND box)
+{
+    // The message is the box's static text control (id 0xFFFF).
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char className[64] = {};
+        ::GetClassNameA(child, className, sizeof className);
+        if (std::string(className) == "Static" && ::GetWindowTextLengthA(child) > 0)
+            return WindowText(child);
+    }
+    return std::string();
+}
+
+void PressButton(HWND dialog, int id)
+{
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+bool WaitFor(bool (*done)(void*), void* context, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        if (done(context))
+            return true;
+        ::Sleep(20);
+    } while (::GetTickCount() - start < timeoutMs);
+    return false;
+}
+
+std::string SaveScreenshot(HWND window, const std::string& name)
+{
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0)
+        return std::string();
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    ::SelectObject(memory, previous);
+
+    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+    header.bfSize = header.bfOffBits + imageBytes;
+    const std::string path = ArtefactDirectory() + "\\" + name + ".bmp";
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(&header, sizeof header, 1, file);
+        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file);
+        std::fwrite(bits, 1, imageBytes, file);
+        std::fclose(file);
+    }
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return path;
+}

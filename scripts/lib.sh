@@ -47,7 +47,8 @@ build() {
 
 # A Wine prefix of the build's own, made once.
 ensure_prefix() {
-    local arch="$1" dir="$ROOT/build-$arch"
+    local arch="$1"
+    local dir="$ROOT/build-$arch"  # separate: `local` expands all its words before assigning any
     [ -f "$dir/wineprefix/system.reg" ] && return 0
     echo "== Creating the Wine prefix in $dir/wineprefix"
     if [ "$arch" = i686 ]; then export WINEARCH=win32; fi

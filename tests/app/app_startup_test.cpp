@@ -1,0 +1,189 @@
+// Start-up and shut-down of the whole program: store, INI import, hidden frame fitted and locked, tray
+// icon, Windows Sockets.
+#include <gtest/gtest.h>
+
+#include <winsock.h>
+
+#include "app/resource.h"
+#include "engine/prodle_view.h"
+#include "support/notification_area.h"
+#include "support/pump.h"
+#include "support/registry.h"
+#include "support/test_app.h"
+
+namespace {
+
+// Whether Windows Sockets is started in this process: a socket can be made, or fails as not started.
+bool SocketsStarted()
+{
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET)
+        return ::WSAGetLastError() != WSANOTINITIALISED;
+    ::closesocket(s);
+    return true;
+}
+
+RECT WindowRect(HWND window)
+{
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+class AppStartup : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        KeepNotificationAreaOpen();
+        RemoveBaseKey();
+        RemoveIniFile();
+        App().pausedMs = 0;
+    }
+    void TearDown() override
+    {
+        App().Stop();
+        RemoveIniFile();
+        RemoveBaseKey();
+    }
+
+    // Starts with the engine left stopped, so that no lookup begins while a test pumps messages.
+    void StartStopped()
+    {
+        SetSetting("AutoStart", "0");
+        SetSetting("ComboName0", "localhost");
+        ASSERT_TRUE(App().Start());
+        ASSERT_NE(App().View(), nullptr);
+    }
+
+    static std::string MinutesText()
+    {
+        char text[64] = {};
+        ::GetDlgItemTextA(App().View()->m_hWnd, IDC_EDIT_OFTEN, text, sizeof text);
+        return text;
+    }
+};
+
+TEST_F(AppStartup, FirstStartImportsTheIniFileAndALaterStartDoesNot)
+{
+    WriteIniFile("[Settings]\r\nOften=7\r\nAutoStart=0\r\nComboName0=localhost\r\n");
+    ASSERT_TRUE(App().Start());
+    EXPECT_TRUE(KeyExists(kBaseKey));
+    EXPECT_EQ(MinutesText(), "7");
+    App().Stop();
+
+    WriteIniFile("[Settings]\r\nOften=9\r\nAutoStart=0\r\n");
+    ASSERT_TRUE(App().Start());
+    EXPECT_EQ(MinutesText(), "7");
+    EXPECT_EQ(Setting("Often"), "7");
+    EXPECT_TRUE(App().boxes.empty());
+}
+
+TEST_F(AppStartup, MainWindowStaysHiddenWithAndWithoutAutoStart)
+{
+    SetSetting("ComboName0", "localhost");
+    ASSERT_TRUE(App().Start());  // AutoStart defaults to on
+    CProdleView* view = App().View();
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
+    EXPECT_TRUE(view->m_bAutoStartTimer);
+    EXPECT_TRUE(ShellHasIcon(view->m_hWnd, ID_TRAY_ICON));
+    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadIcon(IDI_RUNNING));
+    App().Stop();
+
+    StartStopped();
+    view = App().View();
+    EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
+    EXPECT_FALSE(view->m_bAutoStartTimer);
+    EXPECT_TRUE(ShellHasIcon(view->m_hWnd, ID_TRAY_ICON));
+    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadIcon(IDI_STOPPED));
+    EXPECT_TRUE(App().boxes.empty());
+
+    // A double-click on the tray icon restores the window before the callback returns.
+    EXPECT_EQ(::SendMessageA(view->m_hWnd, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_LBUTTONDBLCLK), 1);
+    EXPECT_TRUE(::IsWindowVisible(App().MainWindow()));
+    // "Close Window" hides it again.
+    ::SendMessageA(view->m_hWnd, WM_COMMAND, IDC_BUTTON_CLOSE_WINDOW, 0);
+    EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
+}
+
+TEST_F(AppStartup, FrameIsFittedToTheFormAndCannotBeResized)
+{
+    StartStopped();
+    const HWND frame = App().MainWindow();
+    const CProdleView* view = App().View();
+    const RECT start = WindowRect(::GetDlgItem(view->m_hWnd, IDC_BUTTON_START));
+    const RECT close = WindowRect(::GetDlgItem(view->m_hWnd, IDC_BUTTON_CLOSE_WINDOW));
+    const RECT fitted = WindowRect(frame);
+    const int width = fitted.right - fitted.left;
+    const int height = fitted.bottom - fitted.top;
+    const int startHeight = start.bottom - start.top;
+    const int closeHeight = close.bottom - close.top;
+    // Fitting keeps the provisional position: centred for a quarter of the screen's width and 30% of its height.
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN), screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(fitted.left, (screenWidth - static_cast<int>(screenWidth * 0.25f)) / 2);
+    EXPECT_EQ(fitted.top, (screenHeight - static_cast<int>(screenHeight * 0.3f)) / 2);
+    EXPECT_EQ(width, start.right - start.left + 2 * startHeight);
+    EXPECT_EQ(fitted.bottom, close.bottom + closeHeight + closeHeight / 2 + 10);
+    EXPECT_TRUE(view->m_bSizeKnown);
+    EXPECT_EQ(view->m_nWindowWidth, width);
+    EXPECT_EQ(view->m_nWindowHeight, height);
+
+    MINMAXINFO info = {};
+    info.ptMaxTrackSize = {5000, 5000};
+    ::SendMessageA(frame, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, width);
+    EXPECT_EQ(info.ptMinTrackSize.y, height);
+    EXPECT_EQ(info.ptMaxTrackSize.x, width);
+    EXPECT_EQ(info.ptMaxTrackSize.y, height);
+
+    // No sizing border, system menu or boxes; the edges are plain border, and a move keeps the size.
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(frame, GWL_STYLE));
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    char title[32] = {};
+    ::GetWindowTextA(frame, title, sizeof title);
+    EXPECT_STREQ(title, "Prodle");
+    const LRESULT corner = ::SendMessageA(frame, WM_NCHITTEST, 0, MAKELPARAM(fitted.right - 1, fitted.bottom - 1));
+    EXPECT_NE(corner, HTBOTTOMRIGHT);
+    ::MoveWindow(frame, fitted.left + 10, fitted.top + 10, width + 100, height + 50, TRUE);
+    const RECT moved = WindowRect(frame);
+    EXPECT_EQ(moved.left, fitted.left + 10);
+    EXPECT_EQ(moved.right - moved.left, width);
+    EXPECT_EQ(moved.bottom - moved.top, height);
+}
+
+HWND g_menuKeyTarget = nullptr;
+
+// Chooses "E&xit" in the pop-up menu that is up by now.
+void CALLBACK ChooseExit(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::PostMessageA(g_menuKeyTarget, WM_CHAR, 'x', 0);
+}
+
+TEST_F(AppStartup, ExitFromTheTrayMenuRemovesTheIconAndTheStore)
+{
+    StartStopped();
+    const HWND view = App().View()->m_hWnd;
+    ASSERT_TRUE(ShellHasIcon(view, ID_TRAY_ICON));
+    g_menuKeyTarget = view;
+    ::SetTimer(nullptr, 0, 50, ChooseExit);
+    EXPECT_EQ(::SendMessageA(view, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_RBUTTONUP), 1);
+    EXPECT_TRUE(PumpUntil([] { return App().MainWindow() == nullptr; }, 2000));
+    // The icon's owner is the view, a child window: the shell keeps icons of destroyed child windows
+    // until they are deleted, so only the view's own delete takes this one away.
+    EXPECT_FALSE(ShellHasIcon(view, ID_TRAY_ICON));
+    App().Stop();
+    EXPECT_EQ(App().m_pProfileStore, nullptr);
+}
+
+TEST_F(AppStartup, SocketsAndThePauseOncePerView)
+{
+    const bool before = SocketsStarted();
+    StartStopped();
+    EXPECT_EQ(App().pausedMs, 1000u);
+    EXPECT_TRUE(SocketsStarted());
+    App().Stop();
+    EXPECT_EQ(SocketsStarted(), before);
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#include "support/notification_area.h"
+
+#include <shellapi.h>
+
+namespace {
+
+NOTIFYICONDATAA Record(HWND owner, UINT id)
+{
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = owner;
+    record.uID = id;
+    record.uFlags = NIF_ICON;
+    record.hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    return record;
+}
+
+}  // namespace
+
+void KeepNotificationAreaOpen()
+{
+    static bool added = false;
+    if (added)
+        return;
+    HWND owner = ::CreateWindowExA(0, "STATIC", "tray keeper", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    NOTIFYICONDATAA record = Record(owner, 1);
+    added = owner && ::Shell_NotifyIconA(NIM_ADD, &record);
+}
+
+bool ShellHasIcon(HWND owner, UINT id)
+{
+    NOTIFYICONDATAA record = Record(owner, id);
+    record.uFlags = 0;
+    return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}

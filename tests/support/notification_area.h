@@ -1,0 +1,15 @@
+// The notification area under a virtual display, for tests.
+#ifndef PRODLE_TESTS_SUPPORT_NOTIFICATION_AREA_H
+#define PRODLE_TESTS_SUPPORT_NOTIFICATION_AREA_H
+
+#include <windows.h>
+
+// Adds, once per process, an icon of the tests' own that is never deleted. Without a window manager,
+// deleting the last icon blocks for about two seconds while the tray window goes away; with this one
+// staying, the program's icon is never the last.
+void KeepNotificationAreaOpen();
+
+// Whether the shell still knows an icon of this window and id (it accepts a modification of it).
+bool ShellHasIcon(HWND owner, UINT id);
+
+#endif

@@ -5,20 +5,11 @@
 
 #include "app/resource.h"
 #include "engine/prodle_view.h"
+#include "support/notification_area.h"
 #include "support/registry.h"
 #include "support/test_app.h"
 
 namespace {
-
-// Whether the shell knows an icon of this window and id: only a known icon can be modified.
-bool ShellHasIcon(HWND owner, UINT id)
-{
-    NOTIFYICONDATAA probe = {};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    probe.hWnd = owner;
-    probe.uID = id;
-    return ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
-}
 
 bool ForgetIcon(HWND owner, UINT id)
 {

@@ -124,8 +124,19 @@ HWND ProdleProcess::MainWindow(DWORD timeoutMs) const
 
 HWND ProdleProcess::Form(DWORD timeoutMs) const
 {
-    HWND main = MainWindow(timeoutMs);
-    return main ? ::FindWindowExA(main, nullptr, "#32770", nullptr) : nullptr;
+    // The frame exists a little before the form inside it.
+    const DWORD start = ::GetTickCount();
+    do {
+        if (HWND main = MainWindow(0)) {
+            // Ready once its initial update has written the status line (the template holds a space).
+            HWND form = ::FindWindowExA(main, nullptr, "#32770", nullptr);
+            const std::string status = form ? WindowText(::GetDlgItem(form, 1004)) : std::string();
+            if (!status.empty() && status != " ")
+                return form;
+        }
+        ::Sleep(20);
+    } while (::GetTickCount() - start < timeoutMs);
+    return nullptr;
 }
 
 HWND ProdleProcess::WaitForWindow(const char* caption, DWORD timeoutMs) const
@@ -145,8 +156,11 @@ std::vector<HWND> ProdleProcess::Windows(const char* caption) const
 
 std::string WindowText(HWND window)
 {
+    // Asked of the window itself: GetWindowText does not read another program's edit controls.
     char text[1024] = {};
-    ::GetWindowTextA(window, text, sizeof text);
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                          &copied);
     return text;
 }
 

@@ -20,5 +20,11 @@ echo "== Windows tests"
 "$ROOT/scripts/isolated.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --test-dir "$ROOT/build-$arch" --output-on-failure --timeout 300
 
+# The end-to-end tests leave screenshots of the form and the dialogs as BMP files; PNG copies beside them.
+for bmp in "$ROOT/build-$arch"/artefacts/*.bmp; do
+    [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null || true
+done
+[ -d "$ROOT/build-$arch/artefacts" ] && echo "== Screenshots: $ROOT/build-$arch/artefacts"
+
 echo "== Portable rules: sanitizers and fuzzing"
 "$ROOT/scripts/fuzz.sh" "${FUZZ_SECS:-5}"

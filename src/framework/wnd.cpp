@@ -132,6 +132,12 @@ BOOL CWnd::UpdateData(BOOL saveAndValidate)
 
 bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
+    // While the wait cursor is on, it stays on wherever the pointer moves in our windows.
+    if (message == WM_SETCURSOR && AfxGetApp() && AfxGetApp()->GetWaitCursorCount() > 0) {
+        ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+        *result = TRUE;
+        return true;
+    }
     HWND child = NotifyingChild(message, lParam);
     if (child && child != m_hWnd) {
         CWnd* control = FromHandlePermanent(child);

@@ -6,7 +6,7 @@ include(GoogleTest)
 file(GLOB_RECURSE PRODLE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
 target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi)
+target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi ws2_32 psapi)
 target_link_options(prodle_tests PRIVATE -static)
 add_dependencies(prodle_tests prodle)
 

@@ -1,0 +1,239 @@
+// One prodle against loopback servers: what a successful connection stores, how the reply is taken
+// (in pieces, not at all, overtaken by the close, 5 MB of it) and what a later prodle does to a
+// connection that is still waiting.
+#include "support/engine_fixture.h"
+
+#include <psapi.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/resource.h"
+#include "support/pump.h"
+#include "support/registry.h"
+#include "support/test_app.h"
+
+namespace {
+
+// The process's committed private memory (under Wine: its resident anonymous memory).
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
+
+}  // namespace
+
+class Connection : public EngineFixture {
+protected:
+    // Starts the cycle on the host now in the combo box and makes its first prodle.
+    void StartAndProdle(const LoopbackServer& server)
+    {
+        StartCycleAndSettle();
+        ASSERT_TRUE(Counting());
+        const size_t before = server.Requests().size();
+        Tick();
+        ASSERT_TRUE(WaitForRequests(server, before + 1));
+    }
+    void SendSocketEvent(WPARAM socket, WORD event) const
+    {
+        ::SendMessageA(view_->m_hWnd, WM_PRODLE_SOCKET, socket, WSAMAKESELECTREPLY(event, 0));
+    }
+};
+
+TEST_F(Connection, SuccessfulConnectionStoresThePeriodTheListAndANewHost)
+{
+    SetHosts({"127.0.0.2", "127.0.0.3"}, 1);
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    view_->m_editOften.SetWindowText("7.5 minutes");
+    view_->m_comboNames.SetWindowText("127.0.0.1");
+    StartAndProdle(server);
+
+    EXPECT_EQ(Setting("Often"), "7.5 minutes");
+    EXPECT_EQ(Setting("ComboName0"), "127.0.0.2");
+    EXPECT_EQ(Setting("ComboName1"), "127.0.0.3");
+    EXPECT_EQ(Setting("ComboName2"), "127.0.0.1");
+    EXPECT_EQ(Setting("ComboNameSel"), "2");
+    EXPECT_EQ(view_->m_comboNames.GetCount(), 3);
+    EXPECT_EQ(view_->m_comboNames.GetCurSel(), 2);
+    EXPECT_EQ(view_->m_nSelIndex, 2);
+    EXPECT_EQ(view_->m_strLastDomain, "127.0.0.1");
+    ASSERT_TRUE(WaitUntilCompleted());
+    EXPECT_EQ(Status().rfind("Prodle completed at ", 0), 0u) << Status();
+    EXPECT_FALSE(view_->m_bBusy);
+    EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(Connection, HostDifferingOnlyInLetterCaseSelectsTheExistingEntry)
+{
+    SetHosts({"127.0.0.2", "localhost"});
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    view_->m_comboNames.SetWindowText("LOCALHOST");
+    StartAndProdle(server);
+
+    EXPECT_EQ(view_->m_comboNames.GetCount(), 2);
+    EXPECT_EQ(Setting("ComboNameSel"), "1");
+    EXPECT_FALSE(Setting("ComboName2").has_value());
+    EXPECT_EQ(view_->m_strLastDomain, "LOCALHOST");
+    EXPECT_EQ(HostText(), "localhost");
+}
+
+TEST_F(Connection, LeadingSpacesAreSkippedForTheConnectionButKeptInTheList)
+{
+    // A host text with spaces before it is validated as a name; that lookup would go to a name server,
+    // so here the validation is of the bare name and the spaced text is what the prodle is given.
+    SetHosts({"127.0.0.1"});
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    view_->m_comboNames.SetWindowText("localhost");
+    StartCycleAndSettle();
+    ASSERT_TRUE(Counting());
+
+    view_->m_strDomain = "  localhost";
+    view_->RunTheJob(TRUE);
+    ASSERT_TRUE(WaitForRequests(server, 1));
+    EXPECT_EQ(view_->m_strLastDomain, "  localhost");
+    EXPECT_EQ(view_->m_comboNames.GetCount(), 2);
+    EXPECT_EQ(view_->m_comboNames.GetLBText(1), "  localhost");
+    EXPECT_EQ(Setting("ComboName1"), "  localhost");
+    EXPECT_EQ(Setting("ComboNameSel"), "1");
+    EXPECT_FALSE(view_->m_bNewDomain);
+}
+
+TEST_F(Connection, NamedHostWithoutAnEntryInTheLookupBufferIsResolvedOnTheSpot)
+{
+    SetHosts({"127.0.0.1"});
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();  // a numeric host: the buffer holds only the local lookup's entry
+    ASSERT_TRUE(Counting());
+    std::memset(view_->m_hostBuffer, 0, sizeof view_->m_hostBuffer);
+
+    view_->m_strDomain = "localhost";
+    view_->RunTheJob(TRUE);
+    ASSERT_TRUE(WaitForRequests(server, 1));
+    EXPECT_EQ(BoxCount(), 0u);
+    EXPECT_EQ(view_->m_strLastDomain, "localhost");
+}
+
+TEST_F(Connection, ReplyInSeveralReadsCompletesTheProdleOnce)
+{
+    SetHosts({"127.0.0.1"});
+    LoopbackServer server(ServerBehaviour::ReplyInPieces);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartAndProdle(server);
+    ASSERT_TRUE(WaitUntilCompleted());
+    EXPECT_EQ(Status().rfind("Prodle completed at ", 0), 0u) << Status();
+
+    // The later pieces only empty the socket: nothing of the completion happens again.
+    view_->m_staticStatus.SetWindowText("after the first piece");
+    view_->m_bBusy = TRUE;
+    ASSERT_TRUE(PumpUntil([&] { return server.Finished() == 1 && view_->m_socket == -1; }));
+    EXPECT_EQ(Status(), "after the first piece");
+    EXPECT_TRUE(view_->m_bBusy);
+}
+
+TEST_F(Connection, ServerThatClosesOrResetsWithoutReplyLeavesTheProdleWaiting)
+{
+    SetHosts({"127.0.0.1"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    for (ServerBehaviour behaviour : {ServerBehaviour::CloseAtOnce, ServerBehaviour::Reset}) {
+        LoopbackServer server(behaviour);
+        ASSERT_TRUE(server.Listening());
+        StartAndProdle(server);
+        ASSERT_TRUE(PumpUntil([&] { return view_->m_socket == -1; }));
+        EXPECT_TRUE(view_->m_bWaiting);
+        EXPECT_TRUE(view_->m_bBusy);
+        EXPECT_EQ(Status(), "Prodle was sent");
+        Tick();
+        EXPECT_FALSE(view_->m_btnStart.IsWindowEnabled());
+    }
+    EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(Connection, CloseThatOvertakesTheReadStillCompletesTheProdle)
+{
+    SetHosts({"127.0.0.1"});
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();
+    Tick();
+    // No messages are handled until the server has answered and closed; then the close comes first.
+    const DWORD start = ::GetTickCount();
+    while (server.Finished() == 0 && ::GetTickCount() - start < 5000)
+        ::Sleep(10);
+    ASSERT_EQ(server.Finished(), 1u);
+    ::Sleep(50);
+    SendSocketEvent(static_cast<WPARAM>(view_->m_socket), FD_CLOSE);
+    EXPECT_FALSE(view_->m_bWaiting);
+    EXPECT_FALSE(view_->m_bBusy);
+    EXPECT_EQ(view_->m_socket, -1);
+    EXPECT_EQ(Status().rfind("Prodle completed at ", 0), 0u) << Status();
+    PumpFor(100);  // the queued news of the closed socket are dropped
+    EXPECT_EQ(view_->m_socket, -1);
+}
+
+TEST_F(Connection, FiveMegabyteReplyCostsNoMemory)
+{
+    SetHosts({"127.0.0.1"});
+    LoopbackServer server(ServerBehaviour::SendFiveMegabytes);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();
+    PumpFor(50);
+    const SIZE_T before = PrivateBytes();
+    Tick();
+    ASSERT_TRUE(WaitForRequests(server, 1));
+    ASSERT_TRUE(PumpUntil([&] { return server.Finished() == 1 && view_->m_socket == -1; }, 60000));
+    const SIZE_T after = PrivateBytes();
+    EXPECT_FALSE(view_->m_bWaiting);
+    EXPECT_LT(after, before + 1024 * 1024) << "private bytes grew from " << before << " to " << after;
+}
+
+TEST_F(Connection, SecondProdleWhileTheFirstWaitsReplacesTheFirstConnection)
+{
+    SetSetting("Debug", "1");  // 15-second period
+    SetHosts({"127.0.0.1"});
+    LoopbackServer server(ServerBehaviour::Silent);
+    ASSERT_TRUE(server.Listening());
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartAndProdle(server);
+    ASSERT_TRUE(view_->m_bWaiting);
+    ASSERT_EQ(view_->m_nTargetSecs, 15);
+
+    for (int i = 0; i < 15; ++i)
+        Tick();
+    ASSERT_TRUE(WaitForRequests(server, 2));
+    EXPECT_EQ(server.Requests()[1], ExpectedRequest(view_->m_strLocalAddress));
+    // The first connection is closed by the program, not left open.
+    EXPECT_TRUE(PumpUntil([&] { return server.ClientsGone() == 1; }));
+    const int current = view_->m_socket;
+    ASSERT_NE(current, -1);
+    EXPECT_TRUE(view_->m_bWaiting);
+
+    // News of any other socket is dropped.
+    SendSocketEvent(static_cast<WPARAM>(current) + 4, FD_CLOSE);
+    SendSocketEvent(static_cast<WPARAM>(current) + 4, FD_READ);
+    EXPECT_EQ(view_->m_socket, current);
+    EXPECT_TRUE(view_->m_bWaiting);
+    EXPECT_EQ(BoxCount(), 0u);
+}

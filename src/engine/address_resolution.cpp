@@ -1,6 +1,6 @@
 // Determining the local address (once per run) and validating the chosen host before a countdown.
-// Both lookups are asynchronous: Windows Sockets writes the host entry into m_hostBuffer and posts the
-// completion message to the view.
+// Both lookups are asynchronous: Windows Sockets writes the host entry into a buffer of its own (copied
+// into m_hostBuffer on completion) and posts the completion message to the view.
 #include <cstdint>
 #include <cstring>
 
@@ -21,15 +21,16 @@ bool StartsWithDigit(const CString& text)
 HostEntryView CProdleView::HostEntryInBuffer() const
 {
     return HostEntryView{reinterpret_cast<const unsigned char*>(m_hostBuffer), sizeof m_hostBuffer,
-                         static_cast<uint64_t>(reinterpret_cast<uintptr_t>(m_hostBuffer)),
-                         static_cast<int>(sizeof(void*))};
+                         static_cast<uint64_t>(m_hostBufferBase), static_cast<int>(sizeof(void*))};
 }
 
 void CProdleView::StartLookup(UINT completionMessage, const char* name)
 {
     // A record that is never written reads as one without a name.
     std::memset(m_hostBuffer, 0, sizeof(char*));
-    m_hLookupTask = ::WSAAsyncGetHostByName(m_hWnd, completionMessage, name, m_hostBuffer, sizeof m_hostBuffer);
+    m_pLookupTarget.reset(new char[sizeof m_hostBuffer]());
+    m_hLookupTask = ::WSAAsyncGetHostByName(m_hWnd, completionMessage, name, m_pLookupTarget.get(),
+                                            sizeof m_hostBuffer);
     if (!m_hLookupTask) {
         // No completion would ever come: answer with a failure so that the engine stops as for any
         // failed lookup, instead of waiting for ever with a disabled Start button.
@@ -38,6 +39,16 @@ void CProdleView::StartLookup(UINT completionMessage, const char* name)
             error = WSANOTINITIALISED;
         PostMessage(completionMessage, 0, WSAMAKEASYNCREPLY(0, error));
     }
+}
+
+void CProdleView::TakeLookupResult()
+{
+    m_hLookupTask = nullptr;
+    if (!m_pLookupTarget)
+        return;
+    std::memcpy(m_hostBuffer, m_pLookupTarget.get(), sizeof m_hostBuffer);
+    m_hostBufferBase = reinterpret_cast<uintptr_t>(m_pLookupTarget.get());
+    m_pLookupTarget.reset();
 }
 
 void CProdleView::LookUpLocalAddress()
@@ -65,7 +76,7 @@ void CProdleView::ValidateDomain()
 
 LRESULT CProdleView::OnLocalLookupDone(WPARAM, LPARAM lParam)
 {
-    m_hLookupTask = nullptr;
+    TakeLookupResult();
     EndWaitCursor();
     unsigned char address[4];
     if (WSAGETASYNCERROR(lParam) == 0 && PickLocalAddress(HostEntryInBuffer(), address)) {
@@ -87,7 +98,7 @@ LRESULT CProdleView::OnLocalLookupDone(WPARAM, LPARAM lParam)
 
 LRESULT CProdleView::OnDomainLookupDone(WPARAM, LPARAM lParam)
 {
-    m_hLookupTask = nullptr;
+    TakeLookupResult();
     EndWaitCursor();
     if (WSAGETASYNCERROR(lParam) == 0) {
         StartCountdown();

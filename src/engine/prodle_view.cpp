@@ -166,6 +166,8 @@ void CProdleView::OnDestroy()
     if (m_hLookupTask) {
         ::WSACancelAsyncRequest(m_hLookupTask);
         m_hLookupTask = nullptr;
+        // The lookup may still write its answer: its buffer must outlive the view.
+        m_pLookupTarget.release();
     }
     StopCycle(false);
     CFormView::OnDestroy();

@@ -8,6 +8,9 @@
 #include <winsock.h>
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
+
 #include "engine/host_entry.h"
 #include "framework/controls.h"
 #include "framework/view.h"
@@ -106,8 +109,17 @@ protected:
     CString TrimmedLookedUpDomain() const;
     void ReadReply(bool onlyWithData);
 
-    // The lookup under way, cancelled if the view goes before it answers (it writes into m_hostBuffer).
+    // Moves the finished lookup's entry into m_hostBuffer.
+    void TakeLookupResult();
+
+    // The lookup under way, cancelled if the view goes before it answers.
     HANDLE m_hLookupTask = nullptr;
+    // What Windows Sockets writes into while a lookup runs. It is not the view's own memory, so that a
+    // lookup still answering after the view is gone (a cancel does not always stop it) writes into a
+    // buffer that is deliberately left alive rather than into freed memory.
+    std::unique_ptr<char[]> m_pLookupTarget;
+    // Where the entry in m_hostBuffer was written: its pointers are addresses in that buffer.
+    uintptr_t m_hostBufferBase = 0;
     // The host text whose entry the last host lookup put into m_hostBuffer.
     CString m_strLookedUpDomain;
 

@@ -102,9 +102,9 @@ TEST_F(ProfileStoreTest, TextsOfUpTo259CharactersReadBack)
     EXPECT_EQ(store.GetProfileString("Settings", "TooLong", "d"), "d");
     EXPECT_EQ(store.GetProfileString("Settings", "Missing", "d"), "d");
 
-    // Data that fills the whole buffer without a terminating zero is read no further than the buffer.
+    // Data of another type is no text, even when it would fit.
     WriteRawValue(kSection.c_str(), "Binary", REG_BINARY, std::string(260, 'b'));
-    EXPECT_EQ(store.GetProfileString("Settings", "Binary", "d"), std::string(260, 'b'));
+    EXPECT_EQ(store.GetProfileString("Settings", "Binary", "d"), "d");
 }
 
 TEST_F(ProfileStoreTest, WritesStoreZeroTerminatedText)

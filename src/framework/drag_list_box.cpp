@@ -158,4 +158,7 @@ void CDragListBox::DrawInsert(int item)
     // the arrow is simply taken away there.
     ::DrawInsert(::GetParent(m_hWnd), m_hWnd, item < GetCount() ? item : -1);
     m_nLastInsert = item;
+    // The arrow is drawn on the parent and reaches over the list's left edge, and taking it away
+    // repaints only the parent: repaint the list too, so that no piece of an old arrow stays on it.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
 }

@@ -82,6 +82,8 @@ TEST_F(EditNames, DraggingTheCurrentHostToTheTopKeepsItCurrent)
     EXPECT_EQ(ComboEntries(), reordered);
     EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
     EXPECT_EQ(view->m_strLastDomain, "gamma.test");
+    // The engine was left alone.
+    EXPECT_EQ(view->m_staticStatus.GetWindowText(), "PLEASE START ME");
 }
 
 TEST_F(EditNames, DraggingDownAndBelowTheLastEntry)

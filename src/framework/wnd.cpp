@@ -221,11 +221,23 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     }
     if (!self)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    return Dispatch(self, hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Dispatch(CWnd* self, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++self->m_nDispatchDepth;
     const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    --self->m_nDispatchDepth;
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         self->UnregisterPermanent();
         self->m_hWnd = nullptr;
+        self->m_bNcDestroyed = true;
+    }
+    // The outermost handler of a destroyed window's messages lets it go (it may delete itself).
+    if (self->m_bNcDestroyed && self->m_nDispatchDepth == 0) {
+        self->m_bNcDestroyed = false;
         self->PostNcDestroy();
     }
     return result;
@@ -246,13 +258,6 @@ INT_PTR CALLBACK CWnd::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     self = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     if (!self)
         return FALSE;
-    const INT_PTR result = self->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        self->UnregisterPermanent();
-        self->m_hWnd = nullptr;
-        self->PostNcDestroy();
-        return FALSE;
-    }
-    return result;
+    const INT_PTR result = Dispatch(self, hWnd, message, wParam, lParam);
+    return message == WM_NCDESTROY ? FALSE : result;
 }

@@ -95,6 +95,14 @@ protected:
     bool m_bPermanent = false;
 
 private:
+    // Runs HandleMessage for the window procedures; after WM_NCDESTROY it calls PostNcDestroy, but only
+    // once no message of this window is being handled any more: a window that is destroyed from inside
+    // one of its own handlers (a close button, a nested modal loop) must not be deleted under it.
+    static LRESULT Dispatch(CWnd* self, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    int m_nDispatchDepth = 0;
+    bool m_bNcDestroyed = false;
+
+private:
     struct CurrentMessage {
         UINT message;
         WPARAM wParam;

@@ -3,6 +3,8 @@
 #include "app/prodle_app.h"
 #include "engine/prodle_view.h"
 #include "settings/default_domains.h"
+#include "settings/edit_names_dlg.h"
+#include "settings/options_dlg.h"
 #include "settings/profile_store.h"
 #include "settings/setting_names.h"
 
@@ -32,10 +34,32 @@ void CProdleView::FillNameCombo()
     m_strLastDomain = m_comboNames.GetWindowText();
 }
 
+// A running cycle goes on: the prodles after its next one go to the host that is current after OK.
 void CProdleView::OnEditNames()
 {
+    CEditNamesDlg dialog;
+    dialog.m_strSelection = m_strLastDomain;
+    if (dialog.DoModal() == IDOK)
+        FillNameCombo();
 }
 
+// The new flags take effect at their next use; nothing is restarted.
 void CProdleView::OnOptions()
 {
+    COptionsDlg dialog;
+    dialog.m_bIgnoreFailures = m_bIgnoreFailures;
+    dialog.m_bRandomName = m_bRandomName;
+    dialog.m_bRandomTime = m_bRandomTime;
+    dialog.m_bAutoStart = m_bAutoStart;
+    if (dialog.DoModal() != IDOK)
+        return;
+    m_bIgnoreFailures = dialog.m_bIgnoreFailures;
+    m_bRandomName = dialog.m_bRandomName;
+    m_bRandomTime = dialog.m_bRandomTime;
+    m_bAutoStart = dialog.m_bAutoStart;
+    CProfileStore& store = Profile();
+    store.WriteProfileInt(kSettingsSection, kSettingIgnore, m_bIgnoreFailures);
+    store.WriteProfileInt(kSettingsSection, kSettingAutoStart, m_bAutoStart);
+    store.WriteProfileInt(kSettingsSection, kSettingRandomName, m_bRandomName);
+    store.WriteProfileInt(kSettingsSection, kSettingRandomTime, m_bRandomTime);
 }

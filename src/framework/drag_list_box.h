@@ -1,0 +1,45 @@
+// A list box whose entries the user re-orders with the mouse, on the common controls' drag-list
+// support: pressing the left button on an entry starts a drag, an arrow beside the list marks the
+// insertion point while the mouse moves, and releasing the button moves the entry there.
+#ifndef PRODLE_FRAMEWORK_DRAG_LIST_BOX_H
+#define PRODLE_FRAMEWORK_DRAG_LIST_BOX_H
+
+#include "framework/controls.h"
+
+class CDragListBox : public CListBox {
+public:
+    CDragListBox() = default;
+    ~CDragListBox() override;
+
+    // Binds the list box, makes it a drag list and lets its parent hand the drag notifications to it.
+    bool SubclassWindow(HWND hWnd) override;
+
+    // The insertion point under a screen point: the entry before which a drop would insert, the entry
+    // count below the last entry, or -1 outside the list.
+    int ItemFromPt(POINT screenPoint, BOOL autoScroll = TRUE) const;
+
+    // The drag-list notification message that the common controls send to the list's parent.
+    static UINT DragListMessage();
+
+protected:
+    bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // The drag's steps; each gets the cursor in screen coordinates.
+    virtual BOOL BeginDrag(POINT point);
+    virtual UINT Dragging(POINT point);
+    virtual void Dropped(int sourceIndex, POINT point);
+    virtual void CancelDrag(POINT point);
+    // Marks the insertion point before `item`; -1 removes the mark.
+    virtual void DrawInsert(int item);
+
+private:
+    static LRESULT CALLBACK ListProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR refData);
+    void Unbind();
+
+    int m_nSourceIndex = -1;
+    int m_nLastInsert = -1;
+    bool m_bSubclassed = false;
+};
+
+#endif

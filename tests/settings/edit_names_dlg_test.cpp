@@ -1,0 +1,255 @@
+// The Edit Names dialog, driven while it runs: re-ordering by a real mouse drag, deleting, restoring
+// the default set, and what OK and Cancel leave in the store and in the form.
+#include "settings/host_list_fixture.h"
+
+#include "app/resource.h"
+#include "settings/default_domains.h"
+#include "support/dialog_script.h"
+#include "support/pump.h"
+
+namespace {
+
+Names ListEntries(HWND dialog)
+{
+    HWND list = ::GetDlgItem(dialog, IDC_LIST_NAMES);
+    Names names;
+    const int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[300] = {};
+        ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        names.push_back(text);
+    }
+    return names;
+}
+
+int ListSelection(HWND dialog)
+{
+    return static_cast<int>(::SendMessageA(::GetDlgItem(dialog, IDC_LIST_NAMES), LB_GETCURSEL, 0, 0));
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    char text[128] = {};
+    ::GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+class EditNames : public HostListTest {
+protected:
+    // Opens the dialog as the menu command does and runs the script in it until it closes.
+    void Run(DialogScript& script)
+    {
+        script.Arm();
+        view->OnEditNames();
+        EXPECT_TRUE(script.Finished()) << script.Failure();
+        EXPECT_EQ(script.Failure(), "");
+    }
+};
+
+TEST_F(EditNames, OpensWithTheFormsListAndTheCurrentHostSelected)
+{
+    StartWith(kFive, 2);
+    DialogScript script("Edit Names");
+    script.Inspect([&](HWND dialog) {
+        EXPECT_EQ(ListEntries(dialog), kFive);
+        EXPECT_EQ(ListSelection(dialog), 2);
+        // The list keeps the order it is given and holds one selection.
+        const LONG_PTR style = ::GetWindowLongPtrA(::GetDlgItem(dialog, IDC_LIST_NAMES), GWL_STYLE);
+        EXPECT_EQ(style & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL), 0);
+        EXPECT_EQ(style & (LBS_NOTIFY | LBS_NOINTEGRALHEIGHT), LBS_NOTIFY | LBS_NOINTEGRALHEIGHT);
+        EXPECT_EQ(ControlText(dialog, IDC_BUTTON_DELETE_SELECTION), "Delete Selection");
+        EXPECT_EQ(ControlText(dialog, IDC_BUTTON_RESTORE_DEFAULT), "Restore Default");
+        EXPECT_EQ(::GetDlgItem(dialog, IDOK), ::GetFocus());
+    });
+    script.Click(IDCANCEL);
+    Run(script);
+}
+
+TEST_F(EditNames, DraggingTheCurrentHostToTheTopKeepsItCurrent)
+{
+    StartWith(kFive, 2);
+    const Names reordered = {"gamma.test", "alpha.test", "beta.test", "delta.test", "epsilon.test"};
+    DialogScript script("Edit Names");
+    script.Drag(IDC_LIST_NAMES, 2, 0);
+    script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), reordered); });
+    script.Click(IDOK);
+    Run(script);
+
+    EXPECT_EQ(StoredNames(5), reordered);
+    EXPECT_EQ(Setting("ComboNameSel"), "0");
+    EXPECT_EQ(ComboEntries(), reordered);
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
+    EXPECT_EQ(view->m_strLastDomain, "gamma.test");
+    // The engine was left alone.
+    EXPECT_EQ(view->m_staticStatus.GetWindowText(), "PLEASE START ME");
+}
+
+TEST_F(EditNames, DraggingDownAndBelowTheLastEntry)
+{
+    StartWith(kFive, 0);
+    DialogScript script("Edit Names");
+    // alpha before delta, then beta to the very end (released below the last entry).
+    script.Drag(IDC_LIST_NAMES, 0, 3);
+    script.Inspect([&](HWND dialog) {
+        EXPECT_EQ(ListEntries(dialog), (Names{"beta.test", "gamma.test", "alpha.test", "delta.test", "epsilon.test"}));
+    });
+    script.Drag(IDC_LIST_NAMES, 0, 5);
+    script.Inspect([&](HWND dialog) {
+        EXPECT_EQ(ListEntries(dialog), (Names{"gamma.test", "alpha.test", "delta.test", "epsilon.test", "beta.test"}));
+    });
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(5), (Names{"gamma.test", "alpha.test", "delta.test", "epsilon.test", "beta.test"}));
+    EXPECT_EQ(Setting("ComboNameSel"), "1");
+}
+
+TEST_F(EditNames, PickingAnotherEntryLeavesTheCurrentHostSelected)
+{
+    StartWith(kFive, 2);
+    DialogScript script("Edit Names");
+    script.SelectListEntry(IDC_LIST_NAMES, 4);
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(5), kFive);
+    EXPECT_EQ(Setting("ComboNameSel"), "2");
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), 2);
+    EXPECT_EQ(view->m_strLastDomain, "gamma.test");
+}
+
+TEST_F(EditNames, DeletingTheCurrentHostMakesTheFirstEntryCurrent)
+{
+    StartWith(kFive, 2);
+    DialogScript script("Edit Names");
+    script.Click(IDC_BUTTON_DELETE_SELECTION);
+    script.Inspect([&](HWND dialog) {
+        EXPECT_EQ(ListEntries(dialog), (Names{"alpha.test", "beta.test", "delta.test", "epsilon.test"}));
+        EXPECT_EQ(ListSelection(dialog), LB_ERR);
+    });
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(5), (Names{"alpha.test", "beta.test", "delta.test", "epsilon.test", ""}));
+    EXPECT_EQ(Setting("ComboNameSel"), "0");
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
+    EXPECT_EQ(view->m_strLastDomain, "alpha.test");
+}
+
+TEST_F(EditNames, CuttingFiveEntriesToTwoBlanksTheRest)
+{
+    StartWith(kFive, 1);
+    DialogScript script("Edit Names");
+    for (int index : {4, 3, 2}) {
+        script.SelectListEntry(IDC_LIST_NAMES, index);
+        script.Click(IDC_BUTTON_DELETE_SELECTION);
+    }
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(6), (Names{"alpha.test", "beta.test", "", "", "", "<missing>"}));
+    EXPECT_EQ(Setting("ComboNameSel"), "1");
+    EXPECT_EQ(ComboEntries(), (Names{"alpha.test", "beta.test"}));
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), 1);
+}
+
+TEST_F(EditNames, DeletingEveryEntryBringsBackTheDefaultSet)
+{
+    StartWith(kFive, 3);
+    DialogScript script("Edit Names");
+    for (int i = 0; i < 5; ++i) {
+        script.SelectListEntry(IDC_LIST_NAMES, 0);
+        script.Click(IDC_BUTTON_DELETE_SELECTION);
+    }
+    script.Inspect([&](HWND dialog) { EXPECT_TRUE(ListEntries(dialog).empty()); });
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(6), (Names{"", "", "", "", "", "<missing>"}));
+    EXPECT_EQ(Setting("ComboNameSel"), "0");
+    ASSERT_EQ(App().boxes.size(), 1u);
+    EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
+    EXPECT_EQ(ComboEntries(), Names(kDefaultDomains, kDefaultDomains + kDefaultDomainCount));
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
+}
+
+TEST_F(EditNames, RestoreDefaultThenOkStoresTheDefaultSet)
+{
+    StartWith(kFive, 2);
+    const Names defaults(kDefaultDomains, kDefaultDomains + kDefaultDomainCount);
+    DialogScript script("Edit Names");
+    script.Click(IDC_BUTTON_RESTORE_DEFAULT);
+    script.Inspect([&](HWND dialog) {
+        EXPECT_EQ(ListEntries(dialog), defaults);
+        EXPECT_EQ(ListSelection(dialog), LB_ERR);
+    });
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(5), (Names{defaults[0], defaults[1], defaults[2], "", ""}));
+    EXPECT_EQ(Setting("ComboNameSel"), "0");
+    EXPECT_EQ(ComboEntries(), defaults);
+    EXPECT_TRUE(App().boxes.empty());
+}
+
+TEST_F(EditNames, DeleteWithoutASelectionDoesNothing)
+{
+    StartWith(kFive, 2);
+    DialogScript script("Edit Names");
+    script.SelectListEntry(IDC_LIST_NAMES, -1);
+    script.Click(IDC_BUTTON_DELETE_SELECTION);
+    script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), kFive); });
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
+    EXPECT_EQ(Setting("ComboNameSel"), "2");
+}
+
+TEST_F(EditNames, CancelAfterChangesStoresNothing)
+{
+    StartWith(kFive, 2);
+    DialogScript script("Edit Names");
+    script.Drag(IDC_LIST_NAMES, 4, 0);
+    script.Click(IDC_BUTTON_DELETE_SELECTION);
+    script.Click(IDC_BUTTON_RESTORE_DEFAULT);
+    script.Click(IDCANCEL);
+    Run(script);
+    EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
+    EXPECT_EQ(Setting("ComboNameSel"), "2");
+    EXPECT_EQ(ComboEntries(), kFive);
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), 2);
+    EXPECT_EQ(view->m_strLastDomain, "gamma.test");
+}
+
+// The current host came from a connection to "Alpha" typed in the form; the list holds "alpha".
+TEST_F(EditNames, TheCurrentHostIsFoundIgnoringCase)
+{
+    StartWith({"beta", "alpha", "gamma"}, 0);
+    view->m_strLastDomain = "Alpha";
+    DialogScript script("Edit Names");
+    script.Inspect([&](HWND dialog) { EXPECT_EQ(ListSelection(dialog), 1); });
+    script.Drag(IDC_LIST_NAMES, 2, 0);
+    script.Click(IDOK);
+    Run(script);
+    EXPECT_EQ(StoredNames(3), (Names{"gamma", "beta", "alpha"}));
+    EXPECT_EQ(Setting("ComboNameSel"), "2");
+    EXPECT_EQ(view->m_strLastDomain, "alpha");
+}
+
+// The tray menu stays usable while the dialog is up; its Exit ends the program under the dialog,
+// which then stores nothing.
+TEST_F(EditNames, ExitFromTheTrayWhileTheDialogIsOpenEndsCleanly)
+{
+    StartWith(kFive, 2);
+    HWND frame = App().MainWindow();
+    HWND form = view->m_hWnd;
+    DialogScript script("Edit Names");
+    script.Click(IDC_BUTTON_RESTORE_DEFAULT);
+    script.Then([form](HWND) {
+        ::SendMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
+        return true;
+    });
+    script.Arm();
+    ::PostMessageA(frame, WM_COMMAND, ID_EDIT_NAMES, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(frame); }, 10000));
+    view = nullptr;
+    EXPECT_TRUE(script.Finished()) << script.Failure();
+    EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
+    EXPECT_EQ(Setting("ComboNameSel"), "2");
+}

@@ -1,0 +1,67 @@
+// A started program whose store holds a given host list, for the host-list and dialog tests. The
+// engine never starts (auto-start off), so no host of the list is ever contacted.
+#ifndef PRODLE_TESTS_SETTINGS_HOST_LIST_FIXTURE_H
+#define PRODLE_TESTS_SETTINGS_HOST_LIST_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/prodle_view.h"
+#include "framework/cstring.h"
+#include "support/registry.h"
+#include "support/test_app.h"
+
+using Names = std::vector<std::string>;
+
+class HostListTest : public testing::Test {
+protected:
+    const Names kFive = {"alpha.test", "beta.test", "gamma.test", "delta.test", "epsilon.test"};
+
+    void SetUp() override
+    {
+        RemoveBaseKey();
+        RemoveIniFile();
+        SetSetting("AutoStart", "0");
+    }
+    void TearDown() override
+    {
+        App().Stop();
+        RemoveIniFile();
+    }
+
+    // Stores the list (and the selection, when given) and starts the program.
+    void StartWith(const Names& names, std::optional<int> selection)
+    {
+        for (size_t i = 0; i < names.size(); ++i)
+            SetSetting(FormatString("ComboName%d", static_cast<int>(i)).c_str(), names[i]);
+        if (selection)
+            SetSetting("ComboNameSel", std::to_string(*selection));
+        ASSERT_TRUE(App().Start());
+        view = App().View();
+        ASSERT_NE(view, nullptr);
+    }
+
+    // ComboName0 .. ComboName<count-1> as stored; a missing value reads as "<missing>".
+    static Names StoredNames(int count)
+    {
+        Names names;
+        for (int i = 0; i < count; ++i)
+            names.push_back(Setting(FormatString("ComboName%d", i).c_str()).value_or("<missing>"));
+        return names;
+    }
+
+    Names ComboEntries() const
+    {
+        Names names;
+        for (int i = 0; i < view->m_comboNames.GetCount(); ++i)
+            names.push_back(view->m_comboNames.GetLBText(i));
+        return names;
+    }
+
+    CProdleView* view = nullptr;
+};
+
+#endif

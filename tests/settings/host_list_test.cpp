@@ -1,0 +1,140 @@
+// Loading the host list into the form, and reaching the list's dialogs from the main frame's menu.
+#include "settings/host_list_fixture.h"
+
+#include "app/resource.h"
+#include "settings/default_domains.h"
+#include "support/dialog_script.h"
+#include "support/pump.h"
+
+namespace {
+
+Names DefaultSet()
+{
+    return Names(kDefaultDomains, kDefaultDomains + kDefaultDomainCount);
+}
+
+}  // namespace
+
+TEST_F(HostListTest, EmptyStoreRestoresTheDefaultSetWithoutStoringIt)
+{
+    StartWith({}, std::nullopt);
+    ASSERT_EQ(App().boxes.size(), 1u);
+    EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
+    EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));  // one button, no icon
+    EXPECT_EQ(ComboEntries(), DefaultSet());
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
+    EXPECT_EQ(view->m_nSelIndex, 0);
+    EXPECT_EQ(view->m_strLastDomain, kDefaultDomains[0]);
+    EXPECT_FALSE(Setting("ComboName0"));
+    EXPECT_FALSE(Setting("ComboNameSel"));
+}
+
+TEST_F(HostListTest, TheListEndsAtTheFirstEmptyEntry)
+{
+    StartWith({"alpha", "", "gamma"}, std::nullopt);
+    EXPECT_EQ(ComboEntries(), Names{"alpha"});
+    EXPECT_TRUE(App().boxes.empty());
+    EXPECT_EQ(view->m_strLastDomain, "alpha");
+}
+
+class StoredSelection : public HostListTest, public testing::WithParamInterface<std::pair<int, int>> {};
+
+// The stored index, and the entry it selects in a three-entry list (-1: none).
+TEST_P(StoredSelection, SelectsTheStoredEntryOrTheFirstWhenBeyondTheList)
+{
+    const auto [stored, expected] = GetParam();
+    StartWith({"alpha", "beta", "gamma"}, stored);
+    EXPECT_EQ(view->m_comboNames.GetCurSel(), expected);
+    if (expected >= 0) {
+        EXPECT_EQ(view->m_nSelIndex, expected);
+        EXPECT_EQ(view->m_strLastDomain, ComboEntries()[static_cast<size_t>(expected)]);
+    } else {
+        EXPECT_EQ(view->m_nSelIndex, -1);
+        EXPECT_EQ(view->m_comboNames.GetWindowText(), "");
+        EXPECT_EQ(view->m_strLastDomain, "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(HostList, StoredSelection,
+                         testing::Values(std::make_pair(2, 2), std::make_pair(3, 0), std::make_pair(5, 0),
+                                         std::make_pair(-1, -1)));
+
+TEST_F(HostListTest, TheFrameCarriesTheMenuWithBothDialogCommands)
+{
+    StartWith(kFive, 0);
+    HMENU menu = ::GetMenu(App().MainWindow());
+    ASSERT_NE(menu, nullptr);
+    HMENU prodle = ::GetSubMenu(menu, 0);
+    ASSERT_NE(prodle, nullptr);
+    char text[64] = {};
+    ::GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "&Prodle");
+    EXPECT_EQ(::GetMenuItemID(prodle, 0), static_cast<UINT>(ID_EDIT_NAMES));
+    EXPECT_EQ(::GetMenuItemID(prodle, 1), static_cast<UINT>(ID_OPTIONS));
+    EXPECT_EQ(::GetMenuState(prodle, 0, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED), 0u);
+    EXPECT_EQ(::GetMenuState(prodle, 1, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED), 0u);
+}
+
+// Menu commands reach the frame as WM_COMMAND; the frame hands them to the view, which opens the dialog.
+TEST_F(HostListTest, MenuCommandsSentToTheFrameOpenTheDialogs)
+{
+    StartWith(kFive, 0);
+    for (const auto& [command, caption] : {std::make_pair(ID_EDIT_NAMES, "Edit Names"),
+                                           std::make_pair(ID_OPTIONS, "Options")}) {
+        SCOPED_TRACE(caption);
+        DialogScript script(caption);
+        script.Click(IDCANCEL);
+        script.Arm();
+        ::SendMessageA(App().MainWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        EXPECT_TRUE(script.Finished()) << script.Failure();
+        EXPECT_EQ(script.Failure(), "");
+    }
+}
+
+// With the window restored, the user clicks "&Prodle" in the menu bar, then "&Options...".
+TEST_F(HostListTest, TheOptionsItemOpensTheDialogWithTheMouseOnTheRestoredWindow)
+{
+    StartWith(kFive, 0);
+    ::SendMessageA(App().MainWindow(), WM_COMMAND, ID_TRAY_RESTORE, 0);
+    ASSERT_TRUE(::IsWindowVisible(App().MainWindow()));
+    PumpFor(100);
+
+    HWND frame = App().MainWindow();
+    HMENU menu = ::GetMenu(frame);
+    bool popupClicked = false;
+    DialogScript script("Options");
+    script.Before([&](HWND) {
+        RECT item;
+        ::GetMenuItemRect(frame, menu, 0, &item);
+        MoveMouseTo({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+        return true;
+    });
+    script.Before([](HWND) {
+        PressLeftButton(true);
+        return true;
+    });
+    script.Before([](HWND) {
+        PressLeftButton(false);
+        return true;
+    });
+    script.Before([&](HWND) {
+        RECT item;
+        if (!::GetMenuItemRect(nullptr, ::GetSubMenu(menu, 0), 1, &item) || item.right <= item.left)
+            return false;  // the pop-up is not up yet
+        MoveMouseTo({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+        return true;
+    });
+    script.Before([](HWND) {
+        PressLeftButton(true);
+        return true;
+    });
+    script.Before([&](HWND) {
+        PressLeftButton(false);
+        popupClicked = true;
+        return true;
+    });
+    script.Click(IDCANCEL);
+    script.Arm();
+    EXPECT_TRUE(PumpUntil([&] { return script.Finished(); }, 15000)) << script.Failure();
+    EXPECT_TRUE(popupClicked);
+}

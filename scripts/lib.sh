@@ -49,10 +49,18 @@ build() {
 ensure_prefix() {
     local arch="$1"
     local dir="$ROOT/build-$arch"  # separate: `local` expands all its words before assigning any
-    [ -f "$dir/wineprefix/system.reg" ] && return 0
-    echo "== Creating the Wine prefix in $dir/wineprefix"
-    if [ "$arch" = i686 ]; then export WINEARCH=win32; fi
-    "$dir/wine-run" wineboot -i >/dev/null 2>&1 || true
-    WINEPREFIX="$dir/wineprefix" wineserver -w
-    unset WINEARCH
+    if [ ! -f "$dir/wineprefix/system.reg" ]; then
+        echo "== Creating the Wine prefix in $dir/wineprefix"
+        if [ "$arch" = i686 ]; then export WINEARCH=win32; fi
+        "$dir/wine-run" wineboot -i >/dev/null 2>&1 || true
+        WINEPREFIX="$dir/wineprefix" wineserver -w
+        unset WINEARCH
+    fi
+    # Without a window manager, Wine waits about two seconds whenever a managed top-level window is
+    # hidden or destroyed; unmanaged windows go at once.
+    if [ ! -f "$dir/wineprefix/.unmanaged-windows" ]; then
+        "$dir/wine-run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        WINEPREFIX="$dir/wineprefix" wineserver -w
+        touch "$dir/wineprefix/.unmanaged-windows"
+    fi
 }

@@ -1,8 +1,6 @@
 // A re-created taskbar gets the program's icon back, with its current picture and tooltip.
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
-
 #include "app/resource.h"
 #include "engine/prodle_view.h"
 #include "support/notification_area.h"
@@ -10,15 +8,6 @@
 #include "support/test_app.h"
 
 namespace {
-
-bool ForgetIcon(HWND owner, UINT id)
-{
-    NOTIFYICONDATAA icon = {};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = owner;
-    icon.uID = id;
-    return ::Shell_NotifyIconA(NIM_DELETE, &icon) != FALSE;
-}
 
 class TaskbarRestart : public testing::Test {
 protected:

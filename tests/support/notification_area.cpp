@@ -33,3 +33,9 @@ bool ShellHasIcon(HWND owner, UINT id)
     record.uFlags = 0;
     return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
+
+bool ForgetIcon(HWND owner, UINT id)
+{
+    NOTIFYICONDATAA record = Record(owner, id);
+    return ::Shell_NotifyIconA(NIM_DELETE, &record) != FALSE;
+}

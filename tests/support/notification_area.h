@@ -12,4 +12,7 @@ void KeepNotificationAreaOpen();
 // Whether the shell still knows an icon of this window and id (it accepts a modification of it).
 bool ShellHasIcon(HWND owner, UINT id);
 
+// Deletes an icon behind its owner's back, as a restarted taskbar has forgotten it.
+bool ForgetIcon(HWND owner, UINT id);
+
 #endif

@@ -7,6 +7,7 @@
 
 #include "app/resource.h"
 #include "support/listener.h"
+#include "support/notification_area.h"
 #include "support/program.h"
 #include "support/registry.h"
 
@@ -119,8 +120,17 @@ TEST_F(UserSession, FirstRunImportsTheIniFileAndExitRemovesTheProgram)
 
     TrayCallback(form, WM_LBUTTONDBLCLK);  // restores the window
     EXPECT_TRUE(::IsWindowVisible(prodle.MainWindow()));
-    PressButton(form, IDC_BUTTON_EXIT);
+    PressButton(form, IDC_BUTTON_CLOSE_WINDOW);
+
+    // Exit from the tray icon's right-click menu: the icon goes with the program.
+    ASSERT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
+    ::PostMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_RBUTTONUP);
+    HWND menu = prodle.WaitForWindowOfClass("#32768");
+    ASSERT_NE(menu, nullptr) << "the tray menu opens";
+    SaveScreenshot(menu, "tray-menu");
+    ::PostMessageA(form, WM_CHAR, 'x', 0);  // E&xit
     EXPECT_EQ(prodle.WaitForExit(kWait), 0);
+    EXPECT_FALSE(ShellHasIcon(form, ID_TRAY_ICON));
 }
 
 TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem)

@@ -149,6 +149,11 @@ HWND ProdleProcess::WaitForDialog(const char* caption, DWORD timeoutMs) const
     return WaitForFirst(m_info.dwProcessId, caption, "#32770", true, timeoutMs);
 }
 
+HWND ProdleProcess::WaitForWindowOfClass(const char* className, DWORD timeoutMs) const
+{
+    return WaitForFirst(m_info.dwProcessId, nullptr, className, true, timeoutMs);
+}
+
 std::vector<HWND> ProdleProcess::Windows(const char* caption) const
 {
     return FindWindows(m_info.dwProcessId, caption, nullptr, true);

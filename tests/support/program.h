@@ -34,6 +34,8 @@ public:
     HWND WaitForWindow(const char* caption, DWORD timeoutMs = 10000) const;
     // A visible dialog or message box of the program with this caption.
     HWND WaitForDialog(const char* caption, DWORD timeoutMs = 10000) const;
+    // A visible top-level window of the program of this class (a pop-up menu is "#32768").
+    HWND WaitForWindowOfClass(const char* className, DWORD timeoutMs = 10000) const;
     // Every visible top-level window of the program with this caption.
     std::vector<HWND> Windows(const char* caption) const;
 

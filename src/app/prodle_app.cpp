@@ -6,6 +6,8 @@
 #include "engine/prodle_view.h"
 #include "framework/document.h"
 #include "settings/profile_store.h"
+#include "ui/about_dlg.h"
+#include "ui/about_texts.h"
 
 CProdleApp* GetProdleApp()
 {
@@ -62,4 +64,13 @@ int CProdleApp::ExitInstance()
 
 void CProdleApp::OnAppAbout()
 {
+    CAboutDlg aboutDlg;
+    // Both values are taken now, from the engine's view, and stay as they are while the box is open.
+    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
+    auto* view = frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
+    if (view) {
+        aboutDlg.m_strIPAddress = view->m_strLocalAddress;
+        aboutDlg.m_strTimeSinceLaunch = FormatTimeSinceLaunch(::GetTickCount(), view->m_dwLaunchTick);
+    }
+    aboutDlg.DoModal();
 }

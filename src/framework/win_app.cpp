@@ -1,6 +1,7 @@
 #include "framework/win_app.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "framework/document.h"
 #include "framework/frame_wnd.h"
@@ -99,6 +100,11 @@ int CWinApp::DoMessageBox(const CString& text, UINT type, UINT)
 {
     HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
     return ::MessageBoxA(owner, text.c_str(), m_strAppName.c_str(), type);
+}
+
+HINSTANCE CWinApp::ShellOpen(const char* target)
+{
+    return ::ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CWinApp::DoWaitCursor(int delta)

@@ -47,6 +47,11 @@ public:
 
     // Every message box of the program goes through here.
     virtual int DoMessageBox(const CString& text, UINT type, UINT helpId);
+    // Hands a document, web address or mailto: link to the shell's "open" verb; the result is the
+    // shell's (32 or less: failure). Every shell open of the program goes through here.
+    virtual HINSTANCE ShellOpen(const char* target);
+    // Every warning beep of the program goes through here.
+    virtual void DoMessageBeep(UINT type) { ::MessageBeep(type); }
     // The one blocking pause of the program.
     virtual void Pause(DWORD milliseconds) { ::Sleep(milliseconds); }
 

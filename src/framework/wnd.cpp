@@ -46,6 +46,7 @@ bool ReturnsResultDirectly(UINT message)
 
 CWnd::~CWnd()
 {
+    RemoveSubclass();
     UnregisterPermanent();
 }
 
@@ -168,6 +169,8 @@ bool CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (m_bSubclassed)
+        return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
@@ -260,4 +263,38 @@ INT_PTR CALLBACK CWnd::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     const INT_PTR result = Dispatch(self, hWnd, message, wParam, lParam);
     return message == WM_NCDESTROY ? FALSE : result;
+}
+
+bool CWnd::InstallSubclass(HWND hWnd)
+{
+    if (!hWnd || m_hWnd)
+        return false;
+    if (!::SetWindowSubclass(hWnd, CWnd::SubclassProc, reinterpret_cast<UINT_PTR>(this),
+                             reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    m_bSubclassed = true;
+    RegisterPermanent(hWnd);
+    return true;
+}
+
+void CWnd::RemoveSubclass()
+{
+    if (!m_bSubclassed)
+        return;
+    ::RemoveWindowSubclass(m_hWnd, CWnd::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+    m_bSubclassed = false;
+    UnregisterPermanent();
+    m_hWnd = nullptr;
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR refData)
+{
+    auto* self = reinterpret_cast<CWnd*>(refData);
+    if (message == WM_NCDESTROY) {
+        // The window's last message: let go of it, then let its own procedure finish.
+        self->RemoveSubclass();
+        return ::DefSubclassProc(hWnd, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
 }

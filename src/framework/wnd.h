@@ -72,6 +72,13 @@ public:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
+    // Takes over the messages of an existing window (comctl32 subclassing): they go through this
+    // object's map first, and Default() and unhandled messages on to the window's own procedure. The
+    // window is also registered, so that its parent reflects notifications to it. The subclass goes at
+    // WM_NCDESTROY or with this object, whichever comes first.
+    bool InstallSubclass(HWND hWnd);
+    void RemoveSubclass();
+
     // Called for every message before the default processing; true when handled.
     virtual bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     // The processing of a message that no handler took.
@@ -87,12 +94,15 @@ protected:
     void RegisterPermanent(HWND hWnd);
     void UnregisterPermanent();
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR refData);
 
     // Dialog-based windows cannot call the default dialog procedure from inside their own procedure;
     // Default() then only asks for it to run after the handler.
     bool m_bDialogProc = false;
     bool m_bDefaultAsked = false;
     bool m_bPermanent = false;
+    bool m_bSubclassed = false;
 
 private:
     // Runs HandleMessage for the window procedures; after WM_NCDESTROY it calls PostNcDestroy, but only

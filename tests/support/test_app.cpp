@@ -13,6 +13,12 @@ int TestApp::DoMessageBox(const CString& text, UINT type, UINT)
     return IDOK;
 }
 
+HINSTANCE TestApp::ShellOpen(const char* target)
+{
+    opened.push_back(target);
+    return realShell ? CProdleApp::ShellOpen(target) : shellResult;
+}
+
 bool TestApp::Start()
 {
     boxes.clear();

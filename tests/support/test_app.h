@@ -21,6 +21,9 @@ class TestApp : public CProdleApp {
 public:
     int DoMessageBox(const CString& text, UINT type, UINT helpId) override;
     void Pause(DWORD milliseconds) override { pausedMs += milliseconds; }
+    // Shell opens are recorded and answered with `shellResult` (33: success) unless `realShell` is set.
+    HINSTANCE ShellOpen(const char* target) override;
+    void DoMessageBeep(UINT type) override { beeps.push_back(type); }
 
     // Starts the program as prodle.exe does (store, INI import, document, frame, view).
     bool Start();
@@ -34,6 +37,10 @@ public:
     // Runs while a box is "up", as the box's own message loop would let things happen.
     std::function<void(const RecordedBox&)> onBox;
     DWORD pausedMs = 0;
+    std::vector<std::string> opened;
+    HINSTANCE shellResult = reinterpret_cast<HINSTANCE>(33);
+    bool realShell = false;
+    std::vector<UINT> beeps;
     bool running = false;
 };
 

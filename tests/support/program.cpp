@@ -199,6 +199,12 @@ bool WaitFor(bool (*done)(void*), void* context, DWORD timeoutMs)
 
 std::string SaveScreenshot(HWND window, const std::string& name)
 {
+    // Let the window (perhaps just opened, perhaps another program's) paint itself whole first.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::Sleep(300);
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
     RECT rect;
     ::GetWindowRect(window, &rect);
     const int width = rect.right - rect.left;

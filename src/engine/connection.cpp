@@ -45,10 +45,8 @@ int CProdleView::ConnectAndRemember(CString host)
 {
     BeginWaitCursor();
     // A socket whose server never closed is replaced: close it rather than leak it.
-    if (m_socket != -1) {
-        ::closesocket(static_cast<SOCKET>(m_socket));
-        m_socket = -1;
-    }
+    if (m_socket != -1)
+        CloseSocket();
     m_socket = ConnectTo(host.c_str(), "80");
     EndWaitCursor();
     if (m_socket == -1)
@@ -174,13 +172,24 @@ LRESULT CProdleView::OnSocketEvent(WPARAM wParam, LPARAM lParam)
         // The close can overtake the read notification of data that came just before it.
         if (m_bWaiting)
             ReadReply(true);
-        ::closesocket(static_cast<SOCKET>(m_socket));
-        m_socket = -1;
+        CloseSocket();
         break;
     default:
         break;
     }
     return 0;
+}
+
+void CProdleView::CloseSocket()
+{
+    ::closesocket(static_cast<SOCKET>(m_socket));
+    m_socket = -1;
+    // Every notification still queued is about a socket now closed. The next socket can get the same
+    // number, and must not inherit its predecessor's read (a prodle completed without reply data) or
+    // close (its own connection closed before it could read the reply).
+    MSG stale;
+    while (::PeekMessageA(&stale, m_hWnd, WM_PRODLE_SOCKET, WM_PRODLE_SOCKET, PM_REMOVE)) {
+    }
 }
 
 void CProdleView::ReadReply(bool onlyWithData)

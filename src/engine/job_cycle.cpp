@@ -37,7 +37,7 @@ void CProdleView::StopCycle(bool bNotifyTray)
     m_staticCountdown.SetWindowText("");
     m_staticNextLabel.EnableWindow(FALSE);
     if (m_socket != -1)
-        ::closesocket(static_cast<SOCKET>(m_socket));
+        CloseSocket();
     if (bNotifyTray) {
         m_trayIcon.SetTip("Prodle has stopped");
         m_trayIcon.SetIcon(IDI_STOPPED);

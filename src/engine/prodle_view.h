@@ -108,6 +108,8 @@ protected:
     bool AddressOf(const char* host, sockaddr_in* address);
     CString TrimmedLookedUpDomain() const;
     void ReadReply(bool onlyWithData);
+    // Closes m_socket, sets it to -1 and drops the notifications already queued for it.
+    void CloseSocket();
 
     // Moves the finished lookup's entry into m_hostBuffer.
     void TakeLookupResult();

@@ -55,7 +55,7 @@ void EngineFixture::Tick() const
 
 bool EngineFixture::WaitForRequests(const LoopbackServer& server, size_t count)
 {
-    return PumpUntil([&] { return server.Requests().size() >= count; });
+    return PumpUntil([&] { return server.RequestCount() >= count; });
 }
 
 bool EngineFixture::WaitUntilCompleted() const

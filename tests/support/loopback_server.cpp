@@ -99,10 +99,11 @@ void LoopbackServer::Serve()
 void LoopbackServer::Answer(Socket client)
 {
     const std::string request = ReadRequest(client);
-    {
+    if (!countOnly_) {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(request);
     }
+    ++requestCount_;
     switch (behaviour_) {
     case ServerBehaviour::Reply:
         SendAll(client, kReply, sizeof kReply - 1);
@@ -119,6 +120,7 @@ void LoopbackServer::Answer(Socket client)
     }
     case ServerBehaviour::Silent:
         silent_.push_back(client);
+        ++openClients_;
         return;  // not finished: it stays open
     case ServerBehaviour::CloseAtOnce:
         CloseGracefully(client);
@@ -127,10 +129,30 @@ void LoopbackServer::Answer(Socket client)
         SendAll(client, bigReply_.data(), bigReply_.size());
         CloseGracefully(client);
         break;
-    case ServerBehaviour::Reset: {
-        const linger abortive = {1, 0};
-        ::setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive), sizeof abortive);
-        ::closesocket(client);
+    case ServerBehaviour::Reset:
+        Abort(client);
+        break;
+    case ServerBehaviour::ReplyThenReset:
+        // The pause lets the reply be read before the reset arrives.
+        SendAll(client, kReply, sizeof kReply - 1);
+        PauseUnlessStopping(200);
+        Abort(client);
+        break;
+    case ServerBehaviour::Trickle:
+        // Stops early when the client has gone (a send fails).
+        for (size_t i = 0; i < kTrickleBytes && i < sizeof kReply - 1 && SendAll(client, kReply + i, 1); ++i) {
+            if (!PauseUnlessStopping(kTrickleIntervalMs))
+                break;
+        }
+        CloseGracefully(client);
+        break;
+    case ServerBehaviour::Garbage: {
+        // Every byte value, zeros and CR LF included, in an order that reads as nothing.
+        std::string garbage(kGarbageBytes, '\0');
+        for (size_t i = 0; i < garbage.size(); ++i)
+            garbage[i] = static_cast<char>((i * 167 + 13) & 0xFF);
+        SendAll(client, garbage.data(), garbage.size());
+        CloseGracefully(client);
         break;
     }
     }
@@ -176,6 +198,14 @@ bool LoopbackServer::PauseUnlessStopping(unsigned milliseconds)
     return !stop_;
 }
 
+void LoopbackServer::Abort(Socket client)
+{
+    // SO_LINGER with a zero time-out: the close sends a reset instead of an orderly end.
+    const linger abortive = {1, 0};
+    ::setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive), sizeof abortive);
+    ::closesocket(client);
+}
+
 void LoopbackServer::WatchSilentClients()
 {
     for (auto it = silent_.begin(); it != silent_.end();) {
@@ -188,6 +218,7 @@ void LoopbackServer::WatchSilentClients()
             ::closesocket(*it);
             it = silent_.erase(it);
             ++clientsGone_;
+            --openClients_;
         } else {
             ++it;
         }

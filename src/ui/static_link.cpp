@@ -42,6 +42,7 @@ const MessageMap* CStaticLink::ThisMessageMap()
         MapReflectedNotify(STN_CLICKED, &T::OnClicked),
         MapMessage(WM_MOUSEMOVE, &T::OnMouseMove),
         MapMessage(WM_TIMER, &T::OnTimer),
+        MapMessage(WM_CAPTURECHANGED, &T::OnCaptureChanged),
     };
     static const MessageMap map = MakeMessageMap(nullptr, entries);
     return &map;
@@ -129,6 +130,15 @@ void CStaticLink::OnMouseMove(UINT, POINT point)
         m_bCaptured = FALSE;
         ::SetCursor(ArrowCursor());
     }
+}
+
+void CStaticLink::OnCaptureChanged()
+{
+    Default();
+    // Another window took the mouse (a menu, a drag, a switch to another program): the control no
+    // longer hears of the pointer leaving, so it must not think it still holds the capture, or the
+    // next visit would never capture again nor show the hand.
+    m_bCaptured = FALSE;
 }
 
 void CStaticLink::OnTimer(UINT_PTR id)

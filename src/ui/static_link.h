@@ -35,6 +35,7 @@ protected:
     void OnClicked();
     void OnMouseMove(UINT flags, POINT point);
     void OnTimer(UINT_PTR id);
+    void OnCaptureChanged();
 
 private:
     // The flag in use: the owner's, or, should no owner have set one, the control's own.

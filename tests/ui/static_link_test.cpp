@@ -230,6 +230,28 @@ TEST_F(StaticLink, HoveringCapturesTheMouseAndShowsTheHand)
     });
 }
 
+TEST_F(StaticLink, ACaptureTakenByAnotherWindowEndsTheHoverSoTheNextVisitShowsTheHandAgain)
+{
+    WithAboutBox([&](HWND box) {
+        HWND web = ::GetDlgItem(box, IDC_STATIC_WEB_LINK);
+        CStaticLink* link = LinkOf(box, IDC_STATIC_WEB_LINK);
+        ASSERT_NE(link, nullptr);
+        MoveMouse(web, 2, 2);
+        ASSERT_EQ(::GetCapture(), web);
+
+        ::SetCapture(box);  // as a menu or another program taking the mouse would
+        EXPECT_FALSE(link->m_bCaptured);
+        ::ReleaseCapture();
+        ::SetCursor(Arrow());
+
+        MoveMouse(web, 3, 3);
+        EXPECT_TRUE(link->m_bCaptured);
+        EXPECT_EQ(::GetCapture(), web);
+        EXPECT_EQ(::GetCursor(), Hand());
+        MoveMouse(web, -1, -1);
+    });
+}
+
 TEST_F(StaticLink, AfterAClickMovesAreIgnoredUntilTheCoolDownTimerFires)
 {
     WithAboutBox([&](HWND box) {

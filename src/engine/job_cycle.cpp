@@ -42,7 +42,6 @@ void CProdleView::StopCycle(bool bNotifyTray)
         m_trayIcon.SetTip("Prodle has stopped");
         m_trayIcon.SetIcon(IDI_STOPPED);
     }
-    m_socket = -1;
     m_bWaiting = FALSE;
 }
 

@@ -58,7 +58,6 @@
 #define ID_TRAY_EXIT                32774
 #define ID_APP_ABOUT                57664
 #define ID_HELP_FINDER              57667
-#define ID_HELP_INDEX               57668
 #define ID_CONTEXT_HELP             57669
 #define ID_HELP                     57670
 #define ID_DEFAULT_HELP             57671
@@ -66,8 +65,8 @@
 #define ID_FILE_OPEN                57601
 #define ID_FILE_SAVE                57603
 #define ID_EDIT_UNDO                57643
-#define ID_NEXT_PANE                59680
-#define ID_PREV_PANE                59681
+#define ID_NEXT_PANE                57680
+#define ID_PREV_PANE                57681
 
 // Timers
 #define TIMER_COUNTDOWN             101

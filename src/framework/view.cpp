@@ -8,9 +8,19 @@ namespace {
 constexpr int kFirstPaneId = 0xE900;
 }  // namespace
 
+BOOL CView::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (cs.style & WS_BORDER) {
+        cs.style &= ~WS_BORDER;
+        cs.dwExStyle |= WS_EX_CLIENTEDGE;
+    }
+    return TRUE;
+}
+
 bool CFormView::Create(CFrameWnd* frame)
 {
     CREATESTRUCTA cs = {};
+    cs.style = WS_CHILD | WS_VISIBLE | WS_BORDER;
     if (!PreCreateWindow(cs))
         return false;
     HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), frame->m_hWnd,
@@ -18,6 +28,12 @@ bool CFormView::Create(CFrameWnd* frame)
     if (!hWnd)
         return false;
     ::SetWindowLongPtrA(hWnd, GWLP_ID, kFirstPaneId);
+    // The template gives the form's style, except for the border, which is the view's.
+    const LONG_PTR style = ::GetWindowLongPtrA(hWnd, GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrA(hWnd, GWL_EXSTYLE);
+    ::SetWindowLongPtrA(hWnd, GWL_STYLE, (style & ~WS_BORDER) | (cs.style & WS_BORDER));
+    ::SetWindowLongPtrA(hWnd, GWL_EXSTYLE, (exStyle & ~WS_EX_CLIENTEDGE) | (cs.dwExStyle & WS_EX_CLIENTEDGE));
+    ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ::ShowWindow(hWnd, SW_SHOW);
     return true;
 }

@@ -15,7 +15,8 @@ public:
     virtual bool Create(CFrameWnd* frame) = 0;
     // Called once, after the view's window and controls exist.
     virtual void OnInitialUpdate() {}
-    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs) { return TRUE; }
+    // A view asked for a border gets the sunken client edge instead, the usual look of a view.
+    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
     // Keyboard handling before dispatch; true when the message was used up.
     virtual bool PreTranslateMessage(MSG* msg) { return false; }
 

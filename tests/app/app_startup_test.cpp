@@ -142,6 +142,11 @@ TEST_F(AppStartup, FrameIsFittedToTheFormAndCannotBeResized)
     char title[32] = {};
     ::GetWindowTextA(frame, title, sizeof title);
     EXPECT_STREQ(title, "Prodle");
+    // The form sits in the frame with a view's sunken edge, not a plain border.
+    const LONG_PTR viewStyle = ::GetWindowLongPtrA(view->m_hWnd, GWL_STYLE);
+    const LONG_PTR viewExStyle = ::GetWindowLongPtrA(view->m_hWnd, GWL_EXSTYLE);
+    EXPECT_EQ(viewStyle & WS_BORDER, 0);
+    EXPECT_EQ(viewExStyle & WS_EX_CLIENTEDGE, WS_EX_CLIENTEDGE);
     const LRESULT corner = ::SendMessageA(frame, WM_NCHITTEST, 0, MAKELPARAM(fitted.right - 1, fitted.bottom - 1));
     EXPECT_NE(corner, HTBOTTOMRIGHT);
     ::MoveWindow(frame, fitted.left + 10, fitted.top + 10, width + 100, height + 50, TRUE);

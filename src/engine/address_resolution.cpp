@@ -55,7 +55,10 @@ void CProdleView::LookUpLocalAddress()
 {
     m_strLocalAddress = "no address yet";
     char name[100] = {};
-    ::gethostname(name, sizeof name - 1);  // on failure the empty name is looked up
+    // A failed call normally leaves the name empty, and the empty name is looked up; the last byte is
+    // made a terminator whatever a failed call wrote.
+    ::gethostname(name, sizeof name);
+    name[sizeof name - 1] = '\0';
     m_strLookedUpDomain.clear();
     StartLookup(WM_PRODLE_LOCAL_LOOKUP, name);
     SetStatus("Determining Local IP Address");

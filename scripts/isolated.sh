@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
-# Runs a command so that no name lookup can leave this machine: in a mount namespace whose resolver
-# is loopback (nothing answers there) and whose hosts file sends the program's default host names to
-# loopback addresses where nothing listens. Used for every test run.
+# Runs a command cut off from every network but a loopback of its own:
+#  - a new network namespace holds only `lo`, so no packet can leave this machine, port 80 on
+#    127.0.0.1 is free for the tests' servers, and two runs at once do not meet;
+#  - a new mount namespace gives it a resolver on loopback (nothing answers there) and a hosts file
+#    that sends the program's default host names to loopback addresses where nothing listens, and
+#    keeps this machine's own name resolving (the program looks its local address up from it).
+# As root the namespaces are made directly. Any other user gets them inside a user namespace of their
+# own (unshare -r), where binding a port below 1024 is allowed too: no root is needed to run the tests.
 #   scripts/isolated.sh <command> [arguments...]
 set -euo pipefail
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT
 printf 'nameserver 127.0.0.1\n' > "$dir/resolv.conf"
-{ cat /etc/hosts; printf '127.0.0.9 www.example.com\n127.0.0.10 www.wikipedia.org\n'; } > "$dir/hosts"
-if [ "$(id -u)" = 0 ] && unshare --mount true 2>/dev/null; then
-    unshare --mount sh -c 'mount --bind "$1/resolv.conf" /etc/resolv.conf && mount --bind "$1/hosts" /etc/hosts &&
-                           shift && exec "$@"' sh "$dir" "$@"
+{
+    cat /etc/hosts
+    printf '127.0.0.1 %s\n' "$(hostname)"
+    printf '127.0.0.9 www.example.com\n127.0.0.10 www.wikipedia.org\n'
+} > "$dir/hosts"
+
+inner='ip link set lo up &&
+       mount --bind "$1/resolv.conf" /etc/resolv.conf && mount --bind "$1/hosts" /etc/hosts &&
+       shift && exec "$@"'
+if [ "$(id -u)" = 0 ]; then
+    unshare --net --mount sh -c "$inner" sh "$dir" "$@"
 else
-    echo "!! Not root or no mount namespaces: name lookups use this machine's own resolver" >&2
-    "$@"
+    unshare --user --map-root-user --net --mount sh -c "$inner" sh "$dir" "$@"
 fi

@@ -9,7 +9,7 @@ as_root() {
 
 # Debian packages the build, the tests and the fuzzers need.
 PACKAGES="cmake make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
-          xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3"
+          xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3 iproute2"
 
 install_missing() {
     local missing=""

@@ -65,6 +65,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapMessage(WM_PRODLE_SOCKET, &T::OnSocketEvent),
         MapMessage(WM_PRODLE_DOMAIN_LOOKUP, &T::OnDomainLookupDone),
         MapMessage(WM_PRODLE_LOCAL_LOOKUP, &T::OnLocalLookupDone),
+        MapMessage(WM_PRODLE_CONNECT_LOOKUP, &T::OnConnectLookupDone),
         MapMessage(WM_TIMER, &T::OnTimer),
         MapMessage(WM_DESTROY, &T::OnDestroy),
     };
@@ -163,12 +164,6 @@ LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 
 void CProdleView::OnDestroy()
 {
-    if (m_hLookupTask) {
-        ::WSACancelAsyncRequest(m_hLookupTask);
-        m_hLookupTask = nullptr;
-        // The lookup may still write its answer: its buffer must outlive the view.
-        m_pLookupTarget.release();
-    }
     StopCycle(false);
     CFormView::OnDestroy();
 }

@@ -37,10 +37,13 @@ protected:
         App().boxes.clear();
         return view;
     }
+    // Ticks of the countdown; a connection that a tick starts gets its outcome before the next one.
     static void Tick(CProdleView& view, int count = 1)
     {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             ::SendMessageA(view.m_hWnd, WM_TIMER, TIMER_COUNTDOWN, 0);
+            PumpUntil([&] { return !view.m_bConnectPending; });
+        }
     }
     static CString Text(const CWnd& control) { return control.GetWindowText(); }
     static bool TimerRunning(const CProdleView& view, UINT_PTR id)

@@ -336,3 +336,34 @@ TEST_F(Connection, EditNamesLeavesAConnectionUnderWayAloneAndItsFailureMeetsTheN
     EXPECT_EQ(Setting("ComboName0"), "127.0.0.1");
     EXPECT_EQ(Setting("ComboName1"), "");
 }
+
+TEST_F(Connection, EditNamesOkWhileACycleRunsLeavesItRunningAndRedirectsItsLaterProdles)
+{
+    LoopbackServer first(ServerBehaviour::Reply, "127.0.0.1");
+    LoopbackServer second(ServerBehaviour::Reply, "127.0.0.12");
+    ASSERT_TRUE(first.Listening() && second.Listening());
+    SetHosts({"127.0.0.1", "127.0.0.12"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartAndProdle(first);
+    ASSERT_TRUE(WaitUntilCompleted());
+    Tick();
+    const int count = view_->m_nCount;
+
+    // The current host is deleted: the next entry becomes current.
+    DialogScript script("Edit Names");
+    script.SelectListEntry(IDC_LIST_NAMES, 0).Click(IDC_BUTTON_DELETE_SELECTION).Click(IDOK);
+    script.Arm();
+    ::SendMessageA(view_->m_hWnd, WM_COMMAND, ID_EDIT_NAMES, 0);
+    ASSERT_TRUE(script.Finished()) << script.Failure();
+    EXPECT_EQ(HostText(), "127.0.0.12");
+    EXPECT_TRUE(Counting());
+    EXPECT_EQ(view_->m_nCount, count) << "the countdown goes on where it was";
+    EXPECT_EQ(Status().rfind("Prodle completed at ", 0), 0u) << Status();
+
+    view_->m_nCount = view_->m_nTargetSecs - 1;
+    Tick();
+    ASSERT_TRUE(WaitForRequests(second, 1));
+    EXPECT_EQ(first.RequestCount(), 1u);
+    EXPECT_EQ(BoxCount(), 0u);
+}

@@ -196,3 +196,53 @@ TEST_F(Rotation, HostThatNeverAnswersIsLeftAtTheBoundAndNoProdleStartsMeanwhile)
     EXPECT_TRUE(PumpUntil([&] { return server.Finished() == 1; }));
     EXPECT_EQ(server.RequestCount(), 1u) << "the skipped prodle never went out";
 }
+
+TEST_F(Rotation, LeadingSpacesAreSkippedForTheFailureTextAndTheListSearch)
+{
+    // Entry 1 is stored with spaces before it, so the search with the text after them does not find
+    // it, and the rotation goes back to entry 0 (finding it would have moved on to entry 2).
+    SetHosts({"127.0.0.3", "  127.0.0.2", "127.0.0.1"}, 2);
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();
+    ASSERT_TRUE(Counting());
+    // A text with spaces before it would be validated as a name (a lookup that leaves the machine), so
+    // the prodle is given the text as the countdown would after such a validation.
+    view_->m_strDomain = "  127.0.0.2";
+    view_->RunTheJob(TRUE);
+    ASSERT_TRUE(WaitForConnection());
+    EXPECT_EQ(HostText(), "127.0.0.3");
+    EXPECT_EQ(BoxCount(), 0u);
+
+    view_->m_bIgnoreFailures = FALSE;
+    view_->m_strDomain = "  127.0.0.2";
+    view_->RunTheJob(TRUE);
+    ASSERT_TRUE(WaitForConnection());
+    ASSERT_EQ(BoxCount(), 1u);
+    EXPECT_TRUE(IsErrorBox(LastBox(), "Prodle: Cannot connect to 127.0.0.2 on port 80")) << LastBox();
+}
+
+TEST_F(Rotation, EmptyOrSpacesOnlyHostFailsWithoutABox)
+{
+    SetHosts({"127.0.0.3"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    for (const char* host : {"", "   "}) {
+        // With "Ignore Connection Failures" the countdown simply runs on...
+        view_->m_bIgnoreFailures = TRUE;
+        StartCycleAndSettle();
+        view_->m_strDomain = host;
+        view_->RunTheJob(TRUE);
+        EXPECT_TRUE(Counting()) << '"' << host << '"';
+        EXPECT_EQ(view_->m_socket, -1);
+
+        // ...without it the engine stops, with the tray's notice.
+        view_->m_bIgnoreFailures = FALSE;
+        view_->RunTheJob(TRUE);
+        EXPECT_FALSE(Counting()) << '"' << host << '"';
+        EXPECT_EQ(Status(), "NOT RUNNING");
+        EXPECT_EQ(view_->m_trayIcon.GetTip(), "Prodle has stopped");
+        EXPECT_EQ(App().GetWaitCursorCount(), 0);
+    }
+    EXPECT_EQ(BoxCount(), 0u);
+}

@@ -7,7 +7,7 @@
 #include "framework/document.h"
 #include "settings/profile_store.h"
 #include "ui/about_dlg.h"
-#include "ui/about_texts.h"
+#include "ui/rules/about_texts.h"
 
 CProdleApp* GetProdleApp()
 {

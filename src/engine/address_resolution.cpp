@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/resource.h"
-#include "engine/host_entry.h"
+#include "engine/rules/host_entry.h"
 #include "engine/prodle_view.h"
 #include "framework/win_app.h"
 

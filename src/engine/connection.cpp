@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "app/resource.h"
-#include "engine/host_entry.h"
-#include "engine/http_request.h"
+#include "engine/rules/host_entry.h"
+#include "engine/rules/http_request.h"
 #include "engine/prodle_view.h"
 #include "framework/win_app.h"
 #include "settings/profile_store.h"

@@ -3,10 +3,10 @@
 #include <cstdlib>
 
 #include "app/resource.h"
-#include "engine/countdown_text.h"
-#include "engine/minutes_text.h"
+#include "engine/rules/countdown_text.h"
+#include "engine/rules/minutes_text.h"
 #include "engine/prodle_view.h"
-#include "engine/random_offset.h"
+#include "engine/rules/random_offset.h"
 #include "framework/win_app.h"
 
 void CProdleView::StartCycle()

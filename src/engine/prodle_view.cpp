@@ -6,7 +6,7 @@
 
 #include "app/prodle_app.h"
 #include "app/resource.h"
-#include "engine/minutes_text.h"
+#include "engine/rules/minutes_text.h"
 #include "framework/data_exchange.h"
 #include "framework/frame_wnd.h"
 #include "settings/profile_store.h"

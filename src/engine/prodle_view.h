@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "engine/host_entry.h"
+#include "engine/rules/host_entry.h"
 #include "engine/host_lookups.h"
 #include "framework/controls.h"
 #include "framework/view.h"

@@ -13,16 +13,11 @@
 #include "engine/rules/http_request.h"
 #include "engine/prodle_view.h"
 #include "framework/win_app.h"
+#include "settings/host_list_store.h"
 #include "settings/profile_store.h"
 #include "settings/setting_names.h"
-#include "app/prodle_app.h"
 
 namespace {
-
-CString ComboNameValue(int index)
-{
-    return FormatString(kSettingComboNameFormat, index);
-}
 
 CString WithoutLeadingSpaces(const CString& text)
 {
@@ -120,21 +115,16 @@ void CProdleView::RememberConnection(const CString& host)
 {
     SetStatus("Connection made OK");
 
-    const CProfileStore& store = Profile();
-    store.WriteProfileString(kSettingsSection, kSettingOften, m_strOften.c_str());
-    for (int i = 0; i < m_comboNames.GetCount(); ++i)
-        store.WriteProfileString(kSettingsSection, ComboNameValue(i).c_str(), m_comboNames.GetLBText(i).c_str());
-
+    Profile().WriteProfileString(kSettingsSection, kSettingOften, m_strOften.c_str());
+    // A host new to the list joins it at the end; entries stored beyond the list are left alone.
     m_strLastDomain = host;
-    if (m_comboNames.FindStringExact(-1, m_strLastDomain) == CB_ERR) {
+    if (m_comboNames.FindStringExact(-1, m_strLastDomain) == CB_ERR)
         m_comboNames.AddString(m_strLastDomain);
-        const int last = m_comboNames.GetCount() - 1;
-        m_comboNames.SetCurSel(last);
-        store.WriteProfileString(kSettingsSection, ComboNameValue(last).c_str(), m_strLastDomain.c_str());
-    }
+    const HostListStore hostList(Profile());
+    hostList.StoreNames(HostNames(), HostListStore::Beyond::Keep);
     m_nSelIndex = m_comboNames.FindStringExact(-1, m_strLastDomain);
     m_comboNames.SetCurSel(m_nSelIndex);
-    store.WriteProfileInt(kSettingsSection, kSettingComboNameSel, m_nSelIndex);
+    hostList.StoreSelection(m_nSelIndex);
 }
 
 CProdleView::Address CProdleView::AddressOf(const char* host, sockaddr_in* address)

@@ -4,11 +4,10 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/prodle_app.h"
 #include "app/resource.h"
 #include "engine/rules/minutes_text.h"
 #include "framework/data_exchange.h"
-#include "framework/frame_wnd.h"
+#include "framework/win_app.h"
 #include "settings/profile_store.h"
 #include "settings/setting_names.h"
 
@@ -152,9 +151,10 @@ void CProdleView::OnTrayRestore()
     AfxGetMainWnd()->SetForegroundWindow();
 }
 
+// The tray menu's About comes here: the application shows the box, as for the main menu's.
 void CProdleView::OnAppAbout()
 {
-    GetProdleApp()->OnAppAbout();
+    AfxGetApp()->OnCmdMsg(ID_APP_ABOUT, 0);
 }
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)

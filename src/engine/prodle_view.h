@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/rules/host_entry.h"
 #include "engine/host_lookups.h"
@@ -47,6 +48,8 @@ public:
 
     // Host list and options
     void FillNameCombo();
+    // The entries of the host list, in order.
+    std::vector<CString> HostNames() const;
     void OnEditNames();
     void OnOptions();
 

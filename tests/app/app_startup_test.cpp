@@ -6,6 +6,7 @@
 
 #include "app/resource.h"
 #include "engine/prodle_view.h"
+#include "support/dialog_script.h"
 #include "support/notification_area.h"
 #include "support/pump.h"
 #include "support/registry.h"
@@ -179,6 +180,49 @@ TEST_F(AppStartup, ExitFromTheTrayMenuRemovesTheIconAndTheStore)
     EXPECT_FALSE(ShellHasIcon(view, ID_TRAY_ICON));
     App().Stop();
     EXPECT_EQ(App().m_pProfileStore, nullptr);
+}
+
+// Exit from the tray menu while a dialog is open, whether the main menu (the frame, which hands the
+// command on to the view) or the tray menu (the view itself) opened it: the dialog goes with the
+// program and stores nothing, and the view is not deleted under the command that opened the dialog.
+TEST_F(AppStartup, ExitFromTheTrayWhileADialogIsOpenEndsCleanly)
+{
+    const struct {
+        const char* caption;
+        UINT command;
+        bool fromTrayMenu;
+        int changedControl;  // clicked in the dialog before the exit (0: none)
+    } cases[] = {
+        {"About Prodle", ID_APP_ABOUT, false, 0},
+        {"About Prodle", ID_APP_ABOUT, true, 0},
+        {"Options", ID_OPTIONS, false, IDC_CHECK_RANDOM_NAME},
+        {"Edit Names", ID_EDIT_NAMES, false, IDC_BUTTON_RESTORE_DEFAULT},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.caption) + (c.fromTrayMenu ? " from the tray menu" : " from the menu");
+        StartStopped();
+        const HWND frame = App().MainWindow();
+        const HWND form = App().View()->m_hWnd;
+        bool viewLivedOn = false;
+        DialogScript script(c.caption);
+        if (c.changedControl)
+            script.Click(c.changedControl);
+        script.Then([&](HWND) {
+            ::SendMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
+            // The view takes its icon away when it is deleted.
+            viewLivedOn = ShellHasIcon(form, ID_TRAY_ICON);
+            return true;
+        });
+        script.Arm();
+        ::PostMessageA(c.fromTrayMenu ? form : frame, WM_COMMAND, c.command, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(frame); })) << what;
+        EXPECT_TRUE(script.Finished()) << what << ": " << script.Failure();
+        EXPECT_TRUE(viewLivedOn) << what;
+        EXPECT_FALSE(ShellHasIcon(form, ID_TRAY_ICON)) << what;
+        EXPECT_EQ(Setting("RandomName"), std::nullopt) << what;
+        EXPECT_EQ(Setting("ComboName1"), std::nullopt) << what;
+        App().Stop();
+    }
 }
 
 TEST_F(AppStartup, SocketsAndThePauseOncePerView)

@@ -5,7 +5,6 @@
 #include "app/resource.h"
 #include "settings/default_domains.h"
 #include "support/dialog_script.h"
-#include "support/pump.h"
 
 namespace {
 
@@ -230,26 +229,4 @@ TEST_F(EditNames, TheCurrentHostIsFoundIgnoringCase)
     EXPECT_EQ(StoredNames(3), (Names{"gamma", "beta", "alpha"}));
     EXPECT_EQ(Setting("ComboNameSel"), "2");
     EXPECT_EQ(view->m_strLastDomain, "alpha");
-}
-
-// The tray menu stays usable while the dialog is up; its Exit ends the program under the dialog,
-// which then stores nothing.
-TEST_F(EditNames, ExitFromTheTrayWhileTheDialogIsOpenEndsCleanly)
-{
-    StartWith(kFive, 2);
-    HWND frame = App().MainWindow();
-    HWND form = view->m_hWnd;
-    DialogScript script("Edit Names");
-    script.Click(IDC_BUTTON_RESTORE_DEFAULT);
-    script.Then([form](HWND) {
-        ::SendMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
-        return true;
-    });
-    script.Arm();
-    ::PostMessageA(frame, WM_COMMAND, ID_EDIT_NAMES, 0);
-    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(frame); }, 10000));
-    view = nullptr;
-    EXPECT_TRUE(script.Finished()) << script.Failure();
-    EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
-    EXPECT_EQ(Setting("ComboNameSel"), "2");
 }

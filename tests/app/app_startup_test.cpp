@@ -4,9 +4,14 @@
 
 #include <winsock.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/resource.h"
 #include "engine/prodle_view.h"
 #include "support/dialog_script.h"
+#include "support/import_patch.h"
+#include "support/listener.h"
 #include "support/notification_area.h"
 #include "support/pump.h"
 #include "support/registry.h"
@@ -22,6 +27,27 @@ bool SocketsStarted()
         return ::WSAGetLastError() != WSANOTINITIALISED;
     ::closesocket(s);
     return true;
+}
+
+int WINAPI RefuseStartup(WORD, WSADATA*)
+{
+    return WSASYSNOTREADY;
+}
+
+// The timer messages of one window, with the time the message loop took each from the queue.
+struct TimerMessage {
+    UINT_PTR id;
+    DWORD tick;
+};
+std::vector<TimerMessage> g_timerMessages;
+HWND g_timedWindow = nullptr;
+
+LRESULT CALLBACK NoteTimerMessage(int code, WPARAM removal, LPARAM lParam)
+{
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && msg->message == WM_TIMER && msg->hwnd == g_timedWindow)
+        g_timerMessages.push_back({msg->wParam, ::GetTickCount()});
+    return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 
 RECT WindowRect(HWND window)
@@ -233,6 +259,55 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
     EXPECT_TRUE(SocketsStarted());
     App().Stop();
     EXPECT_EQ(SocketsStarted(), before);
+
+    // Windows Sockets that will not start is told, and the program goes on after the same pause.
+    {
+        ImportPatch refused({"ws2_32.dll", "wsock32.dll"}, "WSAStartup", reinterpret_cast<void*>(&RefuseStartup));
+        ASSERT_GT(refused.Patched(), 0u);
+        App().pausedMs = 0;
+        StartStopped();
+    }
+    ASSERT_EQ(App().boxes.size(), 1u);
+    EXPECT_EQ(App().boxes[0].text, "Prodle: WSAStartup failed");
+    EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(App().pausedMs, 1000u);
+    EXPECT_EQ(App().View()->m_staticStatus.GetWindowText(), "PLEASE START ME");
+}
+
+// The one test that lets real time pass, a few seconds: every other one sends the timer messages
+// itself, so only here would a wrong interval show.
+TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond)
+{
+    LoopbackListener silent("127.0.0.5");  // the first tick's prodle waits there, unanswered
+    ASSERT_TRUE(silent.IsListening());
+    SetSetting("ComboName0", "127.0.0.5");
+    const DWORD started = ::GetTickCount();
+    ASSERT_TRUE(App().Start());  // auto-start is on by default
+    const DWORD armed = ::GetTickCount();
+    g_timedWindow = App().View()->m_hWnd;
+    g_timerMessages.clear();
+    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, NoteTimerMessage, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const auto ticksOf = [](UINT_PTR id) {
+        std::vector<DWORD> ticks;
+        for (const TimerMessage& message : g_timerMessages)
+            if (message.id == id)
+                ticks.push_back(message.tick);
+        return ticks;
+    };
+    PumpUntil([&] { return ticksOf(TIMER_COUNTDOWN).size() >= 4; }, 8000);
+    ::UnhookWindowsHookEx(hook);
+
+    const std::vector<DWORD> autoStart = ticksOf(TIMER_AUTO_START);
+    ASSERT_EQ(autoStart.size(), 1u);
+    EXPECT_GE(autoStart[0] - started, 900u);
+    EXPECT_LE(autoStart[0] - armed, 1500u);
+    const std::vector<DWORD> countdown = ticksOf(TIMER_COUNTDOWN);
+    ASSERT_GE(countdown.size(), 4u);
+    for (size_t i = 1; i < countdown.size(); ++i) {
+        EXPECT_GE(countdown[i] - countdown[i - 1], 900u) << i;
+        EXPECT_LE(countdown[i] - countdown[i - 1], 1500u) << i;
+    }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <winsock.h>
 
-#include <algorithm>
+#include <map>
 #include <vector>
 
 #include "app/resource.h"
@@ -34,19 +34,15 @@ int WINAPI RefuseStartup(WORD, WSADATA*)
     return WSASYSNOTREADY;
 }
 
-// The timer messages of one window, with the time the message loop took each from the queue.
-struct TimerMessage {
-    UINT_PTR id;
-    DWORD tick;
-};
-std::vector<TimerMessage> g_timerMessages;
+// When the message loop took each timer message of one window from the queue, by timer id.
+std::map<UINT_PTR, std::vector<DWORD>> g_timerTicks;
 HWND g_timedWindow = nullptr;
 
 LRESULT CALLBACK NoteTimerMessage(int code, WPARAM removal, LPARAM lParam)
 {
     const auto* msg = reinterpret_cast<const MSG*>(lParam);
     if (code == HC_ACTION && removal == PM_REMOVE && msg->message == WM_TIMER && msg->hwnd == g_timedWindow)
-        g_timerMessages.push_back({msg->wParam, ::GetTickCount()});
+        g_timerTicks[msg->wParam].push_back(::GetTickCount());
     return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 
@@ -285,24 +281,17 @@ TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond
     ASSERT_TRUE(App().Start());  // auto-start is on by default
     const DWORD armed = ::GetTickCount();
     g_timedWindow = App().View()->m_hWnd;
-    g_timerMessages.clear();
+    g_timerTicks.clear();
     HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, NoteTimerMessage, nullptr, ::GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
-    const auto ticksOf = [](UINT_PTR id) {
-        std::vector<DWORD> ticks;
-        for (const TimerMessage& message : g_timerMessages)
-            if (message.id == id)
-                ticks.push_back(message.tick);
-        return ticks;
-    };
-    PumpUntil([&] { return ticksOf(TIMER_COUNTDOWN).size() >= 4; }, 8000);
+    const std::vector<DWORD>& countdown = g_timerTicks[TIMER_COUNTDOWN];
+    PumpUntil([&] { return countdown.size() >= 4; }, 8000);
     ::UnhookWindowsHookEx(hook);
 
-    const std::vector<DWORD> autoStart = ticksOf(TIMER_AUTO_START);
+    const std::vector<DWORD>& autoStart = g_timerTicks[TIMER_AUTO_START];
     ASSERT_EQ(autoStart.size(), 1u);
     EXPECT_GE(autoStart[0] - started, 900u);
     EXPECT_LE(autoStart[0] - armed, 1500u);
-    const std::vector<DWORD> countdown = ticksOf(TIMER_COUNTDOWN);
     ASSERT_GE(countdown.size(), 4u);
     for (size_t i = 1; i < countdown.size(); ++i) {
         EXPECT_GE(countdown[i] - countdown[i - 1], 900u) << i;

@@ -20,13 +20,13 @@ const MessageMap* CMainFrame::ThisMessageMap()
 {
     using T = CMainFrame;
     static const MessageMapEntry entries[] = {
-        MapMessage(WM_GETMINMAXINFO, &T::OnGetMinMaxInfo),
-        MapCommand(ID_HELP_FINDER, &T::OnHelp),
-        MapCommand(ID_HELP, &T::OnHelp),
-        MapCommand(ID_CONTEXT_HELP, &T::OnHelp),
-        MapCommand(ID_DEFAULT_HELP, &T::OnHelp),
+        MapMessage<&T::OnGetMinMaxInfo>(WM_GETMINMAXINFO),
+        MapCommand<&T::OnHelp>(ID_HELP_FINDER),
+        MapCommand<&T::OnHelp>(ID_HELP),
+        MapCommand<&T::OnHelp>(ID_CONTEXT_HELP),
+        MapCommand<&T::OnHelp>(ID_DEFAULT_HELP),
     };
-    static const MessageMap map = MakeMessageMap(nullptr, entries);
+    static const MessageMap map = MakeMessageMap(CFrameWnd::ThisMessageMap(), entries);
     return &map;
 }
 

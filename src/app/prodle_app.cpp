@@ -29,9 +29,9 @@ const MessageMap* CProdleApp::ThisMessageMap()
 {
     using T = CProdleApp;
     static const MessageMapEntry entries[] = {
-        MapCommand(ID_APP_ABOUT, &T::OnAppAbout),
+        MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
     };
-    static const MessageMap map = MakeMessageMap(nullptr, entries);
+    static const MessageMap map = MakeMessageMap(CWinApp::ThisMessageMap(), entries);
     return &map;
 }
 

@@ -52,23 +52,23 @@ const MessageMap* CProdleView::ThisMessageMap()
 {
     using T = CProdleView;
     static const MessageMapEntry entries[] = {
-        MapCommand(IDC_BUTTON_START, &T::OnStartButton),
-        MapCommand(IDC_BUTTON_CLOSE_WINDOW, &T::OnCloseWindow),
-        MapCommand(IDC_BUTTON_EXIT, &T::OnExitProdle),
-        MapCommand(ID_TRAY_RESTORE, &T::OnTrayRestore),
-        MapCommand(ID_TRAY_EXIT, &T::OnExitProdle),
-        MapCommand(ID_APP_ABOUT, &T::OnAppAbout),
-        MapCommand(ID_EDIT_NAMES, &T::OnEditNames),
-        MapCommand(ID_OPTIONS, &T::OnOptions),
-        MapMessage(WM_PRODLE_TRAY_CALLBACK, &T::OnTrayNotification),
-        MapMessage(WM_PRODLE_SOCKET, &T::OnSocketEvent),
-        MapMessage(WM_PRODLE_DOMAIN_LOOKUP, &T::OnDomainLookupDone),
-        MapMessage(WM_PRODLE_LOCAL_LOOKUP, &T::OnLocalLookupDone),
-        MapMessage(WM_PRODLE_CONNECT_LOOKUP, &T::OnConnectLookupDone),
-        MapMessage(WM_TIMER, &T::OnTimer),
-        MapMessage(WM_DESTROY, &T::OnDestroy),
+        MapCommand<&T::OnStartButton>(IDC_BUTTON_START),
+        MapCommand<&T::OnCloseWindow>(IDC_BUTTON_CLOSE_WINDOW),
+        MapCommand<&T::OnExitProdle>(IDC_BUTTON_EXIT),
+        MapCommand<&T::OnTrayRestore>(ID_TRAY_RESTORE),
+        MapCommand<&T::OnExitProdle>(ID_TRAY_EXIT),
+        MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
+        MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
+        MapCommand<&T::OnOptions>(ID_OPTIONS),
+        MapMessage<&T::OnTrayNotification>(WM_PRODLE_TRAY_CALLBACK),
+        MapMessage<&T::OnSocketEvent>(WM_PRODLE_SOCKET),
+        MapMessage<&T::OnDomainLookupDone>(WM_PRODLE_DOMAIN_LOOKUP),
+        MapMessage<&T::OnLocalLookupDone>(WM_PRODLE_LOCAL_LOOKUP),
+        MapMessage<&T::OnConnectLookupDone>(WM_PRODLE_CONNECT_LOOKUP),
+        MapMessage<&T::OnTimer>(WM_TIMER),
+        MapMessage<&T::OnDestroy>(WM_DESTROY),
     };
-    static const MessageMap map = MakeMessageMap(nullptr, entries);
+    static const MessageMap map = MakeMessageMap(CFormView::ThisMessageMap(), entries);
     return &map;
 }
 

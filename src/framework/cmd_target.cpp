@@ -25,35 +25,7 @@ bool CCmdTarget::DispatchToMap(UINT message, WPARAM wParam, LPARAM lParam, LRESU
             const MessageMapEntry& entry = map->entries[i];
             if (!Matches(entry, message, wParam))
                 continue;
-            LRESULT value = 0;
-            switch (entry.sig) {
-            case AfxSig::Void:
-                (this->*entry.handler)();
-                break;
-            case AfxSig::Timer:
-                (this->*reinterpret_cast<void (CCmdTarget::*)(UINT_PTR)>(entry.handler))(wParam);
-                break;
-            case AfxSig::WParamLParam:
-                value = (this->*reinterpret_cast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(
-                             entry.handler))(wParam, lParam);
-                break;
-            case AfxSig::MinMaxInfo:
-                (this->*reinterpret_cast<void (CCmdTarget::*)(MINMAXINFO*)>(entry.handler))(
-                    reinterpret_cast<MINMAXINFO*>(lParam));
-                break;
-            case AfxSig::Mouse: {
-                const POINT point = {static_cast<short>(LOWORD(lParam)),
-                                     static_cast<short>(HIWORD(lParam))};
-                (this->*reinterpret_cast<void (CCmdTarget::*)(UINT, POINT)>(entry.handler))(
-                    static_cast<UINT>(wParam), point);
-                break;
-            }
-            case AfxSig::CtlColor:
-                value = reinterpret_cast<LRESULT>(
-                    (this->*reinterpret_cast<HBRUSH (CCmdTarget::*)(HDC, UINT)>(entry.handler))(
-                        reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam)));
-                break;
-            }
+            const LRESULT value = entry.invoke(this, wParam, lParam);
             if (result)
                 *result = value;
             return true;

@@ -1,6 +1,8 @@
 // Per-class message maps: static tables {message or command id -> member function}, each chained to
-// its base class's table. Entries are made with the MapMessage / MapCommand helpers, whose overloads
-// record the handler's signature so that the dispatcher unpacks wParam and lParam once for each kind.
+// its base class's table. An entry is made with MapMessage / MapCommand / MapReflectedNotify, whose
+// template argument is the handler itself: each entry gets an invoker of its own, generated for that
+// handler, which unpacks wParam and lParam as the handler's signature asks and calls it on the right
+// class. A handler whose signature has no unpacking below does not compile.
 #ifndef PRODLE_FRAMEWORK_MESSAGE_MAP_H
 #define PRODLE_FRAMEWORK_MESSAGE_MAP_H
 
@@ -9,17 +11,6 @@
 #include <cstddef>
 
 class CCmdTarget;
-using AfxHandler = void (CCmdTarget::*)();
-
-// How a handler wants its arguments.
-enum class AfxSig {
-    Void,           // void ()
-    Timer,          // void (UINT_PTR id)
-    WParamLParam,   // LRESULT (WPARAM, LPARAM)
-    MinMaxInfo,     // void (MINMAXINFO*)
-    Mouse,          // void (UINT flags, POINT point)
-    CtlColor,       // HBRUSH (HDC, UINT kind): reflected WM_CTLCOLOR* back to the control
-};
 
 // Notifications that a parent hands back to the child control they are about (message reflection).
 constexpr UINT kReflectBase = 0xBC00;
@@ -27,11 +18,10 @@ constexpr UINT kReflectBase = 0xBC00;
 constexpr UINT kReflectedCtlColor = 0x0019;
 
 struct MessageMapEntry {
-    UINT message;   // window message; WM_COMMAND for commands and notifications
-    UINT id;        // command or control id (WM_COMMAND only)
-    UINT code;      // notification code (WM_COMMAND only; 0 for menu items and button clicks)
-    AfxSig sig;
-    AfxHandler handler;
+    UINT message;  // window message; WM_COMMAND for commands and notifications
+    UINT id;       // command or control id (WM_COMMAND only)
+    UINT code;     // notification code (WM_COMMAND only; 0 for menu items and button clicks)
+    LRESULT (*invoke)(CCmdTarget* target, WPARAM wParam, LPARAM lParam);
 };
 
 struct MessageMap {
@@ -40,61 +30,95 @@ struct MessageMap {
     size_t count;
 };
 
+namespace message_map_detail {
+
+// The handler signatures, and how each one's arguments come out of the message. A new signature is one
+// more overload here.
 template <class T>
-MessageMapEntry MapCommand(UINT id, void (T::*fn)())
+LRESULT Call(T* self, void (T::*handler)(), WPARAM, LPARAM)
 {
-    return {WM_COMMAND, id, 0, AfxSig::Void, static_cast<AfxHandler>(fn)};
+    (self->*handler)();
+    return 0;
+}
+
+// WM_TIMER: the timer's id.
+template <class T>
+LRESULT Call(T* self, void (T::*handler)(UINT_PTR), WPARAM wParam, LPARAM)
+{
+    (self->*handler)(wParam);
+    return 0;
+}
+
+// The message's own parameters and result (private messages).
+template <class T>
+LRESULT Call(T* self, LRESULT (T::*handler)(WPARAM, LPARAM), WPARAM wParam, LPARAM lParam)
+{
+    return (self->*handler)(wParam, lParam);
+}
+
+// WM_GETMINMAXINFO.
+template <class T>
+LRESULT Call(T* self, void (T::*handler)(MINMAXINFO*), WPARAM, LPARAM lParam)
+{
+    (self->*handler)(reinterpret_cast<MINMAXINFO*>(lParam));
+    return 0;
+}
+
+// Mouse messages: the key flags and the pointer in client coordinates.
+template <class T>
+LRESULT Call(T* self, void (T::*handler)(UINT, POINT), WPARAM wParam, LPARAM lParam)
+{
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    (self->*handler)(static_cast<UINT>(wParam), point);
+    return 0;
+}
+
+// The reflected colour message: the device context and the control-colour kind; the brush is the result.
+template <class T>
+LRESULT Call(T* self, HBRUSH (T::*handler)(HDC, UINT), WPARAM wParam, LPARAM lParam)
+{
+    return reinterpret_cast<LRESULT>((self->*handler)(reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam)));
+}
+
+// The class a member function belongs to.
+template <class Member>
+struct HandlerClass;
+template <class T, class R, class... Arguments>
+struct HandlerClass<R (T::*)(Arguments...)> {
+    using type = T;
+};
+
+// The invoker of one handler: the map's owner is of the handler's class (or derived from it).
+template <auto Handler>
+LRESULT Invoke(CCmdTarget* target, WPARAM wParam, LPARAM lParam)
+{
+    using T = typename HandlerClass<decltype(Handler)>::type;
+    return Call(static_cast<T*>(target), Handler, wParam, lParam);
+}
+
+}  // namespace message_map_detail
+
+template <auto Handler>
+constexpr MessageMapEntry MapMessage(UINT message)
+{
+    return {message, 0, 0, &message_map_detail::Invoke<Handler>};
+}
+
+// A command: menu item, accelerator, or button click (BN_CLICKED is 0).
+template <auto Handler>
+constexpr MessageMapEntry MapCommand(UINT id)
+{
+    return {WM_COMMAND, id, 0, &message_map_detail::Invoke<Handler>};
 }
 
 // A WM_COMMAND notification that the parent reflects back to the control (for example STN_CLICKED).
-template <class T>
-MessageMapEntry MapReflectedNotify(UINT code, void (T::*fn)())
+template <auto Handler>
+constexpr MessageMapEntry MapReflectedNotify(UINT code)
 {
-    return {kReflectBase + WM_COMMAND, 0, code, AfxSig::Void, static_cast<AfxHandler>(fn)};
+    return {kReflectBase + WM_COMMAND, 0, code, &message_map_detail::Invoke<Handler>};
 }
 
-template <class T>
-MessageMapEntry MapMessage(UINT message, void (T::*fn)())
-{
-    return {message, 0, 0, AfxSig::Void, static_cast<AfxHandler>(fn)};
-}
-
-template <class T>
-MessageMapEntry MapMessage(UINT message, void (T::*fn)(UINT_PTR))
-{
-    return {message, 0, 0, AfxSig::Timer,
-            static_cast<AfxHandler>(reinterpret_cast<void (T::*)()>(fn))};
-}
-
-template <class T>
-MessageMapEntry MapMessage(UINT message, LRESULT (T::*fn)(WPARAM, LPARAM))
-{
-    return {message, 0, 0, AfxSig::WParamLParam,
-            static_cast<AfxHandler>(reinterpret_cast<void (T::*)()>(fn))};
-}
-
-template <class T>
-MessageMapEntry MapMessage(UINT message, void (T::*fn)(MINMAXINFO*))
-{
-    return {message, 0, 0, AfxSig::MinMaxInfo,
-            static_cast<AfxHandler>(reinterpret_cast<void (T::*)()>(fn))};
-}
-
-template <class T>
-MessageMapEntry MapMessage(UINT message, void (T::*fn)(UINT, POINT))
-{
-    return {message, 0, 0, AfxSig::Mouse,
-            static_cast<AfxHandler>(reinterpret_cast<void (T::*)()>(fn))};
-}
-
-template <class T>
-MessageMapEntry MapMessage(UINT message, HBRUSH (T::*fn)(HDC, UINT))
-{
-    return {message, 0, 0, AfxSig::CtlColor,
-            static_cast<AfxHandler>(reinterpret_cast<void (T::*)()>(fn))};
-}
-
-// Builds a class's map from a static entry array and the base class's map.
+// Builds a class's map from a static entry array and its base class's map.
 template <size_t N>
 MessageMap MakeMessageMap(const MessageMap* base, const MessageMapEntry (&entries)[N])
 {

@@ -14,10 +14,10 @@ const MessageMap* CEditNamesDlg::ThisMessageMap()
 {
     using T = CEditNamesDlg;
     static const MessageMapEntry entries[] = {
-        MapCommand(IDC_BUTTON_DELETE_SELECTION, &T::OnDeleteSelection),
-        MapCommand(IDC_BUTTON_RESTORE_DEFAULT, &T::OnRestoreDefault),
+        MapCommand<&T::OnDeleteSelection>(IDC_BUTTON_DELETE_SELECTION),
+        MapCommand<&T::OnRestoreDefault>(IDC_BUTTON_RESTORE_DEFAULT),
     };
-    static const MessageMap map = MakeMessageMap(nullptr, entries);
+    static const MessageMap map = MakeMessageMap(CDialog::ThisMessageMap(), entries);
     return &map;
 }
 

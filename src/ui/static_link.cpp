@@ -38,13 +38,13 @@ const MessageMap* CStaticLink::ThisMessageMap()
 {
     using T = CStaticLink;
     static const MessageMapEntry entries[] = {
-        MapMessage(kReflectBase + kReflectedCtlColor, &T::CtlColor),
-        MapReflectedNotify(STN_CLICKED, &T::OnClicked),
-        MapMessage(WM_MOUSEMOVE, &T::OnMouseMove),
-        MapMessage(WM_TIMER, &T::OnTimer),
-        MapMessage(WM_CAPTURECHANGED, &T::OnCaptureChanged),
+        MapMessage<&T::CtlColor>(kReflectBase + kReflectedCtlColor),
+        MapReflectedNotify<&T::OnClicked>(STN_CLICKED),
+        MapMessage<&T::OnMouseMove>(WM_MOUSEMOVE),
+        MapMessage<&T::OnTimer>(WM_TIMER),
+        MapMessage<&T::OnCaptureChanged>(WM_CAPTURECHANGED),
     };
-    static const MessageMap map = MakeMessageMap(nullptr, entries);
+    static const MessageMap map = MakeMessageMap(CStatic::ThisMessageMap(), entries);
     return &map;
 }
 

@@ -66,8 +66,8 @@ public:
 protected:
     static const MessageMap* ThisMessageMap()
     {
-        static const MessageMapEntry entries[] = {MapMessage(WM_CLOSE, &ClosingWindow::OnClose)};
-        static const MessageMap map = MakeMessageMap(nullptr, entries);
+        static const MessageMapEntry entries[] = {MapMessage<&ClosingWindow::OnClose>(WM_CLOSE)};
+        static const MessageMap map = MakeMessageMap(CWnd::ThisMessageMap(), entries);
         return &map;
     }
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
@@ -91,8 +91,8 @@ public:
 protected:
     static const MessageMap* ThisMessageMap()
     {
-        static const MessageMapEntry entries[] = {MapCommand(kExitCommand, &ExitingView::OnExit)};
-        static const MessageMap map = MakeMessageMap(nullptr, entries);
+        static const MessageMapEntry entries[] = {MapCommand<&ExitingView::OnExit>(kExitCommand)};
+        static const MessageMap map = MakeMessageMap(CView::ThisMessageMap(), entries);
         return &map;
     }
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }

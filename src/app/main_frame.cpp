@@ -5,6 +5,7 @@
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
 {
+    cs.lpszClass = kClassName;
     cs.style = WS_BORDER;
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);

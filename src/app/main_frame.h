@@ -9,6 +9,9 @@ class CMainFrame : public CFrameWnd {
 public:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
 
+    // The frame's window class, by which other programs (and the tests) find Prodle's window.
+    static constexpr const char* kClassName = "ProdleFrame";
+
 protected:
     static const MessageMap* ThisMessageMap();
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }

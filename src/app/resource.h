@@ -3,6 +3,8 @@
 #ifndef PRODLE_RESOURCE_H
 #define PRODLE_RESOURCE_H
 
+#include "framework/framework_ids.h"
+
 // Dialog templates
 #define IDD_ABOUTBOX                100
 #define IDD_PRODLE_FORM             101
@@ -11,7 +13,7 @@
 
 // Document template, main menu, accelerators, program icon, application title
 #define IDR_MAINFRAME               128
-#define IDS_APP_TITLE               57344
+#define IDS_APP_TITLE               AFX_IDS_APP_TITLE
 
 // Icons (the tray's pictures) and the tray's pop-up menu, which shares the tray icon's id
 #define IDI_RUNNING                 128
@@ -51,22 +53,12 @@
 #define IDC_STATIC_MAIL_LINK        1022
 #define IDC_STATIC_WEB_LINK         1023
 
-// Menu commands (also the ids of their prompt strings)
+// Menu commands (also the ids of their prompt strings); About, Help, New, Open, Save, Undo and the
+// pane commands are the framework's (framework_ids.h)
 #define ID_EDIT_NAMES               32771
 #define ID_OPTIONS                  32772
 #define ID_TRAY_RESTORE             32773
 #define ID_TRAY_EXIT                32774
-#define ID_APP_ABOUT                57664
-#define ID_HELP_FINDER              57667
-#define ID_CONTEXT_HELP             57669
-#define ID_HELP                     57670
-#define ID_DEFAULT_HELP             57671
-#define ID_FILE_NEW                 57600
-#define ID_FILE_OPEN                57601
-#define ID_FILE_SAVE                57603
-#define ID_EDIT_UNDO                57643
-#define ID_NEXT_PANE                57680
-#define ID_PREV_PANE                57681
 
 // Timers
 #define TIMER_COUNTDOWN             101

@@ -32,12 +32,6 @@ private:
 
 }  // namespace
 
-UINT CDragListBox::DragListMessage()
-{
-    static const UINT message = ::RegisterWindowMessageA(DRAGLISTMSGSTRING);
-    return message;
-}
-
 CDragListBox::~CDragListBox()
 {
     Unbind();
@@ -104,7 +98,7 @@ int CDragListBox::ItemFromPt(POINT screenPoint, BOOL autoScroll) const
 
 bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
-    if (message != DragListMessage() || !lParam)
+    if (message != AfxDragListMessage() || !lParam)
         return CListBox::OnChildNotify(message, wParam, lParam, result);
     const auto* info = reinterpret_cast<const DRAGLISTINFO*>(lParam);
     switch (info->uNotification) {

@@ -20,9 +20,6 @@ public:
     // With autoScroll, a point above or below the list scrolls it.
     int ItemFromPt(POINT screenPoint, BOOL autoScroll = TRUE) const;
 
-    // The drag-list notification message that the common controls send to the list's parent.
-    static UINT DragListMessage();
-
 protected:
     bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 

@@ -3,34 +3,33 @@
 #include "framework/view.h"
 #include "framework/win_app.h"
 
-const char* const CFrameWnd::kClassName = "ProdleFrame";
-
-ATOM CFrameWnd::RegisterFrameClass()
+const char* CFrameWnd::RegisterFrameClass(const char* className, UINT iconId)
 {
-    static ATOM atom = 0;
-    if (atom)
-        return atom;
+    if (!className)
+        className = kDefaultClassName;
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
+    if (::GetClassInfoExA(AfxGetResourceHandle(), className, &wc))
+        return className;
     wc.lpfnWndProc = CWnd::WindowProc;
     wc.hInstance = AfxGetResourceHandle();
-    wc.hIcon = AfxGetApp()->LoadIcon(128);
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    if (iconId)
+        wc.hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(iconId));
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    atom = ::RegisterClassExA(&wc);
-    return atom;
+    wc.lpszClassName = className;
+    return ::RegisterClassExA(&wc) ? className : nullptr;
 }
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs)
 {
-    if (!cs.lpszClass)
-        cs.lpszClass = kClassName;
-    return RegisterFrameClass() != 0;
+    cs.lpszClass = RegisterFrameClass(cs.lpszClass, m_nIDResource);
+    return cs.lpszClass != nullptr;
 }
 
 bool CFrameWnd::LoadFrame(UINT id)
 {
+    m_nIDResource = id;
     // The window title is the first of the document string's fields.
     char strings[256] = {};
     ::LoadStringA(AfxGetResourceHandle(), id, strings, sizeof strings);

@@ -10,6 +10,8 @@ class CFrameWnd : public CWnd {
 public:
     // Creates the window with the menu, icon, accelerators and title of resource `id`.
     bool LoadFrame(UINT id);
+    // Registers the window class that cs.lpszClass names (the framework's own when it names none), with
+    // the frame's icon; a derived frame may name its own class before it calls this.
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
 
     CView* GetActiveView() const { return m_pActiveView; }
@@ -20,8 +22,10 @@ public:
     void RecalcLayout();
     bool PreTranslateMessage(MSG* msg);
 
-    static ATOM RegisterFrameClass();
-    static const char* const kClassName;
+    // Registers a frame window class once: `className`, or the framework's own for null, with the icon
+    // of that id in the program's resources (none for 0). Its name, or null when it cannot be made.
+    static const char* RegisterFrameClass(const char* className, UINT iconId);
+    static constexpr const char* kDefaultClassName = "AfxFrameWnd";
 
 protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -31,6 +35,7 @@ protected:
 
     CView* m_pActiveView = nullptr;
     HACCEL m_hAccelTable = nullptr;
+    UINT m_nIDResource = 0;
 };
 
 #endif

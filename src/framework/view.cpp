@@ -1,12 +1,8 @@
 #include "framework/view.h"
 
 #include "framework/frame_wnd.h"
+#include "framework/framework_ids.h"
 #include "framework/win_app.h"
-
-namespace {
-// The id by which a frame knows its first (only) pane.
-constexpr int kFirstPaneId = 0xE900;
-}  // namespace
 
 BOOL CView::PreCreateWindow(CREATESTRUCTA& cs)
 {
@@ -27,7 +23,7 @@ bool CFormView::Create(CFrameWnd* frame)
                                      CWnd::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hWnd)
         return false;
-    ::SetWindowLongPtrA(hWnd, GWLP_ID, kFirstPaneId);
+    ::SetWindowLongPtrA(hWnd, GWLP_ID, AFX_IDW_PANE_FIRST);
     // The template gives the form's style, except for the border, which is the view's.
     const LONG_PTR style = ::GetWindowLongPtrA(hWnd, GWL_STYLE);
     const LONG_PTR exStyle = ::GetWindowLongPtrA(hWnd, GWL_EXSTYLE);

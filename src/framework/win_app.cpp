@@ -5,13 +5,12 @@
 
 #include "framework/document.h"
 #include "framework/frame_wnd.h"
+#include "framework/framework_ids.h"
 #include "framework/wnd.h"
 
 namespace {
 
 CWinApp* g_app = nullptr;
-
-constexpr UINT kAppTitleString = 57344;
 
 }  // namespace
 
@@ -45,7 +44,7 @@ CWinApp::CWinApp()
     g_app = this;
     m_hInstance = ::GetModuleHandleA(nullptr);
     char name[128] = {};
-    ::LoadStringA(m_hInstance, kAppTitleString, name, sizeof name);
+    ::LoadStringA(m_hInstance, AFX_IDS_APP_TITLE, name, sizeof name);
     m_strAppName = name;
 }
 
@@ -112,7 +111,7 @@ void CWinApp::DoWaitCursor(int delta)
     m_nWaitCursorCount += delta;
     if (m_nWaitCursorCount < 0)
         m_nWaitCursorCount = 0;
-    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(m_nWaitCursorCount > 0 ? 32514 : 32512)));  // wait : arrow
+    ::SetCursor(::LoadCursorA(nullptr, m_nWaitCursorCount > 0 ? IDC_WAIT : IDC_ARROW));
 }
 
 void CWinApp::AddDocTemplate(CSingleDocTemplate* docTemplate)

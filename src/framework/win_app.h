@@ -23,7 +23,7 @@ public:
 
 class CWinApp : public CCmdTarget {
 public:
-    // The application name is the text of string resource 57344.
+    // The application name is the text of string resource AFX_IDS_APP_TITLE.
     CWinApp();
     ~CWinApp() override;
 

@@ -16,12 +16,6 @@ std::map<HWND, CWnd*>& PermanentMap()
     return map;
 }
 
-UINT DragListMessage()
-{
-    static const UINT message = ::RegisterWindowMessageA(DRAGLISTMSGSTRING);
-    return message;
-}
-
 // The child control that a notification to its parent is about, if any.
 HWND NotifyingChild(UINT message, LPARAM lParam)
 {
@@ -29,7 +23,7 @@ HWND NotifyingChild(UINT message, LPARAM lParam)
         return reinterpret_cast<HWND>(lParam);
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
         return reinterpret_cast<HWND>(lParam);
-    if (message == DragListMessage() && lParam)
+    if (message == AfxDragListMessage() && lParam)
         return reinterpret_cast<const DRAGLISTINFO*>(lParam)->hWnd;
     return nullptr;
 }
@@ -43,6 +37,12 @@ bool ReturnsResultDirectly(UINT message)
 }
 
 }  // namespace
+
+UINT AfxDragListMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA(DRAGLISTMSGSTRING);
+    return message;
+}
 
 CWnd::~CWnd()
 {
@@ -135,7 +135,7 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     // While the wait cursor is on, it stays on wherever the pointer moves in our windows.
     if (message == WM_SETCURSOR && AfxGetApp() && AfxGetApp()->GetWaitCursorCount() > 0) {
-        ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));  // IDC_WAIT
+        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
         *result = TRUE;
         return true;
     }

@@ -11,6 +11,10 @@
 
 class CDataExchange;
 
+// The message the common controls send a drag list's parent about the drag; the parent hands it on to
+// the list.
+UINT AfxDragListMessage();
+
 class CWnd : public CCmdTarget {
 public:
     HWND m_hWnd = nullptr;

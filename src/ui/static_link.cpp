@@ -10,13 +10,13 @@ constexpr UINT kClickCoolDownMs = 1000;
 
 HCURSOR ArrowCursor()
 {
-    return ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    return ::LoadCursorA(nullptr, IDC_ARROW);
 }
 
 HCURSOR HandCursor()
 {
     const LPCSTR name = MAKEINTRESOURCEA(IDC_HAND_LINK);
-    return ::LoadCursorA(AfxFindResourceHandle(name, MAKEINTRESOURCEA(12)), name);  // 12: RT_GROUP_CURSOR
+    return ::LoadCursorA(AfxFindResourceHandle(name, RT_GROUP_CURSOR), name);
 }
 
 }  // namespace

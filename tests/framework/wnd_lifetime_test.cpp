@@ -108,9 +108,9 @@ protected:
 
 TEST(WindowLifetime, AViewIsDeletedOnlyAfterACommandItsFrameHandedItByADirectCall)
 {
-    CFrameWnd::RegisterFrameClass();
     auto* frame = new CFrameWnd;
-    HWND frameWindow = CreateTestWindow(CFrameWnd::kClassName, WS_OVERLAPPED, nullptr, frame);
+    HWND frameWindow =
+        CreateTestWindow(CFrameWnd::RegisterFrameClass(nullptr, 0), WS_OVERLAPPED, nullptr, frame);
     ASSERT_NE(frameWindow, nullptr);
     auto* view = new ExitingView;
     ASSERT_TRUE(view->Create(frame));

@@ -21,7 +21,7 @@ NOTIFYICONDATAA Record(HWND owner, UINT id)
     record.hWnd = owner;
     record.uID = id;
     record.uFlags = NIF_ICON;
-    record.hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    record.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
     return record;
 }
 

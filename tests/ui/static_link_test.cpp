@@ -22,7 +22,7 @@ HCURSOR Hand()
 
 HCURSOR Arrow()
 {
-    return ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    return ::LoadCursorA(nullptr, IDC_ARROW);
 }
 
 void MoveMouse(HWND control, int x, int y)

@@ -6,6 +6,7 @@ inside a network namespace of its own and on a virtual display; see there for wh
   bench.py --build <build folder> --out <table file> [--program-version TEXT]
 """
 import argparse
+import json
 import os
 import platform
 import statistics
@@ -29,6 +30,7 @@ ANSWER_CASES = [
 IDLE_SECONDS = 30.0
 DEBUG_PERIOD = 15.0       # Debug mode's period, for the prodles whose CPU is measured
 CPU_PRODLES = 3
+START_RUNS = 3
 CURL_RUNS = 20
 CURL = ["curl", "-q", "-s", "-o", "/dev/null", "--noproxy", "*", "--http1.0",
         "-H", "Connection: Keep-Alive", "-A", "Mozilla/3.0 (Win95; I)", "-H", "Host: 127.0.0.1",
@@ -51,6 +53,9 @@ class Wine:
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env, stdin=subprocess.DEVNULL,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        if self.server.poll() is not None:
+            raise RuntimeError(f"another Wine server runs for {self.prefix}: stop it first (wineserver -k)")
         self.exe = {"prodle": os.path.join(build, "prodle.exe"),
                     "baseline": os.path.join(build, "bench", "baseline.exe"),
                     "probe": os.path.join(build, "bench", "probe.exe")}
@@ -130,7 +135,15 @@ class CpuWatch:
         self.all_pids = sorted(set(figures.processes_of_prefix(wine.prefix) + [wine.server.pid, pid] + xvfb))
 
     def read(self):
-        return time.time(), figures.cpu_seconds(self.pid), figures.total_cpu_seconds(self.all_pids)
+        return (time.time(), figures.cpu_seconds(self.pid), figures.total_cpu_seconds(self.all_pids),
+                {pid: figures.cpu_seconds(pid) for pid in self.all_pids})
+
+    @staticmethod
+    def shares(start, end):
+        """CPU seconds per second of each process between two readings, by name."""
+        elapsed = end[0] - start[0]
+        return {f"{figures.name(pid)} {pid}": round((end[3][pid] - start[3].get(pid, 0)) / elapsed, 6)
+                for pid in end[3]}
 
 
 def answer_case(wine, behaviour, seconds):
@@ -150,44 +163,68 @@ def answer_case(wine, behaviour, seconds):
     return answers
 
 
+def wait_for(condition, seconds):
+    end = time.time() + seconds
+    while not condition() and time.time() < end:
+        time.sleep(0.05)
+    return condition()
+
+
 def idle_case(wine, name):
-    """Memory and CPU over the idle countdown: Prodle started and past its first prodle (the next one
-    is a minute away), or the baseline simply running."""
-    wine.settings(ComboName0="127.0.0.1", AutoStart="0", Often="1")
+    """Memory and CPU over the idle countdown: Prodle started as at logon (auto-start, the default, so
+    that no click of the bench's touches the window) and past its first prodle, the next one a minute
+    away; or the baseline simply running."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="1")
     peer = Peer("normal", lifetime=IDLE_SECONDS + 60)
     try:
         with Program(wine, name) as program:
-            if name == "prodle":
-                wine.probe("click")
-            time.sleep(3.0)
+            if name == "prodle" and not wait_for(lambda: peer.finished, 15):
+                raise RuntimeError("the auto-started prodle did not reach the peer")
+            time.sleep(2.0)
             watch = CpuWatch(wine, program.pid)
             start = watch.read()
             time.sleep(IDLE_SECONDS)
             end = watch.read()
             memory = figures.memory_kb(program.pid)
+            shares = watch.shares(start, end)
     finally:
         peer.stop()
     elapsed = end[0] - start[0]
-    return {"memory": memory, "cpu": (end[1] - start[1]) / elapsed, "cpu_all": (end[2] - start[2]) / elapsed}
+    return {"memory": memory, "cpu": (end[1] - start[1]) / elapsed, "cpu_all": (end[2] - start[2]) / elapsed,
+            "cpu_shares": shares}
+
+
+def start_delay_case(wine):
+    """The time from a click on Start to the request at the peer, in a program just started."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="0", Often="1")
+    peer = Peer("normal", lifetime=60)
+    try:
+        with Program(wine, "prodle"):
+            clicked = float(wine.probe("click")["clicked_at"])
+            wait_for(lambda: peer.arrivals, 5)
+    finally:
+        peer.stop()
+    return peer.arrivals[0] - clicked if peer.arrivals else None
 
 
 def prodle_cpu_case(wine):
-    """CPU of prodles that fall due in the countdown (Debug mode: every 15 s): the CPU of a few seconds
+    """CPU of prodles that fall due in the countdown (Debug mode: every 15 s): the CPU of three seconds
     around each, less what the countdown alone costs in as long, measured between them."""
-    wine.settings(ComboName0="127.0.0.1", AutoStart="0", Often="1", Debug="1")
-    peer = Peer("normal", lifetime=DEBUG_PERIOD * (CPU_PRODLES + 1) + 60)
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="1", Debug="1")
+    peer = Peer("normal", lifetime=DEBUG_PERIOD * (CPU_PRODLES + 2) + 60)
     samples = []
     try:
         with Program(wine, "prodle") as prodle:
-            clicked = float(wine.probe("click")["clicked_at"])
             watch = CpuWatch(wine, prodle.pid)
-            end = clicked + 1.0 + DEBUG_PERIOD * CPU_PRODLES + 2.0
+            if not wait_for(lambda: peer.arrivals, 15):
+                raise RuntimeError("the auto-started prodle did not reach the peer")
+            end = peer.arrivals[0] + DEBUG_PERIOD * CPU_PRODLES + 2.0
             while time.time() < end:
                 samples.append(watch.read())
                 time.sleep(0.1)
     finally:
         peer.stop()
-    due = peer.arrivals[1:1 + CPU_PRODLES]   # the first one follows the click on Start: not counted
+    due = peer.arrivals[1:1 + CPU_PRODLES]   # the first one follows the start: not counted
 
     def at(moment):   # the sample nearest that moment
         return min(samples, key=lambda sample: abs(sample[0] - moment))
@@ -203,7 +240,7 @@ def prodle_cpu_case(wine):
     return {"count": len(due),
             "cpu": statistics.median(a[1] - rate * a[0] for a in around),
             "cpu_all": statistics.median(a[2] - rate_all * a[0] for a in around),
-            "to_request": peer.arrivals[0] - clicked if peer.arrivals else None}
+            "each": [(a[1] - rate * a[0], a[2] - rate_all * a[0]) for a in around]}
 
 
 def curl_case():
@@ -255,7 +292,7 @@ def table(results, program_version):
     rows.append(("… with Wine's server and services and the X server", f"{ms(prodle['cpu_all'])} per s",
                  f"{ms(baseline['cpu_all'])} per s", "", ""))
     delays = [a["to_request"] for a in results["answers"].values() if a["to_request"] is not None]
-    delays += [results["prodle_cpu"]["to_request"]] if results["prodle_cpu"]["to_request"] is not None else []
+    delays += [d for d in results["start_delays"] if d is not None]
     rows.append((f"Click on Start → request at the peer (fresh program, {len(delays)} runs): median (range)",
                  f"{statistics.median(delays):.3f} s ({min(delays):.3f}–{max(delays):.3f})", "",
                  "1.00–1.05 s", "yes" if all(1.0 <= d <= 1.05 for d in delays) else "no"))
@@ -286,10 +323,12 @@ def main():
         for behaviour, label, seconds in ANSWER_CASES:
             say(f"answer times during a prodle to the {label} ({seconds:.0f} s)")
             results["answers"][behaviour] = answer_case(wine, behaviour, seconds)
+        say(f"click on Start to request, {START_RUNS} more fresh starts")
+        results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
         for name in ("prodle", "baseline"):
             say(f"memory and CPU of {name}.exe over {IDLE_SECONDS:.0f} s of idle running")
             results["idle"][name] = idle_case(wine, name)
-        say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 3:.0f} s)")
+        say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
         results["prodle_cpu"] = prodle_cpu_case(wine)
         say(f"CPU of {CURL_RUNS} curl runs")
         results["curl"] = curl_case()
@@ -299,6 +338,8 @@ def main():
     text = table(results, args.program_version)
     with open(args.out, "w") as f:
         f.write(text)
+    with open(os.path.splitext(args.out)[0] + ".json", "w") as f:
+        json.dump(results, f, indent=1)
     print(text)
 
 

@@ -15,6 +15,14 @@ def cpu_seconds(pid):
     return total / 1e9
 
 
+def name(pid):
+    try:
+        with open(f"/proc/{pid}/comm") as f:
+            return f.read().strip()
+    except OSError:
+        return "gone"
+
+
 def total_cpu_seconds(pids):
     return sum(cpu_seconds(pid) for pid in pids)
 

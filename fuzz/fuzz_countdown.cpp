@@ -1,5 +1,5 @@
 // Formats every int the input spells out, four bytes at a time.
-#include "engine/countdown_text.h"
+#include "engine/rules/countdown_text.h"
 
 #include <cstddef>
 #include <cstdint>

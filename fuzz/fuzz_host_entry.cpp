@@ -2,7 +2,7 @@
 // Pointers in the input are taken relative to a fixed pretend buffer address;
 // the buffer is copied to an exact-size heap block so that AddressSanitizer
 // sees any read past its end.
-#include "engine/host_entry.h"
+#include "engine/rules/host_entry.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Feeds arbitrary lines, zero bytes included, to the INI line classifier.
-#include "settings/ini_line.h"
+#include "settings/rules/ini_line.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Feeds arbitrary text to both readers of the minutes setting.
-#include "engine/minutes_text.h"
+#include "engine/rules/minutes_text.h"
 
 #include <climits>
 #include <cstddef>

@@ -1,5 +1,5 @@
 // Builds the request around arbitrary address text.
-#include "engine/http_request.h"
+#include "engine/rules/http_request.h"
 
 #include <cstddef>
 #include <cstdint>

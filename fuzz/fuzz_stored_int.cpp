@@ -1,5 +1,5 @@
 // Feeds arbitrary text to the stored-number reader.
-#include "settings/stored_int.h"
+#include "settings/rules/stored_int.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,7 +9,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECS="${1:-${FUZZ_SECS:-5}}"
 BUILD="$ROOT/build-fuzz"
-HARNESSES="fuzz_minutes fuzz_stored_int fuzz_ini_line fuzz_countdown fuzz_request fuzz_host_entry"
+# One harness per fuzz/fuzz_*.cpp, each with its seed corpus in fuzz/corpus/<harness>/.
+HARNESSES="$(cd "$ROOT/fuzz" && ls fuzz_*.cpp | sed 's/\.cpp$//')"
 
 # libFuzzer ships in clang's runtime package.
 if ! command -v clang++ >/dev/null 2>&1 || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then

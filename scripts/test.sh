@@ -6,6 +6,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 install_missing
+"$ROOT/scripts/check_rules.sh"
 arch="$(test_arch)"
 echo "== Building for $arch"
 build "$arch" ON

@@ -7,7 +7,7 @@
 #include "framework/document.h"
 #include "settings/profile_store.h"
 #include "ui/about_dlg.h"
-#include "ui/about_texts.h"
+#include "ui/rules/about_texts.h"
 
 CProdleApp* GetProdleApp()
 {
@@ -62,13 +62,19 @@ int CProdleApp::ExitInstance()
     return CWinApp::ExitInstance();
 }
 
+CProdleView* CProdleApp::GetProdleView() const
+{
+    const auto* frame = dynamic_cast<const CFrameWnd*>(m_pMainWnd);
+    return frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
+}
+
 void CProdleApp::OnAppAbout()
 {
     CAboutDlg aboutDlg;
+    aboutDlg.m_pbMailLinkVisited = &m_bMailLinkVisited;
+    aboutDlg.m_pbWebLinkVisited = &m_bWebLinkVisited;
     // Both values are taken now, from the engine's view, and stay as they are while the box is open.
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    auto* view = frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
-    if (view) {
+    if (const CProdleView* view = GetProdleView()) {
         aboutDlg.m_strIPAddress = view->m_strLocalAddress;
         aboutDlg.m_strTimeSinceLaunch = FormatTimeSinceLaunch(::GetTickCount(), view->m_dwLaunchTick);
     }

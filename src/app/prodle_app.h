@@ -5,6 +5,7 @@
 
 #include "framework/win_app.h"
 
+class CProdleView;
 class CProfileStore;
 
 class CProdleApp : public CWinApp {
@@ -14,6 +15,8 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
     void OnAppAbout();
+    // The engine's view, the active view of the main frame; null before it exists and after it went.
+    CProdleView* GetProdleView() const;
 
     CProfileStore* m_pProfileStore = nullptr;
     BOOL m_bMailLinkVisited = FALSE;
@@ -25,7 +28,5 @@ protected:
 };
 
 CProdleApp* GetProdleApp();
-// The settings store that every part of the program reads and writes through.
-CProfileStore& Profile();
 
 #endif

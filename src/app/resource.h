@@ -72,11 +72,13 @@
 #define TIMER_COUNTDOWN             101
 #define TIMER_AUTO_START            103
 #define TIMER_LINK_COOL_DOWN        105
+#define TIMER_CONNECT_BOUND         107
 
 // Private window messages (WM_APP is 0x8000)
 #define WM_PRODLE_SOCKET            (0x8000 + 8)
 #define WM_PRODLE_DOMAIN_LOOKUP     (0x8000 + 16)
 #define WM_PRODLE_LOCAL_LOOKUP      (0x8000 + 24)
+#define WM_PRODLE_CONNECT_LOOKUP    (0x8000 + 32)
 #define WM_PRODLE_TRAY_CALLBACK     (0x8000 + 100)
 
 #endif

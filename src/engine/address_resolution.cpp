@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/resource.h"
-#include "engine/host_entry.h"
+#include "engine/rules/host_entry.h"
 #include "engine/prodle_view.h"
 #include "framework/win_app.h"
 
@@ -28,12 +28,9 @@ void CProdleView::StartLookup(UINT completionMessage, const char* name)
 {
     // A record that is never written reads as one without a name.
     std::memset(m_hostBuffer, 0, sizeof(char*));
-    m_pLookupTarget.reset(new char[sizeof m_hostBuffer]());
-    m_hLookupTask = ::WSAAsyncGetHostByName(m_hWnd, completionMessage, name, m_pLookupTarget.get(),
-                                            sizeof m_hostBuffer);
-    if (!m_hLookupTask) {
-        // No completion would ever come: answer with a failure so that the engine stops as for any
-        // failed lookup, instead of waiting for ever with a disabled Start button.
+    if (!m_lookups.Start(m_hWnd, completionMessage, name)) {
+        // No answer would ever come: give one that says it failed, so that the engine goes on as for
+        // any failed lookup instead of waiting for ever with a disabled Start button.
         int error = ::WSAGetLastError();
         if (error == 0)
             error = WSANOTINITIALISED;
@@ -41,14 +38,13 @@ void CProdleView::StartLookup(UINT completionMessage, const char* name)
     }
 }
 
-void CProdleView::TakeLookupResult()
+bool CProdleView::TakeLookupResult(WPARAM task)
 {
-    m_hLookupTask = nullptr;
-    if (!m_pLookupTarget)
-        return;
-    std::memcpy(m_hostBuffer, m_pLookupTarget.get(), sizeof m_hostBuffer);
-    m_hostBufferBase = reinterpret_cast<uintptr_t>(m_pLookupTarget.get());
-    m_pLookupTarget.reset();
+    uintptr_t base = 0;
+    if (!m_lookups.TakeAnswer(task, m_hostBuffer, sizeof m_hostBuffer, &base))
+        return false;
+    m_hostBufferBase = base;
+    return true;
 }
 
 void CProdleView::LookUpLocalAddress()
@@ -77,9 +73,10 @@ void CProdleView::ValidateDomain()
     SetStatus("Validating Domain Name");
 }
 
-LRESULT CProdleView::OnLocalLookupDone(WPARAM, LPARAM lParam)
+LRESULT CProdleView::OnLocalLookupDone(WPARAM wParam, LPARAM lParam)
 {
-    TakeLookupResult();
+    if (!TakeLookupResult(wParam))
+        return 0;
     EndWaitCursor();
     unsigned char address[4];
     if (WSAGETASYNCERROR(lParam) == 0 && PickLocalAddress(HostEntryInBuffer(), address)) {
@@ -99,9 +96,10 @@ LRESULT CProdleView::OnLocalLookupDone(WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT CProdleView::OnDomainLookupDone(WPARAM, LPARAM lParam)
+LRESULT CProdleView::OnDomainLookupDone(WPARAM wParam, LPARAM lParam)
 {
-    TakeLookupResult();
+    if (!TakeLookupResult(wParam))
+        return 0;
     EndWaitCursor();
     if (WSAGETASYNCERROR(lParam) == 0) {
         StartCountdown();

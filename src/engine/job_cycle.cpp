@@ -3,10 +3,10 @@
 #include <cstdlib>
 
 #include "app/resource.h"
-#include "engine/countdown_text.h"
-#include "engine/minutes_text.h"
+#include "engine/rules/countdown_text.h"
+#include "engine/rules/minutes_text.h"
 #include "engine/prodle_view.h"
-#include "engine/random_offset.h"
+#include "engine/rules/random_offset.h"
 #include "framework/win_app.h"
 
 void CProdleView::StartCycle()
@@ -38,6 +38,9 @@ void CProdleView::StopCycle(bool bNotifyTray)
     m_staticNextLabel.EnableWindow(FALSE);
     if (m_socket != -1)
         CloseSocket();
+    // A connection still being made is given up: nothing of it is acted on any more.
+    EndConnectWait();
+    m_bConnectPending = FALSE;
     if (bNotifyTray) {
         m_trayIcon.SetTip("Prodle has stopped");
         m_trayIcon.SetIcon(IDI_STOPPED);
@@ -77,13 +80,22 @@ void CProdleView::OnTimer(UINT_PTR nIDEvent)
         StartCycle();
         return;
     }
+    if (nIDEvent == TIMER_CONNECT_BOUND) {
+        OnConnectBoundTimer();
+        return;
+    }
     if (nIDEvent != TIMER_COUNTDOWN)
         return;
 
     if (!m_bBusy)
         m_btnStart.EnableWindow(TRUE);
     ++m_nCount;
-    if (m_nCount == m_nTargetSecs) {
+    if (m_nCount == m_nTargetSecs && m_bConnectPending) {
+        // One connection at a time: the prodle (or random pick) that falls due while the last prodle's
+        // connection is still being made is skipped, and the count starts again.
+        m_nCount = 0;
+        m_nTargetSecs = m_nPeriodSecs;
+    } else if (m_nCount == m_nTargetSecs) {
         m_nCount = 0;
         // In random-host mode only the first expiry of a countdown goes to the host just validated.
         const bool prodleNow = !m_bRandomName || m_bFirstRun || m_comboNames.GetCount() < 1;

@@ -4,11 +4,10 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/prodle_app.h"
 #include "app/resource.h"
-#include "engine/minutes_text.h"
+#include "engine/rules/minutes_text.h"
 #include "framework/data_exchange.h"
-#include "framework/frame_wnd.h"
+#include "framework/win_app.h"
 #include "settings/profile_store.h"
 #include "settings/setting_names.h"
 
@@ -65,6 +64,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapMessage(WM_PRODLE_SOCKET, &T::OnSocketEvent),
         MapMessage(WM_PRODLE_DOMAIN_LOOKUP, &T::OnDomainLookupDone),
         MapMessage(WM_PRODLE_LOCAL_LOOKUP, &T::OnLocalLookupDone),
+        MapMessage(WM_PRODLE_CONNECT_LOOKUP, &T::OnConnectLookupDone),
         MapMessage(WM_TIMER, &T::OnTimer),
         MapMessage(WM_DESTROY, &T::OnDestroy),
     };
@@ -151,9 +151,10 @@ void CProdleView::OnTrayRestore()
     AfxGetMainWnd()->SetForegroundWindow();
 }
 
+// The tray menu's About comes here: the application shows the box, as for the main menu's.
 void CProdleView::OnAppAbout()
 {
-    GetProdleApp()->OnAppAbout();
+    AfxGetApp()->OnCmdMsg(ID_APP_ABOUT, 0);
 }
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
@@ -163,12 +164,6 @@ LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 
 void CProdleView::OnDestroy()
 {
-    if (m_hLookupTask) {
-        ::WSACancelAsyncRequest(m_hLookupTask);
-        m_hLookupTask = nullptr;
-        // The lookup may still write its answer: its buffer must outlive the view.
-        m_pLookupTarget.release();
-    }
     StopCycle(false);
     CFormView::OnDestroy();
 }

@@ -9,9 +9,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
+#include <vector>
 
-#include "engine/host_entry.h"
+#include "engine/rules/host_entry.h"
+#include "engine/host_lookups.h"
 #include "framework/controls.h"
 #include "framework/view.h"
 #include "tray/tray_notify_icon.h"
@@ -36,15 +37,19 @@ public:
     LRESULT OnDomainLookupDone(WPARAM wParam, LPARAM lParam);
     CString MakeTimeStampSuffix() const;
 
-    // Connection, request and reply
+    // Connection, request and reply. A connection is made without blocking: ConnectAndRemember starts
+    // it and returns the socket, the outcome arrives later as a notification (or the bound passes).
     void RunTheJob(BOOL bUseNewDomain);
     int ConnectAndRemember(CString host);
     int ConnectTo(const char* host, const char* port);
     void SendRequest();
     LRESULT OnSocketEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnConnectLookupDone(WPARAM wParam, LPARAM lParam);
 
     // Host list and options
     void FillNameCombo();
+    // The entries of the host list, in order.
+    std::vector<CString> HostNames() const;
     void OnEditNames();
     void OnOptions();
 
@@ -89,6 +94,13 @@ public:
     // Result of the asynchronous host lookups; aligned for the host entry written at its start.
     alignas(8) char m_hostBuffer[MAXGETHOSTSTRUCT] = {};
 
+    // A connection being made: from its start until its outcome is known and, for a failure, reported.
+    // While it is, a prodle that falls due is skipped: one connection at a time.
+    BOOL m_bConnectPending = FALSE;
+    // How long a connection may take before it counts as failed: Windows' own give-up time for an
+    // unanswered connect, so that the outcome is the same everywhere. Tests shorten it.
+    DWORD m_dwConnectBoundMs = 21000;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     static const MessageMap* ThisMessageMap();
@@ -102,28 +114,44 @@ protected:
     LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
 
-    // Lookups and connection helpers.
+    // Lookups.
     void StartLookup(UINT completionMessage, const char* name);
+    // Moves the answer of the current lookup into m_hostBuffer; false for an answer nobody waits for.
+    bool TakeLookupResult(WPARAM task);
     HostEntryView HostEntryInBuffer() const;
-    bool AddressOf(const char* host, sockaddr_in* address);
-    CString TrimmedLookedUpDomain() const;
+
+    // Connection helpers.
+    enum class Address { Known, NeedsLookup };
+    Address AddressOf(const char* host, sockaddr_in* address);
+    // Starts the connect of m_socket; false when it failed at once.
+    bool StartConnect(const sockaddr_in& address);
+    // The outcome of the connection being made.
+    void OnConnectOutcome(bool connected);
+    void OnConnectBoundTimer();
+    // What a failed connect leads to: a message box and a stop, or, with "Ignore Connection Failures",
+    // the next host of the list.
+    void ApplyConnectFailurePolicy(const char* host, const char* port);
+    // Ends the waiting for the connection (timer, wait cursor), whatever became of it.
+    void EndConnectWait();
+    // Stores what a successful connection stores and makes the host the current one.
+    void RememberConnection(const CString& host);
     void ReadReply(bool onlyWithData);
     // Closes m_socket, sets it to -1 and drops the notifications already queued for it.
     void CloseSocket();
 
-    // Moves the finished lookup's entry into m_hostBuffer.
-    void TakeLookupResult();
-
-    // The lookup under way, cancelled if the view goes before it answers.
-    HANDLE m_hLookupTask = nullptr;
-    // What Windows Sockets writes into while a lookup runs. It is not the view's own memory, so that a
-    // lookup still answering after the view is gone (a cancel does not always stop it) writes into a
-    // buffer that is deliberately left alive rather than into freed memory.
-    std::unique_ptr<char[]> m_pLookupTarget;
+    HostLookups m_lookups;
     // Where the entry in m_hostBuffer was written: its pointers are addresses in that buffer.
     uintptr_t m_hostBufferBase = 0;
     // The host text whose entry the last host lookup put into m_hostBuffer.
     CString m_strLookedUpDomain;
+
+    // The connection being made: its host as given, its start, whether it holds a wait cursor and
+    // whether it waits for the lookup of its address.
+    CString m_strConnectHost;
+    DWORD m_dwConnectStart = 0;
+    bool m_bConnectCursor = false;
+    bool m_bConnectLookup = false;
+    sockaddr_in m_connectAddress = {};
 
     // The current local time as HH:MM:SS.
     static CString CurrentTimeText();

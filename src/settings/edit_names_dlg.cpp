@@ -1,13 +1,10 @@
 #include "settings/edit_names_dlg.h"
 
-#include "app/prodle_app.h"
 #include "app/resource.h"
-#include "engine/prodle_view.h"
 #include "framework/data_exchange.h"
-#include "framework/frame_wnd.h"
 #include "settings/default_domains.h"
+#include "settings/host_list_store.h"
 #include "settings/profile_store.h"
-#include "settings/setting_names.h"
 
 CEditNamesDlg::CEditNamesDlg(CWnd* parent) : CDialog(IDD_EDIT_NAMES, parent) {}
 
@@ -36,13 +33,8 @@ BOOL CEditNamesDlg::OnInitDialog()
     // Binds the list first; it can be filled only after that.
     CDialog::OnInitDialog();
 
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    auto* view = frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
-    if (view) {
-        const int count = view->m_comboNames.GetCount();
-        for (int i = 0; i < count; ++i)
-            m_listNames.AddString(view->m_comboNames.GetLBText(i));
-    }
+    for (const CString& name : m_hostNames)
+        m_listNames.AddString(name);
     m_listNames.SetCurSel(m_listNames.FindStringExact(-1, m_strSelection));
     // The system gives the focus to the first control with a tab stop.
     return TRUE;
@@ -50,25 +42,20 @@ BOOL CEditNamesDlg::OnInitDialog()
 
 void CEditNamesDlg::OnOK()
 {
-    CProfileStore& store = Profile();
+    std::vector<CString> names;
     const int count = m_listNames.GetCount();
     for (int i = 0; i < count; ++i)
-        store.WriteProfileString(kSettingsSection, FormatString(kSettingComboNameFormat, i).c_str(),
-                                 m_listNames.GetText(i).c_str());
+        names.push_back(m_listNames.GetText(i));
     // Entries that dropped off the end of a shorter list are blanked, up to the old end.
-    for (int i = count;; ++i) {
-        const CString name = FormatString(kSettingComboNameFormat, i);
-        if (store.GetProfileString(kSettingsSection, name.c_str(), "").empty())
-            break;
-        store.WriteProfileString(kSettingsSection, name.c_str(), "");
-    }
+    const HostListStore hostList(Profile());
+    hostList.StoreNames(names, HostListStore::Beyond::Blank);
     // The host that was current when the dialog opened keeps its selection wherever it went; when it
     // is gone, the first entry becomes current.
     int index = m_listNames.FindStringExact(-1, m_strSelection);
     if (index < 0)
         index = 0;
     m_listNames.SetCurSel(index);
-    store.WriteProfileInt(kSettingsSection, kSettingComboNameSel, index);
+    hostList.StoreSelection(index);
     CDialog::OnOK();
 }
 

@@ -3,6 +3,8 @@
 #ifndef PRODLE_SETTINGS_EDIT_NAMES_DLG_H
 #define PRODLE_SETTINGS_EDIT_NAMES_DLG_H
 
+#include <vector>
+
 #include "framework/dialog.h"
 #include "framework/drag_list_box.h"
 
@@ -12,7 +14,9 @@ public:
     ~CEditNamesDlg() override;
 
     CDragListBox m_listNames;
-    // The current host, set by the caller before DoModal; it keeps its selection through the edits.
+    // The host list to edit, in order, and its current host, both set by the caller before DoModal; the
+    // current host keeps its selection through the edits.
+    std::vector<CString> m_hostNames;
     CString m_strSelection;
 
 protected:

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "framework/win_app.h"
-#include "settings/ini_line.h"
+#include "settings/rules/ini_line.h"
 #include "settings/profile_store.h"
 #include "settings/registry_key.h"
 

@@ -2,7 +2,7 @@
 
 #include "framework/win_app.h"
 #include "settings/registry_key.h"
-#include "settings/stored_int.h"
+#include "settings/rules/stored_int.h"
 
 bool CProfileStore::Create(HKEY* key, DWORD* disposition, HKEY root, CString baseKey)
 {

@@ -42,4 +42,7 @@ private:
     HKEY m_hRoot = HKEY_LOCAL_MACHINE;
 };
 
+// The program's one store, which the application object owns for the whole run.
+CProfileStore& Profile();
+
 #endif

@@ -9,7 +9,5 @@ constexpr const char* kSettingRandomName = "RandomName";
 constexpr const char* kSettingRandomTime = "RandomTime";
 constexpr const char* kSettingAutoStart = "AutoStart";
 constexpr const char* kSettingDebug = "Debug";
-constexpr const char* kSettingComboNameFormat = "ComboName%d";
-constexpr const char* kSettingComboNameSel = "ComboNameSel";
 
 #endif

@@ -1,6 +1,5 @@
 #include "ui/about_dlg.h"
 
-#include "app/prodle_app.h"
 #include "app/resource.h"
 #include "framework/data_exchange.h"
 
@@ -21,9 +20,8 @@ BOOL CAboutDlg::OnInitDialog()
 {
     m_linkMail.SubclassDlgItem(IDC_STATIC_MAIL_LINK, this);
     m_linkWeb.SubclassDlgItem(IDC_STATIC_WEB_LINK, this);
-    // The flags live on the application object, so a followed link stays purple in later boxes.
-    m_linkMail.m_pbVisited = &GetProdleApp()->m_bMailLinkVisited;
-    m_linkWeb.m_pbVisited = &GetProdleApp()->m_bWebLinkVisited;
+    m_linkMail.m_pbVisited = m_pbMailLinkVisited;
+    m_linkWeb.m_pbVisited = m_pbWebLinkVisited;
     CDialog::OnInitDialog();
     return TRUE;
 }

@@ -15,6 +15,10 @@ public:
     CStaticLink m_linkWeb;
     CString m_strIPAddress;
     CString m_strTimeSinceLaunch;
+    // The links' visited flags, set by the caller: they outlive the box, so that a followed link stays
+    // purple in later boxes.
+    BOOL* m_pbMailLinkVisited = nullptr;
+    BOOL* m_pbWebLinkVisited = nullptr;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

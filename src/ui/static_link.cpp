@@ -2,7 +2,7 @@
 
 #include "app/resource.h"
 #include "framework/win_app.h"
-#include "ui/about_texts.h"
+#include "ui/rules/about_texts.h"
 
 namespace {
 

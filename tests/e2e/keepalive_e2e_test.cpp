@@ -1,94 +1,63 @@
-// The real program, started as a user would with auto-start on: its first prodle reaches a loopback
-// server, and it ends when its main window is closed.
+// The real program against loopback peers, started as a user would with auto-start on: its first
+// prodle reaches a server and it ends when its main window is closed; against a peer that never
+// answers the handshake it keeps answering its messages, reports the failure at the connect's bound,
+// and still ends at once when told to exit.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
+#include "app/resource.h"
+#include "support/listener.h"
 #include "support/loopback_server.h"
+#include "support/program.h"
 #include "support/registry.h"
 
 namespace {
 
-// The program to start: PRODLE_EXE (a Unix path under Wine is reached through drive Z:), else the
-// prodle.exe beside this test program.
-std::string ProgramPath()
-{
-    char buffer[MAX_PATH] = {};
-    if (::GetEnvironmentVariableA("PRODLE_EXE", buffer, MAX_PATH) > 0) {
-        std::string path = buffer;
-        if (!path.empty() && path[0] == '/') {
-            path = "Z:" + path;
-            for (char& c : path)
-                if (c == '/')
-                    c = '\\';
-        }
-        return path;
-    }
-    ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    std::string path = buffer;
-    return path.substr(0, path.find_last_of("\\/") + 1) + "prodle.exe";
-}
+constexpr const char* kDeadHost = "127.0.0.8";
 
-// The program's main frame: hidden, but there. Only the one of the given process counts.
-HWND MainFrameOf(DWORD processId)
-{
-    HWND frame = nullptr;
-    while ((frame = ::FindWindowExA(nullptr, frame, "ProdleFrame", "Prodle")) != nullptr) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(frame, &owner);
-        if (owner == processId)
-            return frame;
-    }
-    return nullptr;
-}
-
-class Process {
-public:
-    explicit Process(const std::string& path)
+class KeepAliveEndToEnd : public testing::Test {
+protected:
+    void SetUp() override
     {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        std::string commandLine = "\"" + path + "\"";
-        started_ = ::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                    &startup, &info_) != FALSE;
+        RemoveBaseKey();
+        RemoveIniFile();
+        SetSetting("AutoStart", "1");
     }
-    ~Process()
-    {
-        if (!started_)
-            return;
-        if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(info_.hProcess, 1);
-        ::CloseHandle(info_.hThread);
-        ::CloseHandle(info_.hProcess);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    bool Started() const { return started_; }
-    HANDLE Handle() const { return info_.hProcess; }
-    DWORD Id() const { return info_.dwProcessId; }
-
-private:
-    PROCESS_INFORMATION info_ = {};
-    bool started_ = false;
+    void TearDown() override { RemoveBaseKey(); }
 };
+
+// How long the form's thread takes to answer one message, or the timeout when it does not.
+DWORD AnswerTime(HWND form, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    DWORD_PTR ignored = 0;
+    if (!::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored))
+        return timeoutMs;
+    return ::GetTickCount() - start;
+}
+
+// The countdown shows the full period again at the tick that starts a prodle.
+bool ProdleStarted(void* form)
+{
+    return WindowText(::GetDlgItem(static_cast<HWND>(form), IDC_STATIC_COUNTDOWN)) == "25:00";
+}
 
 }  // namespace
 
-TEST(KeepAliveEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClose)
+TEST_F(KeepAliveEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClose)
 {
-    RemoveBaseKey();
-    RemoveIniFile();
     SetSetting("ComboName0", "127.0.0.1");
     SetSetting("Debug", "1");
-    SetSetting("AutoStart", "1");
     LoopbackServer server(ServerBehaviour::Reply);
     ASSERT_TRUE(server.Listening());
 
-    Process prodle(ProgramPath());
-    ASSERT_TRUE(prodle.Started()) << ProgramPath() << " error " << ::GetLastError();
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start()) << ProgramPath() << " error " << ::GetLastError();
     // The pause at start-up, the auto-start a second later, the local lookup and the first prodle a
     // second after the countdown starts: a few seconds in all.
     const DWORD start = ::GetTickCount();
@@ -99,17 +68,67 @@ TEST(KeepAliveEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClose)
     EXPECT_EQ(request.rfind("GET / HTTP/1.0\r\nConnection: Keep-Alive\r\n", 0), 0u) << request;
     EXPECT_EQ(request.substr(request.size() - 4), "\r\n\r\n");
 
-    HWND frame = nullptr;
-    while (!(frame = MainFrameOf(prodle.Id())) && ::GetTickCount() - start < 20000)
-        ::Sleep(50);
+    HWND frame = prodle.MainWindow();
     ASSERT_NE(frame, nullptr);
     EXPECT_FALSE(::IsWindowVisible(frame));
     ::PostMessageA(frame, WM_CLOSE, 0, 0);
-    ASSERT_EQ(::WaitForSingleObject(prodle.Handle(), 15000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    ::GetExitCodeProcess(prodle.Handle(), &exitCode);
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(prodle.WaitForExit(15000), 0);
     EXPECT_EQ(Setting("ComboNameSel"), "0");
     EXPECT_EQ(Setting("Often"), "25");
-    RemoveBaseKey();
+}
+
+TEST_F(KeepAliveEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUntilItsBound)
+{
+    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
+    ASSERT_TRUE(dead.IsListening());
+    SetSetting("ComboName0", kDeadHost);
+
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    HWND form = prodle.Form();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(WaitFor(ProdleStarted, form, 15000));
+
+    // Windows gives up an unanswered connect after about 21 s, and so does the program; all the while
+    // its window answers at once.
+    const DWORD connectStart = ::GetTickCount();
+    DWORD worstAnswerMs = 0;
+    HWND box = nullptr;
+    while (!(box = prodle.WaitForDialog("Prodle", 0)) && ::GetTickCount() - connectStart < 40000) {
+        worstAnswerMs = std::max(worstAnswerMs, AnswerTime(form, 100));
+        ::Sleep(20);
+    }
+    const DWORD boxAfterMs = ::GetTickCount() - connectStart;
+    std::printf("[ figures  ] a connect never answered: the box after %lu ms, the window answering within %lu ms\n",
+                static_cast<unsigned long>(boxAfterMs), static_cast<unsigned long>(worstAnswerMs));
+    ASSERT_NE(box, nullptr);
+    EXPECT_LT(worstAnswerMs, 100u);
+    EXPECT_GE(boxAfterMs, 19000u) << "the connect failed before its bound";
+    const std::string text = MessageBoxText(box);
+    EXPECT_EQ(text.rfind(std::string("Prodle: Cannot connect to ") + kDeadHost + " on port 80\n\n", 0), 0u) << text;
+    PressButton(box, IDOK);
+    struct Stopped {
+        HWND form;
+        static bool Check(void* self)
+        {
+            return WindowText(::GetDlgItem(static_cast<Stopped*>(self)->form, IDC_STATIC_STATUS)) == "NOT RUNNING";
+        }
+    } stopped{form};
+    EXPECT_TRUE(WaitFor(Stopped::Check, &stopped, 5000));
+}
+
+TEST_F(KeepAliveEndToEnd, ExitWhileAConnectIsPendingEndsAtOnce)
+{
+    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
+    ASSERT_TRUE(dead.IsListening());
+    SetSetting("ComboName0", kDeadHost);
+
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    HWND form = prodle.Form();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(WaitFor(ProdleStarted, form, 15000));
+
+    ::PostMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(prodle.WaitForExit(5000), 0);
 }

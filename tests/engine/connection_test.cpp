@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/resource.h"
+#include "support/dialog_script.h"
+#include "support/listener.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
@@ -175,6 +177,7 @@ TEST_F(Connection, CloseThatOvertakesTheReadStillCompletesTheProdle)
     ASSERT_NE(view_, nullptr);
     StartCycleAndSettle();
     Tick();
+    ASSERT_TRUE(WaitForConnection());
     // No messages are handled until the server has answered and closed; then the close comes first.
     const DWORD start = ::GetTickCount();
     while (server.Finished() == 0 && ::GetTickCount() - start < 5000)
@@ -235,5 +238,132 @@ TEST_F(Connection, SecondProdleWhileTheFirstWaitsReplacesTheFirstConnection)
     SendSocketEvent(static_cast<WPARAM>(current) + 4, FD_READ);
     EXPECT_EQ(view_->m_socket, current);
     EXPECT_TRUE(view_->m_bWaiting);
+    EXPECT_EQ(BoxCount(), 0u);
+}
+
+// A peer that never answers the handshake, as on a dead link: the connect goes on without blocking
+// anything, and only the bound ends it.
+constexpr const char* kDeadHost = "127.0.0.8";
+
+TEST_F(Connection, ConnectThatIsNeverAnsweredFailsAtTheBoundWithoutBlocking)
+{
+    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
+    ASSERT_TRUE(dead.IsListening());
+    SetHosts({kDeadHost});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    view_->m_dwConnectBoundMs = 300;
+    StartCycleAndSettle();
+    Tick();
+    // The tick has returned with the connection under way.
+    EXPECT_TRUE(view_->m_bConnectPending);
+    EXPECT_NE(view_->m_socket, -1);
+    EXPECT_EQ(App().GetWaitCursorCount(), 1);
+    EXPECT_EQ(BoxCount(), 0u);
+    PumpFor(100);
+    EXPECT_TRUE(view_->m_bConnectPending) << "the handshake is never answered";
+
+    ASSERT_TRUE(WaitForConnection());
+    ASSERT_EQ(BoxCount(), 1u);
+    EXPECT_TRUE(IsErrorBox(LastBox(), std::string("Prodle: Cannot connect to ") + kDeadHost + " on port 80"))
+        << LastBox();
+    EXPECT_EQ(Status(), "NOT RUNNING");
+    EXPECT_EQ(view_->m_trayIcon.GetTip(), "Prodle has stopped");
+    EXPECT_FALSE(Counting());
+    EXPECT_EQ(view_->m_socket, -1);
+    EXPECT_FALSE(Setting("Often").has_value());
+}
+
+TEST_F(Connection, StopWhileConnectingGivesTheConnectionUpForGood)
+{
+    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
+    ASSERT_TRUE(dead.IsListening());
+    SetHosts({kDeadHost});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    view_->m_dwConnectBoundMs = 200;
+    StartCycleAndSettle();
+    Tick();
+    const int abandoned = view_->m_socket;
+    ASSERT_TRUE(view_->m_bConnectPending);
+
+    view_->StopCycle(true);
+    EXPECT_FALSE(view_->m_bConnectPending);
+    EXPECT_EQ(view_->m_socket, -1);
+    EXPECT_EQ(App().GetWaitCursorCount(), 0);
+    // Neither the bound nor a late notification of the socket (whose number the next one may get)
+    // brings anything back.
+    SendSocketEvent(static_cast<WPARAM>(abandoned), FD_CONNECT);
+    ::SendMessageA(view_->m_hWnd, WM_TIMER, TIMER_CONNECT_BOUND, 0);
+    PumpFor(400);
+    EXPECT_EQ(BoxCount(), 0u);
+    EXPECT_EQ(Status(), "NOT RUNNING");
+    EXPECT_FALSE(Setting("Often").has_value()) << "nothing of a successful connection happened";
+}
+
+TEST_F(Connection, EditNamesLeavesAConnectionUnderWayAloneAndItsFailureMeetsTheNewList)
+{
+    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
+    ASSERT_TRUE(dead.IsListening());
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    SetSetting("Ignore", "1");
+    SetHosts({kDeadHost, "127.0.0.1"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();
+    Tick();
+    ASSERT_TRUE(view_->m_bConnectPending);
+
+    DialogScript script("Edit Names");
+    script.SelectListEntry(IDC_LIST_NAMES, 0).Click(IDC_BUTTON_DELETE_SELECTION).Click(IDOK);
+    script.Arm();
+    ::SendMessageA(view_->m_hWnd, WM_COMMAND, ID_EDIT_NAMES, 0);
+    ASSERT_TRUE(script.Finished()) << script.Failure();
+    EXPECT_TRUE(view_->m_bConnectPending);
+    EXPECT_EQ(view_->m_strLastDomain, "127.0.0.1");
+
+    // The bound passes: the dead host is no longer listed, so the rotation goes back to the first entry.
+    view_->m_dwConnectBoundMs = 0;
+    ::SendMessageA(view_->m_hWnd, WM_TIMER, TIMER_CONNECT_BOUND, 0);
+    EXPECT_FALSE(view_->m_bConnectPending);
+    EXPECT_EQ(HostText(), "127.0.0.1");
+    ASSERT_TRUE(Counting());
+    Tick();
+    ASSERT_TRUE(WaitForRequests(server, 1));
+    ASSERT_TRUE(WaitUntilCompleted());
+    EXPECT_EQ(BoxCount(), 0u);
+    EXPECT_EQ(Setting("ComboName0"), "127.0.0.1");
+    EXPECT_EQ(Setting("ComboName1"), "");
+}
+
+TEST_F(Connection, EditNamesOkWhileACycleRunsLeavesItRunningAndRedirectsItsLaterProdles)
+{
+    LoopbackServer first(ServerBehaviour::Reply, "127.0.0.1");
+    LoopbackServer second(ServerBehaviour::Reply, "127.0.0.12");
+    ASSERT_TRUE(first.Listening() && second.Listening());
+    SetHosts({"127.0.0.1", "127.0.0.12"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartAndProdle(first);
+    ASSERT_TRUE(WaitUntilCompleted());
+    Tick();
+    const int count = view_->m_nCount;
+
+    // The current host is deleted: the next entry becomes current.
+    DialogScript script("Edit Names");
+    script.SelectListEntry(IDC_LIST_NAMES, 0).Click(IDC_BUTTON_DELETE_SELECTION).Click(IDOK);
+    script.Arm();
+    ::SendMessageA(view_->m_hWnd, WM_COMMAND, ID_EDIT_NAMES, 0);
+    ASSERT_TRUE(script.Finished()) << script.Failure();
+    EXPECT_EQ(HostText(), "127.0.0.12");
+    EXPECT_TRUE(Counting());
+    EXPECT_EQ(view_->m_nCount, count) << "the countdown goes on where it was";
+    EXPECT_EQ(Status().rfind("Prodle completed at ", 0), 0u) << Status();
+
+    view_->m_nCount = view_->m_nTargetSecs - 1;
+    Tick();
+    ASSERT_TRUE(WaitForRequests(second, 1));
+    EXPECT_EQ(first.RequestCount(), 1u);
     EXPECT_EQ(BoxCount(), 0u);
 }

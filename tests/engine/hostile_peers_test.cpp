@@ -214,7 +214,15 @@ TEST_F(HostileTiming, NewsOfAReplacedConnectionIsNotTakenForTheNextOne)
         LoopbackServer replier(ServerBehaviour::Reply);
         ASSERT_TRUE(replier.Listening());
         ProdleNow();
-        // Nothing is handled until the server has replied and closed: its news stays queued.
+        // Only the connect's own news is handled; the server's reply and close then stay queued.
+        MSG msg;
+        for (DWORD start = ::GetTickCount(); view_->m_bConnectPending && ::GetTickCount() - start < 5000;) {
+            if (::PeekMessageA(&msg, view_->m_hWnd, WM_PRODLE_SOCKET, WM_PRODLE_SOCKET, PM_REMOVE))
+                ::DispatchMessageA(&msg);
+            else
+                ::Sleep(5);
+        }
+        ASSERT_FALSE(view_->m_bConnectPending);
         const DWORD start = ::GetTickCount();
         while (replier.Finished() == 0 && ::GetTickCount() - start < 5000)
             ::Sleep(5);

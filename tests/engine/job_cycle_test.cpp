@@ -7,6 +7,7 @@
 #include "app/resource.h"
 #include "engine/prodle_view.h"
 #include "support/listener.h"
+#include "support/loopback_server.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
@@ -37,10 +38,13 @@ protected:
         App().boxes.clear();
         return view;
     }
+    // Ticks of the countdown; a connection that a tick starts gets its outcome before the next one.
     static void Tick(CProdleView& view, int count = 1)
     {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             ::SendMessageA(view.m_hWnd, WM_TIMER, TIMER_COUNTDOWN, 0);
+            PumpUntil([&] { return !view.m_bConnectPending; });
+        }
     }
     static CString Text(const CWnd& control) { return control.GetWindowText(); }
     static bool TimerRunning(const CProdleView& view, UINT_PTR id)
@@ -143,15 +147,20 @@ TEST_F(JobCycle, CountdownKeepsTheMinutesSpaceAndZeroPadsTheSeconds)
 
 TEST_F(JobCycle, TicksEnableStartOnlyWhenNoRequestIsPending)
 {
-    ASSERT_TRUE(m_listener.IsListening());
+    LoopbackServer server(ServerBehaviour::Silent, "127.0.0.4");
+    ASSERT_TRUE(server.Listening());
     CProdleView& view = Start();
+    view.m_comboNames.SetWindowText("127.0.0.4");
     view.StartCycle();
     EXPECT_FALSE(view.m_btnStart.IsWindowEnabled());
-    Tick(view);  // prodles; the silent server leaves it waiting
+    Tick(view);  // prodles; the server holds its answer back
+    ASSERT_TRUE(PumpUntil([&] { return server.RequestCount() == 1; }));
     ASSERT_TRUE(view.m_bWaiting);
     Tick(view, 3);
     EXPECT_FALSE(view.m_btnStart.IsWindowEnabled());
-    view.m_bBusy = FALSE;  // as a reply does
+    server.AnswerSilentClients();
+    ASSERT_TRUE(PumpUntil([&] { return !view.m_bWaiting; }));
+    EXPECT_FALSE(view.m_btnStart.IsWindowEnabled()) << "the reply leaves the button to the next tick";
     Tick(view);
     EXPECT_TRUE(view.m_btnStart.IsWindowEnabled());
 }

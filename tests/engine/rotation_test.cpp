@@ -4,7 +4,9 @@
 #include <string>
 
 #include "support/engine_fixture.h"
+#include "app/resource.h"
 #include "support/import_patch.h"
+#include "support/listener.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
@@ -38,6 +40,7 @@ TEST_F(Rotation, HostNotInTheListGoesBackToTheFirstEntry)
     view_->m_comboNames.SetWindowText("127.0.0.2");
     StartCycleAndSettle();
     Tick();
+    ASSERT_TRUE(WaitForConnection());
 
     // The cycle was started again on entry 0: its first prodle is due at the next tick.
     EXPECT_EQ(view_->m_comboNames.GetCurSel(), 0);
@@ -61,6 +64,7 @@ TEST_F(Rotation, OnlyEntryStopsTheEngineAndGivesUpTheOption)
     bool stoppedBeforeTheBox = false;
     App().onBox = [&](const RecordedBox&) { stoppedBeforeTheBox = !Counting() && !view_->m_bIgnoreFailures; };
     Tick();
+    ASSERT_TRUE(WaitForConnection());
 
     ASSERT_EQ(BoxCount(), 1u);
     EXPECT_EQ(LastBox(),
@@ -86,9 +90,11 @@ TEST_F(Rotation, SeveralEntriesMoveToTheNextAndWrapAfterTheLast)
     StartCycleAndSettle();
 
     Tick();
+    ASSERT_TRUE(WaitForConnection());
     EXPECT_EQ(HostText(), "127.0.0.3");
     EXPECT_TRUE(Counting());
     Tick();
+    ASSERT_TRUE(WaitForConnection());
     // Back to the first entry, a name: it is validated before its countdown starts.
     EXPECT_EQ(HostText(), "localhost");
     EXPECT_EQ(Status(), "Validating Domain Name");
@@ -109,11 +115,22 @@ TEST_F(Rotation, WithoutIgnoreAFailedConnectionStopsTheEngineWithABox)
     StartProdle();
     ASSERT_NE(view_, nullptr);
     StartCycleAndSettle();
+    // Where a prodle that fell due while the box is up would go; none may start from the box's loop.
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    view_->m_strLastDomain = "127.0.0.1";
     bool tooEarlyNotice = false;
-    App().onBox = [&](const RecordedBox&) { tooEarlyNotice = view_->m_trayIcon.GetTip() == "Prodle has stopped"; };
+    App().onBox = [&](const RecordedBox&) {
+        tooEarlyNotice = view_->m_trayIcon.GetTip() == "Prodle has stopped";
+        view_->m_nCount = view_->m_nTargetSecs - 1;
+        Tick();
+        PumpFor(100);
+    };
     Tick();
+    ASSERT_TRUE(WaitForConnection());
 
     ASSERT_EQ(BoxCount(), 1u);
+    EXPECT_EQ(server.RequestCount(), 0u);
     EXPECT_TRUE(IsErrorBox(LastBox(), "Prodle: Cannot connect to 127.0.0.2 on port 80")) << LastBox();
     EXPECT_FALSE(tooEarlyNotice);  // the engine is stopped after the box is dismissed
     EXPECT_EQ(view_->m_trayIcon.GetTip(), "Prodle has stopped");
@@ -142,4 +159,90 @@ TEST_F(Rotation, SocketThatCannotBeMadeIsReportedAndTheCountdownRunsOn)
     EXPECT_EQ(view_->m_comboNames.GetCurSel(), 0);
     EXPECT_EQ(view_->m_socket, -1);
     EXPECT_FALSE(Setting("Often").has_value());
+}
+
+TEST_F(Rotation, HostThatNeverAnswersIsLeftAtTheBoundAndNoProdleStartsMeanwhile)
+{
+    LoopbackListener dead("127.0.0.8", Handshake::NeverAnswered);
+    ASSERT_TRUE(dead.IsListening());
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    SetSetting("Debug", "1");  // a 15-second period, shorter than the bound
+    SetHosts({"127.0.0.8", "127.0.0.1"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();
+    Tick();
+    const int connecting = view_->m_socket;
+    ASSERT_TRUE(view_->m_bConnectPending);
+
+    // The next prodle falls due: one connection at a time, so it is skipped and the count starts over.
+    for (int i = 0; i < 15; ++i)
+        Tick();
+    EXPECT_TRUE(view_->m_bConnectPending);
+    EXPECT_EQ(view_->m_socket, connecting);
+    EXPECT_EQ(view_->m_nCount, 0);
+    EXPECT_EQ(view_->m_staticCountdown.GetWindowText(), " 0:15");
+
+    view_->m_dwConnectBoundMs = 0;
+    ::SendMessageA(view_->m_hWnd, WM_TIMER, TIMER_CONNECT_BOUND, 0);
+    EXPECT_FALSE(view_->m_bConnectPending);
+    EXPECT_EQ(HostText(), "127.0.0.1");
+    EXPECT_EQ(App().GetWaitCursorCount(), 0);
+    ASSERT_TRUE(Counting());
+    Tick();
+    ASSERT_TRUE(WaitForRequests(server, 1));
+    EXPECT_EQ(BoxCount(), 0u);
+    EXPECT_TRUE(PumpUntil([&] { return server.Finished() == 1; }));
+    EXPECT_EQ(server.RequestCount(), 1u) << "the skipped prodle never went out";
+}
+
+TEST_F(Rotation, LeadingSpacesAreSkippedForTheFailureTextAndTheListSearch)
+{
+    // Entry 1 is stored with spaces before it, so the search with the text after them does not find
+    // it, and the rotation goes back to entry 0 (finding it would have moved on to entry 2).
+    SetHosts({"127.0.0.3", "  127.0.0.2", "127.0.0.1"}, 2);
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();
+    ASSERT_TRUE(Counting());
+    // A text with spaces before it would be validated as a name (a lookup that leaves the machine), so
+    // the prodle is given the text as the countdown would after such a validation.
+    view_->m_strDomain = "  127.0.0.2";
+    view_->RunTheJob(TRUE);
+    ASSERT_TRUE(WaitForConnection());
+    EXPECT_EQ(HostText(), "127.0.0.3");
+    EXPECT_EQ(BoxCount(), 0u);
+
+    view_->m_bIgnoreFailures = FALSE;
+    view_->m_strDomain = "  127.0.0.2";
+    view_->RunTheJob(TRUE);
+    ASSERT_TRUE(WaitForConnection());
+    ASSERT_EQ(BoxCount(), 1u);
+    EXPECT_TRUE(IsErrorBox(LastBox(), "Prodle: Cannot connect to 127.0.0.2 on port 80")) << LastBox();
+}
+
+TEST_F(Rotation, EmptyOrSpacesOnlyHostFailsWithoutABox)
+{
+    SetHosts({"127.0.0.3"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    for (const char* host : {"", "   "}) {
+        // With "Ignore Connection Failures" the countdown simply runs on...
+        view_->m_bIgnoreFailures = TRUE;
+        StartCycleAndSettle();
+        view_->m_strDomain = host;
+        view_->RunTheJob(TRUE);
+        EXPECT_TRUE(Counting()) << '"' << host << '"';
+        EXPECT_EQ(view_->m_socket, -1);
+
+        // ...without it the engine stops, with the tray's notice.
+        view_->m_bIgnoreFailures = FALSE;
+        view_->RunTheJob(TRUE);
+        EXPECT_FALSE(Counting()) << '"' << host << '"';
+        EXPECT_EQ(Status(), "NOT RUNNING");
+        EXPECT_EQ(view_->m_trayIcon.GetTip(), "Prodle has stopped");
+        EXPECT_EQ(App().GetWaitCursorCount(), 0);
+    }
+    EXPECT_EQ(BoxCount(), 0u);
 }

@@ -44,7 +44,9 @@ protected:
         Tick();
         if (prodle) {
             ++tally->prodles;
-            if (view_->m_bWaiting) {
+            WaitForConnection();
+            // "Prodle was sent", or already "Prodle completed at ..." when the reply came in the meantime.
+            if (Status().rfind("Prodle ", 0) == 0) {
                 ++tally->answered;
                 tally->completed += PumpUntil([this] { return !view_->m_bWaiting; }) ? 1 : 0;
             } else {

@@ -1,5 +1,5 @@
 // Texts of the About box.
-#include "ui/about_texts.h"
+#include "ui/rules/about_texts.h"
 
 #include <gtest/gtest.h>
 

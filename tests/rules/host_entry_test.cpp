@@ -1,5 +1,5 @@
 // Reading the host entry from the lookup buffer, for both pointer sizes.
-#include "engine/host_entry.h"
+#include "engine/rules/host_entry.h"
 
 #include <gtest/gtest.h>
 

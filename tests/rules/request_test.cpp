@@ -1,5 +1,5 @@
 // The request sent to wake the connection.
-#include "engine/http_request.h"
+#include "engine/rules/http_request.h"
 
 #include <gtest/gtest.h>
 

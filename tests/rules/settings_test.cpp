@@ -1,6 +1,6 @@
 // Reading stored numbers and the lines of the old INI file.
-#include "settings/ini_line.h"
-#include "settings/stored_int.h"
+#include "settings/rules/ini_line.h"
+#include "settings/rules/stored_int.h"
 
 #include <gtest/gtest.h>
 

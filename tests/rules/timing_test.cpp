@@ -1,8 +1,8 @@
 // The countdown text, the period the user types or has stored, and the random
 // shift applied to each period.
-#include "engine/countdown_text.h"
-#include "engine/minutes_text.h"
-#include "engine/random_offset.h"
+#include "engine/rules/countdown_text.h"
+#include "engine/rules/minutes_text.h"
+#include "engine/rules/random_offset.h"
 
 #include <gtest/gtest.h>
 

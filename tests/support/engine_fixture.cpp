@@ -53,6 +53,11 @@ void EngineFixture::Tick() const
     ::SendMessageA(view_->m_hWnd, WM_TIMER, TIMER_COUNTDOWN, 0);
 }
 
+bool EngineFixture::WaitForConnection() const
+{
+    return PumpUntil([this] { return !view_->m_bConnectPending; });
+}
+
 bool EngineFixture::WaitForRequests(const LoopbackServer& server, size_t count)
 {
     return PumpUntil([&] { return server.RequestCount() >= count; });

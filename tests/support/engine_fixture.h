@@ -25,6 +25,8 @@ protected:
     void StartCycleAndSettle();
     // One tick of the countdown.
     void Tick() const;
+    // Handles messages until the connection being made (if any) has its outcome.
+    bool WaitForConnection() const;
     // Handles messages until the server holds this many requests.
     static bool WaitForRequests(const LoopbackServer& server, size_t count);
     // Handles messages until the prodle's reply has been taken (or the bound passes).

@@ -1,6 +1,13 @@
 #include "support/listener.h"
 
-LoopbackListener::LoopbackListener(const char* address, unsigned short port)
+namespace {
+
+// Connects that the listener's own queue takes before the system starts dropping them.
+constexpr int kQueueFillers = 3;
+
+}  // namespace
+
+LoopbackListener::LoopbackListener(const char* address, Handshake handshake, unsigned short port)
 {
     m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
     if (m_socket == INVALID_SOCKET)
@@ -11,15 +18,41 @@ LoopbackListener::LoopbackListener(const char* address, unsigned short port)
     local.sin_family = AF_INET;
     local.sin_port = ::htons(port);
     local.sin_addr.s_addr = ::inet_addr(address);
+    const int backlog = handshake == Handshake::Completes ? 64 : 0;
     if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        ::listen(m_socket, 64) != 0) {
+        ::listen(m_socket, backlog) != 0) {
         ::closesocket(m_socket);
         m_socket = INVALID_SOCKET;
+        return;
     }
+    if (handshake == Handshake::NeverAnswered)
+        FillQueue(local);
+}
+
+void LoopbackListener::FillQueue(const sockaddr_in& local)
+{
+    for (int i = 0; i < kQueueFillers; ++i) {
+        const SOCKET filler = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (filler == INVALID_SOCKET)
+            continue;
+        u_long nonBlocking = 1;
+        ::ioctlsocket(filler, FIONBIO, &nonBlocking);
+        ::connect(filler, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+        m_queueFillers.push_back(filler);
+    }
+    // The queue is full once the first of them has connected.
+    fd_set connected;
+    FD_ZERO(&connected);
+    for (SOCKET filler : m_queueFillers)
+        FD_SET(filler, &connected);
+    timeval bound = {2, 0};
+    ::select(0, nullptr, &connected, nullptr, &bound);
 }
 
 LoopbackListener::~LoopbackListener()
 {
+    for (SOCKET filler : m_queueFillers)
+        ::closesocket(filler);
     if (m_socket != INVALID_SOCKET)
         ::closesocket(m_socket);
 }

@@ -208,6 +208,15 @@ void LoopbackServer::Abort(Socket client)
 
 void LoopbackServer::WatchSilentClients()
 {
+    if (answerSilent_.exchange(false)) {
+        for (Socket client : silent_) {
+            SendAll(client, kReply, sizeof kReply - 1);
+            CloseGracefully(client);
+            --openClients_;
+            ++finished_;
+        }
+        silent_.clear();
+    }
     for (auto it = silent_.begin(); it != silent_.end();) {
         fd_set set;
         FD_ZERO(&set);

@@ -51,6 +51,8 @@ public:
     size_t ClientsGone() const { return clientsGone_; }
     // Silent connections the server still holds open.
     size_t OpenClients() const { return openClients_; }
+    // Ends the silence once: every connection held open gets the short reply and is closed.
+    void AnswerSilentClients() { answerSilent_ = true; }
 
 private:
     using Socket = uintptr_t;
@@ -74,6 +76,7 @@ private:
     std::atomic<size_t> finished_{0};
     std::atomic<size_t> clientsGone_{0};
     std::atomic<size_t> openClients_{0};
+    std::atomic<bool> answerSilent_{false};
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

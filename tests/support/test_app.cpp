@@ -42,8 +42,7 @@ void TestApp::Stop()
 
 CProdleView* TestApp::View() const
 {
-    auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
-    return frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
+    return GetProdleView();
 }
 
 HWND TestApp::MainWindow() const

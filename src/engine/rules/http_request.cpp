@@ -1,4 +1,4 @@
-#include "http_request.h"
+#include "engine/rules/http_request.h"
 
 std::string BuildProdleRequest(const std::string& localAddress)
 {

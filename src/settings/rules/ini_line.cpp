@@ -1,4 +1,4 @@
-#include "ini_line.h"
+#include "settings/rules/ini_line.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "random_offset.h"
+#include "engine/rules/random_offset.h"
 
 #include <climits>
 

@@ -1,29 +1,37 @@
 // The view's host-list operations: loading the list and its selection from the store, and the Edit
 // Names and Options commands.
-#include "app/prodle_app.h"
+#include <vector>
+
 #include "engine/prodle_view.h"
+#include "framework/win_app.h"
 #include "settings/default_domains.h"
 #include "settings/edit_names_dlg.h"
+#include "settings/host_list_store.h"
 #include "settings/options_dlg.h"
 #include "settings/profile_store.h"
 #include "settings/setting_names.h"
 
+std::vector<CString> CProdleView::HostNames() const
+{
+    std::vector<CString> names;
+    const int count = m_comboNames.GetCount();
+    for (int i = 0; i < count; ++i)
+        names.push_back(m_comboNames.GetLBText(i));
+    return names;
+}
+
 void CProdleView::FillNameCombo()
 {
-    const CProfileStore& store = Profile();
+    const HostListStore hostList(Profile());
     m_comboNames.ResetContent();
-    for (int i = 0;; ++i) {
-        const CString name = store.GetProfileString(kSettingsSection, FormatString(kSettingComboNameFormat, i).c_str(), "");
-        if (name.empty())
-            break;
+    for (const CString& name : hostList.LoadNames())
         m_comboNames.AddString(name);
-    }
     if (m_comboNames.GetCount() == 0) {
         AfxMessageBox("Prodle is restoring the default domain set.", MB_OK);
         for (const char* domain : kDefaultDomains)
             m_comboNames.AddString(domain);
     }
-    m_nSelIndex = store.GetProfileInt(kSettingsSection, kSettingComboNameSel, 0);
+    m_nSelIndex = hostList.LoadSelection();
     if (m_nSelIndex < m_comboNames.GetCount()) {
         // A negative index selects nothing and leaves the text empty.
         m_comboNames.SetCurSel(m_nSelIndex);
@@ -38,6 +46,7 @@ void CProdleView::FillNameCombo()
 void CProdleView::OnEditNames()
 {
     CEditNamesDlg dialog;
+    dialog.m_hostNames = HostNames();
     dialog.m_strSelection = m_strLastDomain;
     if (dialog.DoModal() == IDOK)
         FillNameCombo();
@@ -57,7 +66,7 @@ void CProdleView::OnOptions()
     m_bRandomName = dialog.m_bRandomName;
     m_bRandomTime = dialog.m_bRandomTime;
     m_bAutoStart = dialog.m_bAutoStart;
-    CProfileStore& store = Profile();
+    const CProfileStore& store = Profile();
     store.WriteProfileInt(kSettingsSection, kSettingIgnore, m_bIgnoreFailures);
     store.WriteProfileInt(kSettingsSection, kSettingAutoStart, m_bAutoStart);
     store.WriteProfileInt(kSettingsSection, kSettingRandomName, m_bRandomName);

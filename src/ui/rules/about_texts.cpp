@@ -1,4 +1,4 @@
-#include "about_texts.h"
+#include "ui/rules/about_texts.h"
 
 std::string FormatTimeSinceLaunch(uint32_t nowTick, uint32_t launchTick)
 {

@@ -1,17 +1,12 @@
-#include "minutes_text.h"
-
-#include "../settings/stored_int.h"
+#include "engine/rules/minutes_text.h"
 
 #include <climits>
 #include <cstdlib>
 #include <string>
 
-namespace {
+#include "settings/rules/stored_int.h"
 
-bool IsScanSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+namespace {
 
 bool IsDigit(char c)
 {

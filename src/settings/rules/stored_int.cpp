@@ -1,17 +1,11 @@
-#include "stored_int.h"
+#include "settings/rules/stored_int.h"
 
 #include <climits>
 
-namespace {
-
 bool IsScanSpace(char c)
 {
-    // The C locale's white space, spelled out so that neither the locale nor
-    // the signedness of char can change the answer.
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-
-} // namespace
 
 bool ScanStoredInt(const char* text, int* value)
 {

@@ -1,4 +1,4 @@
-#include "countdown_text.h"
+#include "engine/rules/countdown_text.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "host_entry.h"
+#include "engine/rules/host_entry.h"
 
 #include <algorithm>
 #include <cstring>

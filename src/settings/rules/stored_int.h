@@ -8,3 +8,7 @@
 // it was. A number beyond the int range is clamped to INT_MIN or INT_MAX
 // rather than wrapped, so an absurd stored value cannot turn into its opposite.
 bool ScanStoredInt(const char* text, int* value);
+
+// The white space that scanning a number skips: the C locale's, spelled out so that neither the
+// locale nor the signedness of char can change the answer.
+bool IsScanSpace(char c);

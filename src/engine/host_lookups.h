@@ -1,0 +1,47 @@
+// The asynchronous host lookups of the view and the buffers Windows Sockets writes their answers into.
+// A buffer must live until its lookup has answered, whether or not anyone still waits for the answer:
+// a lookup that is given up keeps its buffer until its answer arrives (a cancel is not relied on; under
+// Wine it stops nothing), and the buffers of lookups still running when the owner goes are let go of
+// rather than freed.
+#ifndef PRODLE_ENGINE_HOST_LOOKUPS_H
+#define PRODLE_ENGINE_HOST_LOOKUPS_H
+
+#include <winsock.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class HostLookups {
+public:
+    HostLookups() = default;
+    HostLookups(const HostLookups&) = delete;
+    HostLookups& operator=(const HostLookups&) = delete;
+    ~HostLookups();
+
+    // Starts looking `name` up; `message` to `window` answers, with the task handle as wParam. Any
+    // lookup still current is given up first. False when the platform refused to start it: the lookup
+    // is then current under a null task handle, and no answer comes unless the caller posts one.
+    bool Start(HWND window, UINT message, const char* name);
+
+    // Takes the answer that the message with this task handle brings. True when it answers the current
+    // lookup: its host entry is copied into `entry` and `base` receives the address that the entry's
+    // pointers refer to. An answer to a lookup that was given up frees its buffer and gives false.
+    bool TakeAnswer(WPARAM task, char* entry, size_t size, uintptr_t* base);
+
+    // Nobody waits for the current lookup's answer any more.
+    void GiveUp();
+    bool HasCurrent() const { return m_bCurrent; }
+
+private:
+    struct Lookup {
+        HANDLE task = nullptr;
+        std::unique_ptr<char[]> buffer;
+    };
+    Lookup m_current;
+    bool m_bCurrent = false;
+    std::vector<Lookup> m_givenUp;
+};
+
+#endif

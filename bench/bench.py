@@ -155,8 +155,10 @@ def answer_case(wine, behaviour, seconds):
             prodle.gently = result["unanswered"] == "0"
     finally:
         peer.stop()
-    answers = {key: float(result[key]) for key in ("worst_ms", "median_ms", "clicked_at")}
+    answers = {key: float(result[key]) for key in ("worst_ms", "worst_at_ms", "median_ms", "clicked_at")}
     answers["unanswered"] = result["unanswered"] == "1"
+    answers["box_after"] = float(result["box_at_ms"]) / 1000 if float(result["box_at_ms"]) >= 0 else None
+    answers["status"] = result.get("status")
     answers["polls"] = int(result["polls"])
     answers["to_request"] = peer.arrivals[0] - answers["clicked_at"] if peer.arrivals else None
     answers["peer_done_in_time"] = bool(peer.finished) and peer.finished[-1] < answers["clicked_at"] + seconds
@@ -278,6 +280,8 @@ def table(results, program_version):
         else:
             worst = f"{a['worst_ms']:.1f} ms"
             met = "yes" if a["worst_ms"] <= 100 else "no"
+        if a["box_after"] is not None:
+            worst += f" (error box {a['box_after']:.1f} s after the click)"
         rows.append((f"Answer time, {label}: worst / median", f"{worst} / {a['median_ms']:.2f} ms", "",
                      "worst ≤ 100 ms", met))
     prodle, baseline = results["idle"]["prodle"], results["idle"]["baseline"]

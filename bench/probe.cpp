@@ -2,7 +2,8 @@
 // clicks Start, and measures how long the form's thread takes to answer a message.
 //   probe ready prodle|baseline <timeout ms>   waits until the window is there (the form: set up)
 //   probe click                                clicks Start
-//   probe answers <duration ms> [click]        [clicks Start, then] sends WM_NULL every 10 ms
+//   probe answers <duration ms> [click]        [clicks Start, then] sends WM_NULL every 10 ms, and
+//                                              notes when a message box of the program shows
 //   probe close prodle|baseline                posts WM_CLOSE to the main window
 // Only one prodle.exe and one baseline run at a time in the bench's Wine prefix, so a window is found
 // by its class. Prints key=value lines: times since the Unix epoch in seconds, durations in ms.
@@ -121,9 +122,12 @@ int Answers(DWORD durationMs, bool click)
     std::vector<double> waits;
     const double start = MillisecondsNow();
     const double end = start + durationMs;
-    double worstAt = 0;
+    double worstAt = 0, boxAt = -1;
     bool unanswered = false, gone = false;
     for (double sent = start; sent < end; sent = MillisecondsNow()) {
+        // A message box of the program (a top-level dialog with its caption; the form is a child).
+        if (boxAt < 0 && ::IsWindowVisible(::FindWindowA("#32770", "Prodle")))
+            boxAt = sent - start;
         const DWORD timeout = static_cast<DWORD>(std::max(1.0, end - sent));
         DWORD_PTR result = 0;
         const bool answered = ::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &result) != 0;
@@ -143,9 +147,11 @@ int Answers(DWORD durationMs, bool click)
     }
     std::vector<double> sorted = waits;
     std::sort(sorted.begin(), sorted.end());
-    std::printf("polls=%u\nworst_ms=%.3f\nworst_at_ms=%.0f\nmedian_ms=%.3f\nunanswered=%d\ngone=%d\n",
+    std::printf("polls=%u\nworst_ms=%.3f\nworst_at_ms=%.0f\nmedian_ms=%.3f\nunanswered=%d\ngone=%d\nbox_at_ms=%.0f\n",
                 static_cast<unsigned>(sorted.size()), sorted.empty() ? 0.0 : sorted.back(), worstAt,
-                sorted.empty() ? 0.0 : sorted[sorted.size() / 2], unanswered ? 1 : 0, gone ? 1 : 0);
+                sorted.empty() ? 0.0 : sorted[sorted.size() / 2], unanswered ? 1 : 0, gone ? 1 : 0, boxAt);
+    if (!unanswered && !gone)
+        std::printf("status=%s\n", TextOf(::GetDlgItem(form, kStatusText)).c_str());
     return 0;
 }
 

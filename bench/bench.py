@@ -267,7 +267,7 @@ def machine():
 
 
 def ms(seconds):
-    return f"{seconds * 1000:.1f} ms"
+    return f"{seconds * 1000:.2f} ms" if seconds < 0.001 else f"{seconds * 1000:.1f} ms"
 
 
 def table(results, program_version):

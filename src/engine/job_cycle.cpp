@@ -90,41 +90,52 @@ void CProdleView::OnTimer(UINT_PTR nIDEvent)
     if (!m_bBusy)
         m_btnStart.EnableWindow(TRUE);
     ++m_nCount;
-    if (m_nCount == m_nTargetSecs && m_bConnectPending) {
-        // One connection at a time: the prodle (or random pick) that falls due while the last prodle's
-        // connection is still being made is skipped, and the count starts again.
-        m_nCount = 0;
-        m_nTargetSecs = m_nPeriodSecs;
-    } else if (m_nCount == m_nTargetSecs) {
-        m_nCount = 0;
-        // In random-host mode only the first expiry of a countdown goes to the host just validated.
-        const bool prodleNow = !m_bRandomName || m_bFirstRun || m_comboNames.GetCount() < 1;
-        if (m_bRandomName && m_bFirstRun)
-            m_bFirstRun = FALSE;
-        if (prodleNow) {
-            if (m_bRandomTime)
-                RandomizeTarget();
-            else
-                m_nTargetSecs = m_nPeriodSecs;
-            RunTheJob(m_bNewDomain);
-        } else {
-            // Random host: select another entry and start over from its validation.
-            const int count = m_comboNames.GetCount();
-            const int current = m_comboNames.GetCurSel();
-            int pick = std::rand() % count;
-            while (count > 1 && current != -1 && pick == current)
-                pick = std::rand() % count;
-            m_nSelIndex = pick;
-            m_comboNames.SetCurSel(pick);
-            m_strDomain = m_comboNames.GetWindowText();
-            StartCycle();
-        }
-    }
+    if (m_nCount == m_nTargetSecs)
+        OnCountdownExpired();
     if (m_staticNextLabel.IsWindowEnabled()) {
         const CString text = FormatCountdown(m_nTargetSecs - m_nCount);
         m_staticCountdown.SetWindowText(text);
         m_trayIcon.SetTip(("Prodle in " + text).c_str());
     }
+}
+
+void CProdleView::OnCountdownExpired()
+{
+    m_nCount = 0;
+    if (m_bConnectPending) {
+        // One connection at a time: the prodle (or random pick) that falls due while the last prodle's
+        // connection is still being made is skipped, and the count starts again.
+        m_nTargetSecs = m_nPeriodSecs;
+        return;
+    }
+    // In random-host mode only the first expiry of a countdown goes to the host just validated.
+    const bool prodleNow = !m_bRandomName || m_bFirstRun || m_comboNames.GetCount() < 1;
+    if (m_bRandomName && m_bFirstRun)
+        m_bFirstRun = FALSE;
+    if (!prodleNow) {
+        PickRandomHost();
+        return;
+    }
+    if (m_bRandomTime)
+        RandomizeTarget();
+    else
+        m_nTargetSecs = m_nPeriodSecs;
+    RunTheJob(m_bNewDomain);
+}
+
+void CProdleView::PickRandomHost()
+{
+    // Another entry than the current one, when there is another; then the cycle starts over from the
+    // validation of the picked host, whose prodle follows one second after its countdown starts.
+    const int count = m_comboNames.GetCount();
+    const int current = m_comboNames.GetCurSel();
+    int pick = std::rand() % count;
+    while (count > 1 && current != -1 && pick == current)
+        pick = std::rand() % count;
+    m_nSelIndex = pick;
+    m_comboNames.SetCurSel(pick);
+    m_strDomain = m_comboNames.GetWindowText();
+    StartCycle();
 }
 
 void CProdleView::RandomizeTarget()

@@ -89,7 +89,8 @@ void CProdleView::OnInitialUpdate()
 
     if (!m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", m_hIcons, 2, 500, WM_PRODLE_TRAY_CALLBACK))
         AfxMessageBox("Failed to create tray icon", MB_OK | MB_ICONHAND);
-    else if (!m_bAutoStart)
+    // Also without an icon yet: a notification area that comes later gets the current picture.
+    if (!m_bAutoStart)
         m_trayIcon.SetIcon(IDI_STOPPED);
 
     RECT frame;

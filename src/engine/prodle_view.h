@@ -28,6 +28,9 @@ public:
     void StartCountdown();
     void OnTimer(UINT_PTR nIDEvent);
     void RandomizeTarget();
+    // The countdown reached its target: the prodle, or in random-host mode the pick of another host.
+    void OnCountdownExpired();
+    void PickRandomHost();
     void ComputeFrameRect(RECT* rect);
 
     // Address resolution

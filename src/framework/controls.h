@@ -55,6 +55,12 @@ public:
         return static_cast<int>(
             SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(text.c_str())));
     }
+    // Selects the first entry, after `start`, that begins with the text (letter case ignored).
+    int SelectString(int start, const CString& text) const
+    {
+        return static_cast<int>(
+            SendMessage(LB_SELECTSTRING, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(text.c_str())));
+    }
     CString GetText(int index) const;
 };
 

@@ -8,6 +8,28 @@ namespace {
 // the end of the window, so that the parent stops handing notifications to a gone window.
 constexpr UINT_PTR kWatchSubclassId = 0x50524444;  // "PRDD"
 
+// The insertion mark: an arrow in the margin left of the list, its tip on the line between entries.
+constexpr int kMarkWidth = 6;
+constexpr int kMarkHalfHeight = 5;
+
+// A window's device context for the length of one drawing.
+class WindowDC {
+public:
+    explicit WindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC()
+    {
+        if (m_hDC)
+            ::ReleaseDC(m_hWnd, m_hDC);
+    }
+    HDC Get() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
 }  // namespace
 
 UINT CDragListBox::DragListMessage()
@@ -63,20 +85,21 @@ int CDragListBox::ItemFromPt(POINT screenPoint, BOOL autoScroll) const
     const int item = ::LBItemFromPt(m_hWnd, screenPoint, autoScroll);
     if (item != -1)
         return item;
-    // Below the last entry, inside the list: the drop goes to the end.
+    // Below the last entry the drop goes to the end. A full or scrolled list has no room below its last
+    // entry inside it: there, below the list itself counts, once the autoscroll has brought the last
+    // entry into view.
+    const int count = GetCount();
+    if (count <= 0)
+        return -1;
     POINT client = screenPoint;
     ::ScreenToClient(m_hWnd, &client);
     RECT area;
     GetClientRect(&area);
-    if (!::PtInRect(&area, client))
-        return -1;
-    const int count = GetCount();
-    if (count <= 0)
-        return -1;
     RECT last;
-    if (SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last)) == LB_ERR)
+    if (client.x < area.left || client.x >= area.right ||
+        SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last)) == LB_ERR)
         return -1;
-    return client.y >= last.bottom ? count : -1;
+    return last.bottom <= area.bottom && client.y >= last.bottom ? count : -1;
 }
 
 bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -107,7 +130,6 @@ bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
 BOOL CDragListBox::BeginDrag(POINT point)
 {
     m_nSourceIndex = ::LBItemFromPt(m_hWnd, point, FALSE);
-    m_nLastInsert = -1;
     if (m_nSourceIndex == -1)
         return FALSE;
     DrawInsert(m_nSourceIndex);
@@ -150,15 +172,47 @@ void CDragListBox::CancelDrag(POINT)
     m_nSourceIndex = -1;
 }
 
+RECT CDragListBox::InsertMarkRect(int item) const
+{
+    RECT mark = {};
+    const int count = GetCount();
+    if (item < 0 || item > count || count == 0)
+        return mark;
+    // Before an entry the line is its top edge; after the last one, the last one's bottom edge.
+    RECT entry;
+    const int shown = item < count ? item : count - 1;
+    if (SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(shown), reinterpret_cast<LPARAM>(&entry)) == LB_ERR)
+        return mark;
+    POINT line = {0, item < count ? entry.top : entry.bottom};
+    RECT list;
+    GetWindowRect(&list);
+    HWND parent = ::GetParent(m_hWnd);
+    ::MapWindowPoints(m_hWnd, parent, &line, 1);
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&list), 2);
+    ::SetRect(&mark, list.left - kMarkWidth, line.y - kMarkHalfHeight, list.left, line.y + kMarkHalfHeight + 1);
+    return mark;
+}
+
 void CDragListBox::DrawInsert(int item)
 {
-    if (item == m_nLastInsert)
+    // The mark is drawn on the parent, beside the list, so that the list's own painting (it scrolls
+    // while the drag goes on) never covers or moves it.
+    HWND parent = ::GetParent(m_hWnd);
+    const RECT mark = InsertMarkRect(item);
+    if (!::EqualRect(&mark, &m_rcMark)) {
+        if (!::IsRectEmpty(&m_rcMark))
+            ::RedrawWindow(parent, &m_rcMark, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        m_rcMark = mark;
+    }
+    if (::IsRectEmpty(&mark))
         return;
-    // The mark for the end of the list sits below the last entry; the control has no slot for it, so
-    // the arrow is simply taken away there.
-    ::DrawInsert(::GetParent(m_hWnd), m_hWnd, item < GetCount() ? item : -1);
-    m_nLastInsert = item;
-    // The arrow is drawn on the parent and reaches over the list's left edge, and taking it away
-    // repaints only the parent: repaint the list too, so that no piece of an old arrow stays on it.
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+    // Drawn again at every step of the drag, in case the parent has painted over it meanwhile.
+    const POINT arrow[] = {
+        {mark.left, mark.top}, {mark.right, mark.top + kMarkHalfHeight}, {mark.left, mark.bottom - 1}};
+    WindowDC dc(parent);
+    const HGDIOBJ oldBrush = ::SelectObject(dc.Get(), ::GetSysColorBrush(COLOR_WINDOWTEXT));
+    const HGDIOBJ oldPen = ::SelectObject(dc.Get(), ::GetStockObject(NULL_PEN));
+    ::Polygon(dc.Get(), arrow, 3);
+    ::SelectObject(dc.Get(), oldPen);
+    ::SelectObject(dc.Get(), oldBrush);
 }

@@ -100,7 +100,7 @@ bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
 
 bool CFrameWnd::OnCmdMsg(UINT id, UINT code)
 {
-    if (m_pActiveView && m_pActiveView->OnCmdMsg(id, code))
+    if (m_pActiveView && m_pActiveView->RouteCmdMsg(id, code))
         return true;
     if (CWnd::OnCmdMsg(id, code))
         return true;

@@ -229,21 +229,30 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
 
 LRESULT CWnd::Dispatch(CWnd* self, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    ++self->m_nDispatchDepth;
+    HandlingScope handling(self);
     const LRESULT result = self->HandleMessage(message, wParam, lParam);
-    --self->m_nDispatchDepth;
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         self->UnregisterPermanent();
         self->m_hWnd = nullptr;
         self->m_bNcDestroyed = true;
     }
-    // The outermost handler of a destroyed window's messages lets it go (it may delete itself).
-    if (self->m_bNcDestroyed && self->m_nDispatchDepth == 0) {
-        self->m_bNcDestroyed = false;
-        self->PostNcDestroy();
-    }
     return result;
+}
+
+CWnd::HandlingScope::~HandlingScope()
+{
+    // The outermost handler of a destroyed window's messages lets it go (it may delete itself).
+    if (--m_pWnd->m_nDispatchDepth == 0 && m_pWnd->m_bNcDestroyed) {
+        m_pWnd->m_bNcDestroyed = false;
+        m_pWnd->PostNcDestroy();
+    }
+}
+
+bool CWnd::RouteCmdMsg(UINT id, UINT code)
+{
+    HandlingScope handling(this);
+    return OnCmdMsg(id, code);
 }
 
 INT_PTR CALLBACK CWnd::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -63,6 +63,11 @@ public:
     void BeginWaitCursor() const;
     void EndWaitCursor() const;
 
+    // A command that another window's handler hands to this one by a direct call (a frame passes its
+    // commands to its view): counted as a message of this window being handled, so that a window
+    // destroyed meanwhile is let go only once the command's handler has returned.
+    bool RouteCmdMsg(UINT id, UINT code);
+
     // Data exchange between the controls and members.
     virtual void DoDataExchange(CDataExchange* pDX) {}
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
@@ -109,6 +114,18 @@ private:
     // once no message of this window is being handled any more: a window that is destroyed from inside
     // one of its own handlers (a close button, a nested modal loop) must not be deleted under it.
     static LRESULT Dispatch(CWnd* self, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Marks a message or routed command of this window as being handled; the last one to end lets a
+    // destroyed window go (PostNcDestroy, which may delete the object).
+    class HandlingScope {
+    public:
+        explicit HandlingScope(CWnd* wnd) : m_pWnd(wnd) { ++m_pWnd->m_nDispatchDepth; }
+        HandlingScope(const HandlingScope&) = delete;
+        HandlingScope& operator=(const HandlingScope&) = delete;
+        ~HandlingScope();
+
+    private:
+        CWnd* m_pWnd;
+    };
     int m_nDispatchDepth = 0;
     bool m_bNcDestroyed = false;
 

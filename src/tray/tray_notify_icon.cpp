@@ -66,6 +66,7 @@ BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT id, const char* tip, HICON ic
     m_nid.hIcon = icon;
     CopyTip(m_nid.szTip, tip);
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_bWanted = TRUE;
     m_bCreated = CallShell(NIM_ADD) ? TRUE : FALSE;
     return m_bCreated;
 }
@@ -96,6 +97,7 @@ void CTrayNotifyIcon::Show()
 
 void CTrayNotifyIcon::Remove()
 {
+    m_bWanted = FALSE;
     if (!m_bCreated)
         return;
     m_nid.uFlags = 0;
@@ -111,18 +113,22 @@ void CTrayNotifyIcon::MoveToEnd()
 
 BOOL CTrayNotifyIcon::Restore()
 {
-    if (!m_bCreated || m_bIconHidden)
+    if (!m_bWanted || m_bIconHidden)
         return FALSE;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    return CallShell(NIM_ADD);
+    const BOOL added = CallShell(NIM_ADD);
+    if (added)
+        m_bCreated = TRUE;
+    return added;
 }
 
+// While the icon is not in the notification area, a change is only recorded, for a later add.
 BOOL CTrayNotifyIcon::SetTip(const char* tip)
 {
+    CopyTip(m_nid.szTip, tip);
     if (!m_bCreated)
         return FALSE;
     m_nid.uFlags = NIF_TIP;
-    CopyTip(m_nid.szTip, tip);
     return CallShell(NIM_MODIFY);
 }
 
@@ -135,10 +141,10 @@ BOOL CTrayNotifyIcon::SetTip(UINT stringId)
 
 BOOL CTrayNotifyIcon::SetIcon(HICON icon)
 {
+    m_nid.hIcon = icon;
     if (!m_bCreated)
         return FALSE;
     m_nid.uFlags = NIF_ICON;
-    m_nid.hIcon = icon;
     return CallShell(NIM_MODIFY);
 }
 

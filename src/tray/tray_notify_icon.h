@@ -29,7 +29,9 @@ public:
     void Remove();
     // Deletes and adds the icon again, so that the shell places it after the others.
     void MoveToEnd();
-    // Adds the icon again after the taskbar was re-created, with its current picture and tooltip.
+    // For a new notification area ("TaskbarCreated"): adds the icon with its current picture and
+    // tooltip, again after a restarted taskbar forgot it, or for the first time when Create found no
+    // notification area yet. A hidden or removed icon stays away.
     BOOL Restore();
 
     BOOL SetTip(const char* tip);
@@ -58,6 +60,9 @@ protected:
 
     NOTIFYICONDATAA m_nid;
     BOOL m_bCreated = FALSE;
+    // Create was called and Remove has not run since: the owner wants the icon shown, even when the
+    // shell could not take it yet.
+    BOOL m_bWanted = FALSE;
     BOOL m_bIconHidden = FALSE;
     CWnd* m_pNotifyWnd = nullptr;
 };

@@ -4,8 +4,14 @@
 
 #include <winsock.h>
 
+#include <map>
+#include <vector>
+
 #include "app/resource.h"
 #include "engine/prodle_view.h"
+#include "support/dialog_script.h"
+#include "support/import_patch.h"
+#include "support/listener.h"
 #include "support/notification_area.h"
 #include "support/pump.h"
 #include "support/registry.h"
@@ -21,6 +27,23 @@ bool SocketsStarted()
         return ::WSAGetLastError() != WSANOTINITIALISED;
     ::closesocket(s);
     return true;
+}
+
+int WINAPI RefuseStartup(WORD, WSADATA*)
+{
+    return WSASYSNOTREADY;
+}
+
+// When the message loop took each timer message of one window from the queue, by timer id.
+std::map<UINT_PTR, std::vector<DWORD>> g_timerTicks;
+HWND g_timedWindow = nullptr;
+
+LRESULT CALLBACK NoteTimerMessage(int code, WPARAM removal, LPARAM lParam)
+{
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && msg->message == WM_TIMER && msg->hwnd == g_timedWindow)
+        g_timerTicks[msg->wParam].push_back(::GetTickCount());
+    return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 
 RECT WindowRect(HWND window)
@@ -181,6 +204,49 @@ TEST_F(AppStartup, ExitFromTheTrayMenuRemovesTheIconAndTheStore)
     EXPECT_EQ(App().m_pProfileStore, nullptr);
 }
 
+// Exit from the tray menu while a dialog is open, whether the main menu (the frame, which hands the
+// command on to the view) or the tray menu (the view itself) opened it: the dialog goes with the
+// program and stores nothing, and the view is not deleted under the command that opened the dialog.
+TEST_F(AppStartup, ExitFromTheTrayWhileADialogIsOpenEndsCleanly)
+{
+    const struct {
+        const char* caption;
+        UINT command;
+        bool fromTrayMenu;
+        int changedControl;  // clicked in the dialog before the exit (0: none)
+    } cases[] = {
+        {"About Prodle", ID_APP_ABOUT, false, 0},
+        {"About Prodle", ID_APP_ABOUT, true, 0},
+        {"Options", ID_OPTIONS, false, IDC_CHECK_RANDOM_NAME},
+        {"Edit Names", ID_EDIT_NAMES, false, IDC_BUTTON_RESTORE_DEFAULT},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.caption) + (c.fromTrayMenu ? " from the tray menu" : " from the menu");
+        StartStopped();
+        const HWND frame = App().MainWindow();
+        const HWND form = App().View()->m_hWnd;
+        bool viewLivedOn = false;
+        DialogScript script(c.caption);
+        if (c.changedControl)
+            script.Click(c.changedControl);
+        script.Then([&](HWND) {
+            ::SendMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
+            // The view takes its icon away when it is deleted.
+            viewLivedOn = ShellHasIcon(form, ID_TRAY_ICON);
+            return true;
+        });
+        script.Arm();
+        ::PostMessageA(c.fromTrayMenu ? form : frame, WM_COMMAND, c.command, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(frame); })) << what;
+        EXPECT_TRUE(script.Finished()) << what << ": " << script.Failure();
+        EXPECT_TRUE(viewLivedOn) << what;
+        EXPECT_FALSE(ShellHasIcon(form, ID_TRAY_ICON)) << what;
+        EXPECT_EQ(Setting("RandomName"), std::nullopt) << what;
+        EXPECT_EQ(Setting("ComboName1"), std::nullopt) << what;
+        App().Stop();
+    }
+}
+
 TEST_F(AppStartup, SocketsAndThePauseOncePerView)
 {
     const bool before = SocketsStarted();
@@ -189,6 +255,48 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
     EXPECT_TRUE(SocketsStarted());
     App().Stop();
     EXPECT_EQ(SocketsStarted(), before);
+
+    // Windows Sockets that will not start is told, and the program goes on after the same pause.
+    {
+        ImportPatch refused({"ws2_32.dll", "wsock32.dll"}, "WSAStartup", reinterpret_cast<void*>(&RefuseStartup));
+        ASSERT_GT(refused.Patched(), 0u);
+        App().pausedMs = 0;
+        StartStopped();
+    }
+    ASSERT_EQ(App().boxes.size(), 1u);
+    EXPECT_EQ(App().boxes[0].text, "Prodle: WSAStartup failed");
+    EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(App().pausedMs, 1000u);
+    EXPECT_EQ(App().View()->m_staticStatus.GetWindowText(), "PLEASE START ME");
+}
+
+// The one test that lets real time pass, a few seconds: every other one sends the timer messages
+// itself, so only here would a wrong interval show.
+TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond)
+{
+    LoopbackListener silent("127.0.0.5");  // the first tick's prodle waits there, unanswered
+    ASSERT_TRUE(silent.IsListening());
+    SetSetting("ComboName0", "127.0.0.5");
+    const DWORD started = ::GetTickCount();
+    ASSERT_TRUE(App().Start());  // auto-start is on by default
+    const DWORD armed = ::GetTickCount();
+    g_timedWindow = App().View()->m_hWnd;
+    g_timerTicks.clear();
+    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, NoteTimerMessage, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const std::vector<DWORD>& countdown = g_timerTicks[TIMER_COUNTDOWN];
+    PumpUntil([&] { return countdown.size() >= 4; }, 8000);
+    ::UnhookWindowsHookEx(hook);
+
+    const std::vector<DWORD>& autoStart = g_timerTicks[TIMER_AUTO_START];
+    ASSERT_EQ(autoStart.size(), 1u);
+    EXPECT_GE(autoStart[0] - started, 900u);
+    EXPECT_LE(autoStart[0] - armed, 1500u);
+    ASSERT_GE(countdown.size(), 4u);
+    for (size_t i = 1; i < countdown.size(); ++i) {
+        EXPECT_GE(countdown[i] - countdown[i - 1], 900u) << i;
+        EXPECT_LE(countdown[i] - countdown[i - 1], 1500u) << i;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
-// A re-created taskbar gets the program's icon back, with its current picture and tooltip.
+// A new notification area ("TaskbarCreated") gets the program's icon with its current picture and
+// tooltip: after a restarted taskbar forgot it, and when the program started before there was one.
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "app/resource.h"
 #include "engine/prodle_view.h"
@@ -18,6 +21,27 @@ protected:
         SetSetting("ComboName0", "127.0.0.3");
     }
     void TearDown() override { App().Stop(); }
+
+    static void AnnounceNewTaskbar()
+    {
+        ::SendMessageA(App().MainWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    }
+
+    // The shell's last call about the view's icon was an add of the whole record, with this picture and tip.
+    static void ExpectAddedWith(const ShellNotifyRecorder& shell, const CProdleView& view, UINT icon,
+                                const std::string& tip)
+    {
+        const auto calls = shell.CallsFor(view.m_hWnd);
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back().message, static_cast<DWORD>(NIM_ADD));
+        const NOTIFYICONDATAA& added = calls.back().record;
+        EXPECT_EQ(added.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+        EXPECT_EQ(added.uID, static_cast<UINT>(ID_TRAY_ICON));
+        EXPECT_EQ(added.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+        EXPECT_EQ(added.uCallbackMessage, static_cast<UINT>(WM_PRODLE_TRAY_CALLBACK));
+        EXPECT_EQ(added.hIcon, App().LoadIcon(icon));
+        EXPECT_EQ(added.szTip, tip);
+    }
 };
 
 TEST_F(TaskbarRestart, TheIconComesBackWithItsCurrentPictureAndTooltip)
@@ -25,15 +49,38 @@ TEST_F(TaskbarRestart, TheIconComesBackWithItsCurrentPictureAndTooltip)
     ASSERT_TRUE(App().Start());
     CProdleView& view = *App().View();
     view.StopCycle(true);
-    ASSERT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
-
     ASSERT_TRUE(ForgetIcon(view.m_hWnd, ID_TRAY_ICON)) << "as a restarted taskbar has";
-    ASSERT_FALSE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
 
-    ::SendMessageA(App().MainWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ShellNotifyRecorder shell;
+    AnnounceNewTaskbar();
+    ExpectAddedWith(shell, view, IDI_STOPPED, "Prodle has stopped");
     EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
-    EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle has stopped");
-    EXPECT_EQ(view.m_trayIcon.GetIcon(), App().LoadIcon(IDI_STOPPED));
+}
+
+// Started at log-in before the notification area exists: the program says so and carries on without an
+// icon, and the area, when it comes, gets the icon as the engine has left it meanwhile.
+TEST_F(TaskbarRestart, AProgramStartedBeforeTheNotificationAreaGetsItsIconWhenTheAreaComes)
+{
+    ShellNotifyRecorder shell;
+    shell.refuse = true;
+    ASSERT_TRUE(App().Start());
+    CProdleView& view = *App().View();
+    ASSERT_EQ(App().boxes.size(), 1u);
+    EXPECT_EQ(App().boxes[0].text, "Failed to create tray icon");
+    EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONHAND));
+    EXPECT_EQ(view.m_staticStatus.GetWindowText(), "PLEASE START ME");
+
+    view.m_bLocalAddressKnown = TRUE;  // a numeric host then starts the countdown at once
+    view.StartCycle();
+    EXPECT_TRUE(view.m_staticNextLabel.IsWindowEnabled());
+    view.StopCycle(true);
+    EXPECT_EQ(shell.CallsFor(view.m_hWnd).size(), 1u) << "only the failed add reached for the shell";
+
+    shell.refuse = false;
+    AnnounceNewTaskbar();
+    ExpectAddedWith(shell, view, IDI_STOPPED, "Prodle has stopped");
+    EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+    EXPECT_TRUE(view.m_trayIcon.IsCreated());
 }
 
 TEST_F(TaskbarRestart, AHiddenIconStaysHidden)

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 #include "app/resource.h"
 #include "engine/prodle_view.h"
+#include "support/import_patch.h"
 #include "support/listener.h"
 #include "support/loopback_server.h"
 #include "support/pump.h"
@@ -17,6 +19,43 @@ namespace {
 // Connects succeed here and never get an answer: prodles stay waiting while the countdown runs.
 constexpr const char* kSilentHost = "127.0.0.5";
 constexpr const char* kPeriodMessage = "Prodle: Time period must be between 1 and 60";
+
+// Which timers run, as the program arms and kills them through its imports of SetTimer and KillTimer:
+// asking changes nothing, where killing a timer to see whether it ran (and arming it again) would.
+class ArmedTimers {
+public:
+    ArmedTimers()
+        : m_arm({"user32.dll"}, "SetTimer", reinterpret_cast<void*>(&Arm)),
+          m_disarm({"user32.dll"}, "KillTimer", reinterpret_cast<void*>(&Disarm))
+    {
+        s_armed.clear();
+    }
+    static bool Running(HWND hWnd, UINT_PTR id) { return s_armed.count({hWnd, id}) != 0; }
+
+private:
+    template <class Function>
+    static Function Real(const char* name)
+    {
+        const FARPROC address = ::GetProcAddress(::GetModuleHandleA("user32.dll"), name);
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+    }
+    static UINT_PTR WINAPI Arm(HWND hWnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
+    {
+        const UINT_PTR armed = Real<decltype(&::SetTimer)>("SetTimer")(hWnd, id, elapse, proc);
+        if (armed && hWnd)
+            s_armed.insert({hWnd, id});
+        return armed;
+    }
+    static BOOL WINAPI Disarm(HWND hWnd, UINT_PTR id)
+    {
+        s_armed.erase({hWnd, id});
+        return Real<decltype(&::KillTimer)>("KillTimer")(hWnd, id);
+    }
+
+    inline static std::set<std::pair<HWND, UINT_PTR>> s_armed;
+    ImportPatch m_arm;
+    ImportPatch m_disarm;
+};
 
 class JobCycle : public testing::Test {
 protected:
@@ -47,17 +86,11 @@ protected:
         }
     }
     static CString Text(const CWnd& control) { return control.GetWindowText(); }
-    static bool TimerRunning(const CProdleView& view, UINT_PTR id)
-    {
-        // Setting a running timer again answers with its id; a stopped one is started (and killed here).
-        const bool running = ::KillTimer(view.m_hWnd, id) != FALSE;
-        if (running)
-            ::SetTimer(view.m_hWnd, id, id == TIMER_COUNTDOWN ? 1000 : 1000, nullptr);
-        return running;
-    }
+    static bool TimerRunning(const CProdleView& view, UINT_PTR id) { return ArmedTimers::Running(view.m_hWnd, id); }
     static bool ShowsIcon(const CProdleView& view, UINT id) { return view.m_trayIcon.GetIcon() == App().LoadIcon(id); }
 
     LoopbackListener m_listener{kSilentHost};
+    ArmedTimers m_timers;
 };
 
 TEST_F(JobCycle, AcceptedMinutesTextsGiveTheirPeriodInSeconds)

@@ -2,10 +2,11 @@
 // the default set, and what OK and Cancel leave in the store and in the form.
 #include "settings/host_list_fixture.h"
 
+#include <algorithm>
+
 #include "app/resource.h"
 #include "settings/default_domains.h"
 #include "support/dialog_script.h"
-#include "support/pump.h"
 
 namespace {
 
@@ -25,6 +26,34 @@ Names ListEntries(HWND dialog)
 int ListSelection(HWND dialog)
 {
     return static_cast<int>(::SendMessageA(::GetDlgItem(dialog, IDC_LIST_NAMES), LB_GETCURSEL, 0, 0));
+}
+
+// The last entry's place in the list's client area; the list shows it whole when its bottom is in.
+RECT LastEntry(HWND list)
+{
+    RECT entry = {};
+    const LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
+    ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&entry));
+    return entry;
+}
+
+// Whether anything is drawn in the margin left of the list, level with a line of the list (a client
+// coordinate of the list): where the insertion mark shows.
+bool MarkBesideList(HWND list, int line)
+{
+    HWND dialog = ::GetParent(list);
+    RECT frame;
+    ::GetWindowRect(list, &frame);
+    ::MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&frame), 2);
+    POINT level = {0, line};
+    ::MapWindowPoints(list, dialog, &level, 1);
+    HDC dc = ::GetDC(dialog);
+    bool drawn = false;
+    for (int x = frame.left - 4; x < frame.left; ++x)
+        for (int y = level.y - 1; y <= level.y + 1; ++y)
+            drawn = drawn || ::GetPixel(dc, x, y) != ::GetSysColor(COLOR_BTNFACE);
+    ::ReleaseDC(dialog, dc);
+    return drawn;
 }
 
 std::string ControlText(HWND dialog, int id)
@@ -86,22 +115,41 @@ TEST_F(EditNames, DraggingTheCurrentHostToTheTopKeepsItCurrent)
     EXPECT_EQ(view->m_staticStatus.GetWindowText(), "PLEASE START ME");
 }
 
-TEST_F(EditNames, DraggingDownAndBelowTheLastEntry)
+// A list too long to show whole: held below it, it scrolls to its end, the mark shows after the last
+// entry, and the entry is dropped there.
+TEST_F(EditNames, DraggingDownAndPastTheEndOfALongList)
 {
-    StartWith(kFive, 0);
+    Names names;
+    for (int i = 0; i < 12; ++i)
+        names.push_back("host" + std::to_string(i) + ".test");
+    StartWith(names, 0);
+    Names host0BeforeHost3 = names;
+    std::rotate(host0BeforeHost3.begin(), host0BeforeHost3.begin() + 1, host0BeforeHost3.begin() + 3);
+    Names host1ToTheEnd = host0BeforeHost3;
+    std::rotate(host1ToTheEnd.begin(), host1ToTheEnd.begin() + 1, host1ToTheEnd.end());
     DialogScript script("Edit Names");
-    // alpha before delta, then beta to the very end (released below the last entry).
     script.Drag(IDC_LIST_NAMES, 0, 3);
-    script.Inspect([&](HWND dialog) {
-        EXPECT_EQ(ListEntries(dialog), (Names{"beta.test", "gamma.test", "alpha.test", "delta.test", "epsilon.test"}));
+    script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), host0BeforeHost3); });
+    int ticksHeld = 0;
+    bool markAfterTheLast = false;
+    script.Drag(IDC_LIST_NAMES, 0, 12, [&](HWND dialog) {
+        HWND list = ::GetDlgItem(dialog, IDC_LIST_NAMES);
+        RECT area;
+        ::GetClientRect(list, &area);
+        if (LastEntry(list).bottom > area.bottom && ++ticksHeld < 100)
+            return false;
+        markAfterTheLast = MarkBesideList(list, LastEntry(list).bottom);
+        return true;
     });
-    script.Drag(IDC_LIST_NAMES, 0, 5);
     script.Inspect([&](HWND dialog) {
-        EXPECT_EQ(ListEntries(dialog), (Names{"gamma.test", "alpha.test", "delta.test", "epsilon.test", "beta.test"}));
+        EXPECT_EQ(ListEntries(dialog), host1ToTheEnd);
+        HWND list = ::GetDlgItem(dialog, IDC_LIST_NAMES);
+        EXPECT_FALSE(MarkBesideList(list, LastEntry(list).bottom)) << "the mark goes with the drop";
     });
     script.Click(IDOK);
     Run(script);
-    EXPECT_EQ(StoredNames(5), (Names{"gamma.test", "alpha.test", "delta.test", "epsilon.test", "beta.test"}));
+    EXPECT_TRUE(markAfterTheLast);
+    EXPECT_EQ(StoredNames(12), host1ToTheEnd);
     EXPECT_EQ(Setting("ComboNameSel"), "1");
 }
 
@@ -230,26 +278,4 @@ TEST_F(EditNames, TheCurrentHostIsFoundIgnoringCase)
     EXPECT_EQ(StoredNames(3), (Names{"gamma", "beta", "alpha"}));
     EXPECT_EQ(Setting("ComboNameSel"), "2");
     EXPECT_EQ(view->m_strLastDomain, "alpha");
-}
-
-// The tray menu stays usable while the dialog is up; its Exit ends the program under the dialog,
-// which then stores nothing.
-TEST_F(EditNames, ExitFromTheTrayWhileTheDialogIsOpenEndsCleanly)
-{
-    StartWith(kFive, 2);
-    HWND frame = App().MainWindow();
-    HWND form = view->m_hWnd;
-    DialogScript script("Edit Names");
-    script.Click(IDC_BUTTON_RESTORE_DEFAULT);
-    script.Then([form](HWND) {
-        ::SendMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
-        return true;
-    });
-    script.Arm();
-    ::PostMessageA(frame, WM_COMMAND, ID_EDIT_NAMES, 0);
-    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(frame); }, 10000));
-    view = nullptr;
-    EXPECT_TRUE(script.Finished()) << script.Failure();
-    EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
-    EXPECT_EQ(Setting("ComboNameSel"), "2");
 }

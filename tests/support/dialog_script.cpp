@@ -80,6 +80,11 @@ DialogScript& DialogScript::SetCheck(int id, bool checked)
 
 DialogScript& DialogScript::Drag(int listId, int from, int onto)
 {
+    return Drag(listId, from, onto, [](HWND) { return true; });
+}
+
+DialogScript& DialogScript::Drag(int listId, int from, int onto, Step whileHeld)
+{
     constexpr int kMoves = 6;
     Then([listId, from](HWND dialog) {
         MoveMouseTo(ListEntryCentre(::GetDlgItem(dialog, listId), from));
@@ -101,6 +106,7 @@ DialogScript& DialogScript::Drag(int listId, int from, int onto)
             return true;
         });
     }
+    Then(std::move(whileHeld));
     return Then([](HWND) {
         PressLeftButton(false);
         return true;

@@ -33,6 +33,8 @@ public:
     // A real drag with the mouse: press on entry `from`, move down or up in steps, release on entry
     // `onto` (the entry before which the dragged one goes), all through SendInput.
     DialogScript& Drag(int listId, int from, int onto);
+    // The same drag, with `whileHeld` run (until it returns true) before the button is released.
+    DialogScript& Drag(int listId, int from, int onto, Step whileHeld);
 
     // Starts the timer; the script runs once the dialog is up.
     void Arm();

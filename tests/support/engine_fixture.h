@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "engine/prodle_view.h"
+#include "support/import_patch.h"
 #include "support/loopback_server.h"
 
 class EngineFixture : public testing::Test {
@@ -41,10 +43,15 @@ protected:
     // The request the program must send from this local address.
     static std::string ExpectedRequest(const std::string& localAddress);
     // Every engine error box ends with the launch time and the time of the message: true when the text
-    // is exactly `head` followed by those two lines.
+    // is exactly `head` followed by those two lines, the launch time being the clock's when the program
+    // started and the message time the clock's since (see clock_).
     static bool IsErrorBox(const std::string& text, const std::string& head);
 
     CProdleView* view_ = nullptr;
+
+private:
+    // The local time the program reads: one time while it starts, a later one from then on.
+    std::unique_ptr<ImportPatch> clock_;
 };
 
 #endif

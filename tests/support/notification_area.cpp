@@ -1,8 +1,18 @@
 #include "support/notification_area.h"
 
-#include <shellapi.h>
+#include <cstring>
 
 namespace {
+
+ShellNotifyRecorder* g_recorder = nullptr;
+
+using ShellNotifyFunction = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+
+ShellNotifyFunction RealShellNotify()
+{
+    return reinterpret_cast<ShellNotifyFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("shell32.dll"), "Shell_NotifyIconA")));
+}
 
 NOTIFYICONDATAA Record(HWND owner, UINT id)
 {
@@ -38,4 +48,35 @@ bool ForgetIcon(HWND owner, UINT id)
 {
     NOTIFYICONDATAA record = Record(owner, id);
     return ::Shell_NotifyIconA(NIM_DELETE, &record) != FALSE;
+}
+
+ShellNotifyRecorder::ShellNotifyRecorder()
+    : m_patch({"shell32.dll"}, "Shell_NotifyIconA", reinterpret_cast<void*>(&ShellNotifyRecorder::StandIn))
+{
+    g_recorder = this;
+}
+
+ShellNotifyRecorder::~ShellNotifyRecorder()
+{
+    g_recorder = nullptr;
+}
+
+std::vector<ShellNotifyRecorder::Call> ShellNotifyRecorder::CallsFor(HWND owner) const
+{
+    std::vector<Call> calls;
+    for (const Call& call : m_calls)
+        if (call.record.hWnd == owner)
+            calls.push_back(call);
+    return calls;
+}
+
+BOOL WINAPI ShellNotifyRecorder::StandIn(DWORD message, PNOTIFYICONDATAA data)
+{
+    if (!g_recorder)
+        return RealShellNotify()(message, data);
+    Call call = {message, {}};
+    if (data)
+        std::memcpy(&call.record, data, NOTIFYICONDATAA_V1_SIZE);
+    g_recorder->m_calls.push_back(call);
+    return g_recorder->refuse ? FALSE : RealShellNotify()(message, data);
 }

@@ -3,6 +3,11 @@
 #define PRODLE_TESTS_SUPPORT_NOTIFICATION_AREA_H
 
 #include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "support/import_patch.h"
 
 // Adds, once per process, an icon of the tests' own that is never deleted. Without a window manager,
 // deleting the last icon blocks for about two seconds while the tray window goes away; with this one
@@ -14,5 +19,32 @@ bool ShellHasIcon(HWND owner, UINT id);
 
 // Deletes an icon behind its owner's back, as a restarted taskbar has forgotten it.
 bool ForgetIcon(HWND owner, UINT id);
+
+// While it lives, records every call that the program makes to the notification area (through its
+// import of Shell_NotifyIconA) with the record the shell received. With `refuse` set the calls fail
+// without reaching the shell, as when there is no notification area yet. One at a time.
+class ShellNotifyRecorder {
+public:
+    struct Call {
+        DWORD message;
+        NOTIFYICONDATAA record;  // the original 88-byte form, as the program hands it over
+    };
+
+    ShellNotifyRecorder();
+    ~ShellNotifyRecorder();
+    ShellNotifyRecorder(const ShellNotifyRecorder&) = delete;
+    ShellNotifyRecorder& operator=(const ShellNotifyRecorder&) = delete;
+
+    // The calls about one window's icons.
+    std::vector<Call> CallsFor(HWND owner) const;
+
+    bool refuse = false;
+
+private:
+    static BOOL WINAPI StandIn(DWORD message, PNOTIFYICONDATAA data);
+
+    std::vector<Call> m_calls;
+    ImportPatch m_patch;
+};
 
 #endif

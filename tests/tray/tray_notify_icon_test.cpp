@@ -93,6 +93,7 @@ TEST_F(TrayIconTest, NothingReachesTheShellUnlessCreated)
     EXPECT_EQ(icon.GetTip(), "");
     EXPECT_EQ(icon.GetIcon(), nullptr);
     icon.Remove();
+    EXPECT_FALSE(icon.Restore()) << "an icon never asked for does not come with a new notification area";
     EXPECT_TRUE(icon.calls.empty());
 
     icon.forward = false;
@@ -109,6 +110,7 @@ TEST_F(TrayIconTest, NothingReachesTheShellUnlessCreated)
     icon.Remove();
     EXPECT_FALSE(icon.SetTip("x"));
     EXPECT_FALSE(icon.SetIcon(stopped));
+    EXPECT_FALSE(icon.Restore()) << "a removed icon stays away";
     EXPECT_EQ(icon.calls.size(), 3u);  // the failed add, then the add and the delete
 }
 

@@ -1,0 +1,351 @@
+#!/usr/bin/env python3
+"""Prodle's benchmark: runs the real prodle.exe under Wine against loopback peers and prints one table,
+side by side with an empty tray program (baseline.exe) and with curl. Started by scripts/bench.sh,
+inside a network namespace of its own and on a virtual display; see there for what it needs.
+
+  bench.py --build <build folder> --out <table file> [--program-version TEXT]
+"""
+import argparse
+import json
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+import figures
+from peers import Peer
+
+SETTINGS_KEY = r"HKEY_LOCAL_MACHINE\Software\Quendar Software\Prodle"
+# Peer, what the table calls it, and how long answers are timed after the click on Start (the first
+# prodle goes a second after it; the hanging peer's connect is given more than 21 s).
+ANSWER_CASES = [
+    ("normal", "normal peer", 4.0),
+    ("trickle", "trickling peer (1 byte / 200 ms)", 5.5),
+    ("five_mb", "5 MB peer", 8.0),
+    ("hanging", "hanging peer (handshake never completes)", 25.0),
+]
+IDLE_SECONDS = 30.0
+DEBUG_PERIOD = 15.0       # Debug mode's period, for the prodles whose CPU is measured
+CPU_PRODLES = 3
+START_RUNS = 3
+CURL_RUNS = 20
+CURL = ["curl", "-q", "-s", "-o", "/dev/null", "--noproxy", "*", "--http1.0",
+        "-H", "Connection: Keep-Alive", "-A", "Mozilla/3.0 (Win95; I)", "-H", "Host: 127.0.0.1",
+        "-H", "Accept: image/gif, image/jpeg, */*", "http://127.0.0.1/"]
+
+
+def say(text):
+    print(f"== {text}", file=sys.stderr, flush=True)
+
+
+class Wine:
+    """The build's Wine prefix, with a server of its own started inside this network namespace (the
+    server makes the sockets, so it must live here), and the bench's programs."""
+
+    def __init__(self, build):
+        self.build = build
+        self.prefix = os.path.join(build, "wineprefix")
+        self.run_script = os.path.join(build, "wine-run")
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env, stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        if self.server.poll() is not None:
+            raise RuntimeError(f"another Wine server runs for {self.prefix}: stop it first (wineserver -k)")
+        self.exe = {"prodle": os.path.join(build, "prodle.exe"),
+                    "baseline": os.path.join(build, "bench", "baseline.exe"),
+                    "probe": os.path.join(build, "bench", "probe.exe")}
+
+    def run(self, *args, timeout=60):
+        # Output through files, not pipes: a Wine service that a program starts inherits its output
+        # and would keep a pipe open long after the program ended.
+        with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+            process = subprocess.run([self.run_script, *args], env=self.env, stdin=subprocess.DEVNULL,
+                                     stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(process.args, process.returncode, out.read(), err.read())
+
+    def probe(self, *args, timeout=90):
+        result = self.run(self.exe["probe"], *args, timeout=timeout)
+        values = dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
+        if result.returncode != 0:
+            raise RuntimeError(f"probe {' '.join(args)} failed: {result.stdout}{result.stderr}")
+        return values
+
+    def settings(self, **values):
+        """Prodle's settings from scratch: the key is removed, then these values written."""
+        lines = ["REGEDIT4", "", f"[-{SETTINGS_KEY}]", "", f"[{SETTINGS_KEY}\\Settings]"]
+        lines += [f'"{name}"="{value}"' for name, value in values.items()]
+        with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as f:
+            f.write("\r\n".join(lines) + "\r\n")
+        try:
+            result = self.run("reg", "import", f.name)
+            if result.returncode != 0:
+                raise RuntimeError(f"reg import failed: {result.stderr}")
+        finally:
+            os.unlink(f.name)
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        try:
+            self.server.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.server.kill()
+
+
+class Program:
+    """prodle.exe or baseline.exe, started fresh, ended when the block is left: asked to close first,
+    ended by force when it does not (a program stuck in a connect cannot close)."""
+
+    def __init__(self, wine, name):
+        self.wine, self.name = wine, name
+        self.process = subprocess.Popen([wine.run_script, wine.exe[name]], env=wine.env,
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        self.pid = self.process.pid   # wine-run and the loader exec: this is the program's own process
+        self.gently = True
+        wine.probe("ready", name, "30000")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.gently:
+            try:
+                self.wine.probe("close", self.name, timeout=20)
+                self.process.wait(timeout=10)
+                return
+            except (RuntimeError, subprocess.TimeoutExpired):
+                pass
+        self.process.kill()
+        self.process.wait()
+
+
+class CpuWatch:
+    """CPU seconds of one process, and of it with everything Wine and the X server run beside it."""
+
+    def __init__(self, wine, pid):
+        self.pid = pid
+        xvfb = figures.children_named(os.getppid(), "Xvfb")   # xvfb-run started us and the X server
+        self.all_pids = sorted(set(figures.processes_of_prefix(wine.prefix) + [wine.server.pid, pid] + xvfb))
+
+    def read(self):
+        return (time.time(), figures.cpu_seconds(self.pid), figures.total_cpu_seconds(self.all_pids),
+                {pid: figures.cpu_seconds(pid) for pid in self.all_pids})
+
+    @staticmethod
+    def shares(start, end):
+        """CPU seconds per second of each process between two readings, by name."""
+        elapsed = end[0] - start[0]
+        return {f"{figures.name(pid)} {pid}": round((end[3][pid] - start[3].get(pid, 0)) / elapsed, 6)
+                for pid in end[3]}
+
+
+def answer_case(wine, behaviour, seconds):
+    wine.settings(ComboName0="127.0.0.1", AutoStart="0", Often="1")
+    peer = Peer(behaviour, lifetime=seconds + 60)
+    try:
+        with Program(wine, "prodle") as prodle:
+            result = wine.probe("answers", str(int(seconds * 1000)), "click", timeout=seconds + 60)
+            prodle.gently = result["unanswered"] == "0"
+    finally:
+        peer.stop()
+    answers = {key: float(result[key]) for key in ("worst_ms", "worst_at_ms", "median_ms", "clicked_at")}
+    answers["unanswered"] = result["unanswered"] == "1"
+    answers["box_after"] = float(result["box_at_ms"]) / 1000 if float(result["box_at_ms"]) >= 0 else None
+    answers["status"] = result.get("status")
+    answers["polls"] = int(result["polls"])
+    answers["to_request"] = peer.arrivals[0] - answers["clicked_at"] if peer.arrivals else None
+    answers["peer_done_in_time"] = bool(peer.finished) and peer.finished[-1] < answers["clicked_at"] + seconds
+    return answers
+
+
+def wait_for(condition, seconds):
+    end = time.time() + seconds
+    while not condition() and time.time() < end:
+        time.sleep(0.05)
+    return condition()
+
+
+def idle_case(wine, name):
+    """Memory and CPU over the idle countdown: Prodle started as at logon (auto-start, the default, so
+    that no click of the bench's touches the window) and past its first prodle, the next one a minute
+    away; or the baseline simply running."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="1")
+    peer = Peer("normal", lifetime=IDLE_SECONDS + 60)
+    try:
+        with Program(wine, name) as program:
+            if name == "prodle" and not wait_for(lambda: peer.finished, 15):
+                raise RuntimeError("the auto-started prodle did not reach the peer")
+            time.sleep(2.0)
+            watch = CpuWatch(wine, program.pid)
+            start = watch.read()
+            time.sleep(IDLE_SECONDS)
+            end = watch.read()
+            memory = figures.memory_kb(program.pid)
+            shares = watch.shares(start, end)
+    finally:
+        peer.stop()
+    elapsed = end[0] - start[0]
+    return {"memory": memory, "cpu": (end[1] - start[1]) / elapsed, "cpu_all": (end[2] - start[2]) / elapsed,
+            "cpu_shares": shares}
+
+
+def start_delay_case(wine):
+    """The time from a click on Start to the request at the peer, in a program just started."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="0", Often="1")
+    peer = Peer("normal", lifetime=60)
+    try:
+        with Program(wine, "prodle"):
+            clicked = float(wine.probe("click")["clicked_at"])
+            wait_for(lambda: peer.arrivals, 5)
+    finally:
+        peer.stop()
+    return peer.arrivals[0] - clicked if peer.arrivals else None
+
+
+def prodle_cpu_case(wine):
+    """CPU of prodles that fall due in the countdown (Debug mode: every 15 s): the CPU of three seconds
+    around each, less what the countdown alone costs in as long, measured between them."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="1", Debug="1")
+    peer = Peer("normal", lifetime=DEBUG_PERIOD * (CPU_PRODLES + 2) + 60)
+    samples = []
+    try:
+        with Program(wine, "prodle") as prodle:
+            watch = CpuWatch(wine, prodle.pid)
+            if not wait_for(lambda: peer.arrivals, 15):
+                raise RuntimeError("the auto-started prodle did not reach the peer")
+            end = peer.arrivals[0] + DEBUG_PERIOD * CPU_PRODLES + 2.0
+            while time.time() < end:
+                samples.append(watch.read())
+                time.sleep(0.1)
+    finally:
+        peer.stop()
+    due = peer.arrivals[1:1 + CPU_PRODLES]   # the first one follows the start: not counted
+
+    def at(moment):   # the sample nearest that moment
+        return min(samples, key=lambda sample: abs(sample[0] - moment))
+
+    def cost(first, last):
+        a, b = at(first), at(last)
+        return b[0] - a[0], b[1] - a[1], b[2] - a[2]
+
+    quiet = [cost(t + 2.0, t + DEBUG_PERIOD - 2.0) for t in peer.arrivals[:CPU_PRODLES]]
+    rate = sum(q[1] for q in quiet) / sum(q[0] for q in quiet)
+    rate_all = sum(q[2] for q in quiet) / sum(q[0] for q in quiet)
+    around = [cost(t - 1.5, t + 1.5) for t in due]
+    return {"count": len(due),
+            "cpu": statistics.median(a[1] - rate * a[0] for a in around),
+            "cpu_all": statistics.median(a[2] - rate_all * a[0] for a in around),
+            "each": [(a[1] - rate * a[0], a[2] - rate_all * a[0]) for a in around]}
+
+
+def curl_case():
+    peer = Peer("normal", lifetime=60)
+    try:
+        runs = [figures.run_cpu_seconds(CURL) for _ in range(CURL_RUNS)]
+    finally:
+        peer.stop()
+    if any(status != 0 for status, _ in runs) or len(peer.arrivals) != CURL_RUNS:
+        raise RuntimeError("curl did not reach the peer every time")
+    return statistics.median(cpu for _, cpu in runs)
+
+
+def machine():
+    with open("/proc/cpuinfo") as f:
+        model = next((line.split(":", 1)[1].strip() for line in f if line.startswith("model name")), "?")
+    with open("/etc/os-release") as f:
+        system = next((line.split("=", 1)[1].strip().strip('"') for line in f if line.startswith("PRETTY_NAME")), "?")
+    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    memory = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
+    return f"{model}, {os.cpu_count()} cores, {memory:.0f} GiB; {system}, Linux {platform.release()}; {wine}"
+
+
+def ms(seconds):
+    return f"{seconds * 1000:.2f} ms" if seconds < 0.001 else f"{seconds * 1000:.1f} ms"
+
+
+def table(results, program_version):
+    rows = []
+    for behaviour, label, seconds in ANSWER_CASES:
+        a = results["answers"][behaviour]
+        if a["unanswered"]:
+            worst = f"**no answer for ≥ {a['worst_ms'] / 1000:.1f} s** (hung until the end of the {seconds:.0f} s run)"
+            met = "no"
+        else:
+            worst = f"{a['worst_ms']:.1f} ms"
+            met = "yes" if a["worst_ms"] <= 100 else "no"
+        if a["box_after"] is not None:
+            worst += f" (error box {a['box_after']:.1f} s after the click)"
+        rows.append((f"Answer time, {label}: worst / median", f"{worst} / {a['median_ms']:.2f} ms", "",
+                     "worst ≤ 100 ms", met))
+    prodle, baseline = results["idle"]["prodle"], results["idle"]["baseline"]
+    ratio = prodle["memory"]["rss"] / baseline["memory"]["rss"]
+    rows.append(("Resident memory, idle countdown", f"{prodle['memory']['rss'] / 1024:.1f} MiB (**{ratio:.2f}×**)",
+                 f"{baseline['memory']['rss'] / 1024:.1f} MiB", "≤ 1.15× baseline", "yes" if ratio <= 1.15 else "no"))
+    rows.append(("Private part of it (not shared)", f"{prodle['memory']['private'] / 1024:.1f} MiB "
+                 f"({prodle['memory']['private'] / baseline['memory']['private']:.2f}×)",
+                 f"{baseline['memory']['private'] / 1024:.1f} MiB", "", ""))
+    rows.append((f"CPU over {IDLE_SECONDS:.0f} s of idle countdown, the process", f"{ms(prodle['cpu'])} per s",
+                 f"{ms(baseline['cpu'])} per s", "", ""))
+    rows.append(("… with Wine's server and services and the X server", f"{ms(prodle['cpu_all'])} per s",
+                 f"{ms(baseline['cpu_all'])} per s", "", ""))
+    delays = [a["to_request"] for a in results["answers"].values() if a["to_request"] is not None]
+    delays += [d for d in results["start_delays"] if d is not None]
+    rows.append((f"Click on Start → request at the peer (fresh program, {len(delays)} runs): median (range)",
+                 f"{statistics.median(delays):.3f} s ({min(delays):.3f}–{max(delays):.3f})", "",
+                 "1.00–1.05 s", "yes" if all(1.0 <= d <= 1.05 for d in delays) else "no"))
+    cpu = results["prodle_cpu"]
+    rows.append((f"CPU per prodle, the process (median of {cpu['count']})", ms(cpu["cpu"]),
+                 f"curl: {ms(results['curl'])} (median of {CURL_RUNS} runs)", "", ""))
+    rows.append(("… with Wine's server and services and the X server", ms(cpu["cpu_all"]), "", "", ""))
+    lines = [f"Machine: {machine()}.",
+             f"Program: {program_version}. Load average before / after: {results['load'][0]:.2f} / {results['load'][1]:.2f}.",
+             "",
+             "| Figure | prodle.exe | Baseline tray program / curl | Target | Met |",
+             "|---|---|---|---|---|"]
+    lines += ["| " + " | ".join(row) + " |" for row in rows]
+    return "\n".join(lines) + "\n"
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--program-version", default="prodle.exe")
+    args = parser.parse_args()
+
+    results = {"load": [os.getloadavg()[0]], "answers": {}, "idle": {}}
+    wine = Wine(os.path.abspath(args.build))
+    try:
+        wine.run("wineboot")   # Wine's services up before anything is timed
+        for behaviour, label, seconds in ANSWER_CASES:
+            say(f"answer times during a prodle to the {label} ({seconds:.0f} s)")
+            results["answers"][behaviour] = answer_case(wine, behaviour, seconds)
+        say(f"click on Start to request, {START_RUNS} more fresh starts")
+        results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
+        for name in ("prodle", "baseline"):
+            say(f"memory and CPU of {name}.exe over {IDLE_SECONDS:.0f} s of idle running")
+            results["idle"][name] = idle_case(wine, name)
+        say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
+        results["prodle_cpu"] = prodle_cpu_case(wine)
+        say(f"CPU of {CURL_RUNS} curl runs")
+        results["curl"] = curl_case()
+    finally:
+        wine.stop()
+    results["load"].append(os.getloadavg()[0])
+    text = table(results, args.program_version)
+    with open(args.out, "w") as f:
+        f.write(text)
+    with open(os.path.splitext(args.out)[0] + ".json", "w") as f:
+        json.dump(results, f, indent=1)
+    print(text)
+
+
+if __name__ == "__main__":
+    main()

@@ -81,6 +81,14 @@ bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_SIZE:
         RecalcLayout();
         break;
+    case WM_SETFOCUS:
+        // The view takes the keyboard whenever the frame gets it.
+        if (m_pActiveView && m_pActiveView->m_hWnd) {
+            ::SetFocus(m_pActiveView->m_hWnd);
+            *result = 0;
+            return true;
+        }
+        break;
     case WM_CLOSE:
         DestroyWindow();
         *result = 0;

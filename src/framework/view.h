@@ -35,6 +35,11 @@ public:
     bool PreTranslateMessage(MSG* msg) override;
 
 protected:
+    // No focus at creation: the frame may start hidden, and a focused control would make the hidden
+    // frame the active window. The focus comes with the frame's (see CFrameWnd), to the control that
+    // had it last or the first one with a tab stop, as in any dialog.
+    BOOL OnInitDialog() override { return FALSE; }
+
     UINT m_nIDTemplate;
 };
 

@@ -120,6 +120,11 @@ TEST_F(UserSession, FirstRunImportsTheIniFileAndExitRemovesTheProgram)
 
     TrayCallback(form, WM_LBUTTONDBLCLK);  // restores the window
     EXPECT_TRUE(::IsWindowVisible(prodle.MainWindow()));
+    // The keyboard is on the form's first control, ready to type the minutes.
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(form, nullptr), &thread);
+    EXPECT_EQ(thread.hwndFocus, ::GetDlgItem(form, IDC_EDIT_OFTEN));
     PressButton(form, IDC_BUTTON_CLOSE_WINDOW);
 
     // Exit from the tray icon's right-click menu: the icon goes with the program.

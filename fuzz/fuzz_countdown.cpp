@@ -1,10 +1,10 @@
 // Formats every int the input spells out, four bytes at a time.
-#include "engine/rules/countdown_text.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "engine/rules/countdown_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,13 +2,13 @@
 // Pointers in the input are taken relative to a fixed pretend buffer address;
 // the buffer is copied to an exact-size heap block so that AddressSanitizer
 // sees any read past its end.
-#include "engine/rules/host_entry.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+
+#include "engine/rules/host_entry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,10 +1,10 @@
 // Feeds arbitrary lines, zero bytes included, to the INI line classifier.
-#include "settings/rules/ini_line.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "settings/rules/ini_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

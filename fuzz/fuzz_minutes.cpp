@@ -1,11 +1,11 @@
 // Feeds arbitrary text to both readers of the minutes setting.
-#include "engine/rules/minutes_text.h"
-
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "engine/rules/minutes_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,10 +1,10 @@
 // Builds the request around arbitrary address text.
-#include "engine/rules/http_request.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "engine/rules/http_request.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,10 +1,10 @@
 // Feeds arbitrary text to the stored-number reader.
-#include "settings/rules/stored_int.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "settings/rules/stored_int.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -19,12 +19,6 @@ CProfileStore& Profile()
     return *GetProdleApp()->m_pProfileStore;
 }
 
-CProdleApp::CProdleApp()
-{
-    m_bMailLinkVisited = FALSE;
-    m_bWebLinkVisited = FALSE;
-}
-
 const MessageMap* CProdleApp::ThisMessageMap()
 {
     using T = CProdleApp;

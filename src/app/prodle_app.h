@@ -10,7 +10,6 @@ class CProfileStore;
 
 class CProdleApp : public CWinApp {
 public:
-    CProdleApp();
 
     BOOL InitInstance() override;
     int ExitInstance() override;

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "app/resource.h"
-#include "engine/rules/host_entry.h"
 #include "engine/prodle_view.h"
+#include "engine/rules/host_entry.h"
 #include "framework/win_app.h"
 
 namespace {

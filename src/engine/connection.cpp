@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "app/resource.h"
+#include "engine/prodle_view.h"
 #include "engine/rules/host_entry.h"
 #include "engine/rules/http_request.h"
-#include "engine/prodle_view.h"
 #include "framework/win_app.h"
 #include "settings/host_list_store.h"
 #include "settings/profile_store.h"

@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "app/resource.h"
+#include "engine/prodle_view.h"
 #include "engine/rules/countdown_text.h"
 #include "engine/rules/minutes_text.h"
-#include "engine/prodle_view.h"
 #include "engine/rules/random_offset.h"
 #include "framework/win_app.h"
 

@@ -18,19 +18,10 @@ CProdleView::CProdleView() : CFormView(IDD_PRODLE_FORM)
     m_hIcons[1] = AfxGetApp()->LoadIcon(IDI_STOPPED);
 
     WSADATA data;
-    const int startup = ::WSAStartup(MAKEWORD(1, 1), &data);
+    m_bSocketsStarted = ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
     AfxGetApp()->Pause(1000);
-    if (startup != 0)
+    if (!m_bSocketsStarted)
         AfxMessageBox("Prodle: WSAStartup failed", MB_OK);
-
-    m_bLocalAddressKnown = FALSE;
-    m_strLocalAddress = "no address yet";
-    m_bWaiting = FALSE;
-    m_bCountdownTimer = FALSE;
-    m_bAutoStartTimer = FALSE;
-    m_bNewDomain = FALSE;
-    m_bSizeKnown = FALSE;
-    m_socket = -1;
 
     const CProfileStore& store = Profile();
     m_bIgnoreFailures = store.GetProfileInt(kSettingsSection, kSettingIgnore, 0);
@@ -45,7 +36,9 @@ CProdleView::CProdleView() : CFormView(IDD_PRODLE_FORM)
 
 CProdleView::~CProdleView()
 {
-    ::WSACleanup();
+    // Only a start that succeeded is matched: an unmatched cleanup could end another user's sockets.
+    if (m_bSocketsStarted)
+        ::WSACleanup();
 }
 
 const MessageMap* CProdleView::ThisMessageMap()

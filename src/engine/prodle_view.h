@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/rules/host_entry.h"
 #include "engine/host_lookups.h"
+#include "engine/rules/host_entry.h"
 #include "framework/controls.h"
 #include "framework/view.h"
 #include "tray/tray_notify_icon.h"
@@ -71,7 +71,7 @@ public:
     CString m_strLaunchTime;
     BOOL m_bLocalAddressKnown = FALSE;
     int m_socket = -1;
-    CString m_strLocalAddress;
+    CString m_strLocalAddress = "no address yet";
     int m_nWindowWidth = 0;
     int m_nWindowHeight = 0;
     BOOL m_bSizeKnown = FALSE;
@@ -142,6 +142,8 @@ protected:
     // Closes m_socket, sets it to -1 and drops the notifications already queued for it.
     void CloseSocket();
 
+    // Windows Sockets started for this view, to be released with it.
+    bool m_bSocketsStarted = false;
     HostLookups m_lookups;
     // Where the entry in m_hostBuffer was written: its pointers are addresses in that buffer.
     uintptr_t m_hostBufferBase = 0;

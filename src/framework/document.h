@@ -30,8 +30,6 @@ public:
     // with the application's start-up show command. Null when any piece could not be made.
     CDocument* OpenNewDocument();
 
-    CDocument* GetDocument() const { return m_pDocument; }
-
 private:
     UINT m_nIDResource;
     DocumentFactory m_newDocument;

@@ -93,6 +93,11 @@ bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
         DestroyWindow();
         *result = 0;
         return true;
+    case WM_DESTROY:
+        // The view goes next, with the frame's children (and may be deleted before the frame is): from
+        // here on nothing of the frame's may reach it.
+        m_pActiveView = nullptr;
+        break;
     case WM_NCDESTROY:
         if (AfxGetApp()->m_pMainWnd == this) {
             AfxGetApp()->m_pMainWnd = nullptr;

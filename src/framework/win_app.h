@@ -60,7 +60,6 @@ public:
     int GetWaitCursorCount() const { return m_nWaitCursorCount; }
 
     void AddDocTemplate(CSingleDocTemplate* docTemplate);
-    CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate.get(); }
     void ParseCommandLine(CCommandLineInfo& info) {}
     BOOL ProcessShellCommand(CCommandLineInfo& info);
     void OnFileNew();

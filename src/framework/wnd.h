@@ -22,7 +22,6 @@ public:
     CWnd() = default;
     ~CWnd() override;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     // The object that handles this window's messages, if it is one of ours.
@@ -133,7 +132,7 @@ private:
     int m_nDispatchDepth = 0;
     bool m_bNcDestroyed = false;
 
-private:
+    // The message being handled, for Default().
     struct CurrentMessage {
         UINT message;
         WPARAM wParam;

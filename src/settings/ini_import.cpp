@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "framework/win_app.h"
-#include "settings/rules/ini_line.h"
 #include "settings/profile_store.h"
 #include "settings/registry_key.h"
+#include "settings/rules/ini_line.h"
 
 namespace {
 

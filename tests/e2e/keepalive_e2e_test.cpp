@@ -3,7 +3,6 @@
 // answers the handshake it keeps answering its messages, reports the failure at the connect's bound,
 // and still ends at once when told to exit.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <algorithm>

@@ -1,8 +1,7 @@
 // One prodle against loopback servers: what a successful connection stores, how the reply is taken
 // (in pieces, not at all, overtaken by the close, 5 MB of it) and what a later prodle does to a
 // connection that is still waiting.
-#include "support/engine_fixture.h"
-
+#include <windows.h>
 #include <psapi.h>
 
 #include <cstring>
@@ -10,6 +9,7 @@
 
 #include "app/resource.h"
 #include "support/dialog_script.h"
+#include "support/engine_fixture.h"
 #include "support/listener.h"
 #include "support/pump.h"
 #include "support/registry.h"

@@ -3,14 +3,13 @@
 // every connection open. After each, the engine is in the state its rules give (any reply data complete
 // the prodle; a close or reset without data leaves it waiting), it holds no socket or handle more than
 // before, and the next prodle to a well-behaved server completes.
-#include "support/engine_fixture.h"
-
 #include <cstdio>
 #include <ostream>
 #include <regex>
 #include <string>
 
 #include "app/resource.h"
+#include "support/engine_fixture.h"
 #include "support/process_figures.h"
 #include "support/pump.h"
 #include "support/registry.h"

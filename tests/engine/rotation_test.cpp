@@ -3,8 +3,8 @@
 // 127.0.0.2 and 127.0.0.3 have nothing listening, so their connects are refused at once.
 #include <string>
 
-#include "support/engine_fixture.h"
 #include "app/resource.h"
+#include "support/engine_fixture.h"
 #include "support/import_patch.h"
 #include "support/listener.h"
 #include "support/pump.h"

@@ -1,10 +1,9 @@
 // A long run: two thousand prodles as fast as the engine takes them, with random host, random time
 // and rotation between a host that refuses and one that answers. Afterwards the process holds no more
 // handles or memory than after the warm-up, and the registry holds exactly the list and selection.
-#include "support/engine_fixture.h"
-
 #include <cstdio>
 
+#include "support/engine_fixture.h"
 #include "support/process_figures.h"
 #include "support/pump.h"
 #include "support/registry.h"

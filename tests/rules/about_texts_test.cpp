@@ -1,7 +1,7 @@
 // Texts of the About box.
-#include "ui/rules/about_texts.h"
-
 #include <gtest/gtest.h>
+
+#include "ui/rules/about_texts.h"
 
 TEST(TimeSinceLaunch, SecondsUpToTwoMinutesThenMinutesAcrossTickWrap)
 {

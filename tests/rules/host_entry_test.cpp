@@ -1,11 +1,11 @@
 // Reading the host entry from the lookup buffer, for both pointer sizes.
-#include "engine/rules/host_entry.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 #include <vector>
+
+#include "engine/rules/host_entry.h"
 
 namespace {
 

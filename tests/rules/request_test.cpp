@@ -1,7 +1,7 @@
 // The request sent to wake the connection.
-#include "engine/rules/http_request.h"
-
 #include <gtest/gtest.h>
+
+#include "engine/rules/http_request.h"
 
 TEST(ProdleRequest, ExactBytesAroundTheAddress)
 {

@@ -1,11 +1,11 @@
 // Reading stored numbers and the lines of the old INI file.
-#include "settings/rules/ini_line.h"
-#include "settings/rules/stored_int.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <initializer_list>
+
+#include "settings/rules/ini_line.h"
+#include "settings/rules/stored_int.h"
 
 static int Scanned(const char* text)
 {

@@ -1,14 +1,14 @@
 // The countdown text, the period the user types or has stored, and the random
 // shift applied to each period.
-#include "engine/rules/countdown_text.h"
-#include "engine/rules/minutes_text.h"
-#include "engine/rules/random_offset.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <initializer_list>
 #include <set>
+
+#include "engine/rules/countdown_text.h"
+#include "engine/rules/minutes_text.h"
+#include "engine/rules/random_offset.h"
 
 TEST(Countdown, MinutesSpacePaddedSecondsZeroPaddedAnyIntSafe)
 {

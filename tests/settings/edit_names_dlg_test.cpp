@@ -1,11 +1,10 @@
 // The Edit Names dialog, driven while it runs: re-ordering by a real mouse drag, deleting, restoring
 // the default set, and what OK and Cancel leave in the store and in the form.
-#include "settings/host_list_fixture.h"
-
 #include <algorithm>
 
 #include "app/resource.h"
 #include "settings/default_domains.h"
+#include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
 
 namespace {

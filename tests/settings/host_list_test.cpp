@@ -1,8 +1,7 @@
 // Loading the host list into the form, and reaching the list's dialogs from the main frame's menu.
-#include "settings/host_list_fixture.h"
-
 #include "app/resource.h"
 #include "settings/default_domains.h"
+#include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
 #include "support/pump.h"
 

@@ -1,8 +1,7 @@
 // The Options dialog, driven while it runs: the check boxes show the engine's flags, OK stores all
 // four flags and hands them to the engine, Cancel changes nothing.
-#include "settings/host_list_fixture.h"
-
 #include "app/resource.h"
+#include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
 
 namespace {

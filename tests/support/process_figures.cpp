@@ -1,5 +1,6 @@
 #include "support/process_figures.h"
 
+#include <windows.h>
 #include <psapi.h>
 
 #include <vector>

@@ -1,6 +1,5 @@
 // The test program's entry: one application object, as in prodle.exe, then the tests.
 #include <gtest/gtest.h>
-
 #include <winsock.h>
 #include <windows.h>
 #include <commctrl.h>

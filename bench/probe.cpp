@@ -20,6 +20,7 @@ namespace {
 
 constexpr int kStartButton = 1003;
 constexpr int kStatusText = 1004;
+constexpr UINT kRestoreCommand = 32773;  // the tray menu's Restore, also its double-click
 constexpr DWORD kPollIntervalMs = 10;
 
 double MillisecondsNow()
@@ -98,9 +99,15 @@ int Ready(const std::string& program, DWORD timeoutMs)
     return window ? 0 : 1;
 }
 
-// Clicks Start as a mouse click does (the button sends BN_CLICKED itself) and says when.
+// Shows the window as the tray icon's double-click does (a user clicks Start only on a window that is
+// up), lets it settle, then clicks Start as a mouse click does (the button sends BN_CLICKED itself) and
+// says when.
 void ClickStart(HWND form)
 {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(form, WM_COMMAND, kRestoreCommand, 0, SMTO_NORMAL, 5000, &ignored);
+    ::Sleep(500);
+    ::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
     const double epoch = EpochSeconds();
     const double before = MillisecondsNow();
     DWORD_PTR result = 0;

@@ -4,10 +4,6 @@
 
 namespace {
 
-// Our own subclass of the list, beside the one the drag-list support installs: it only watches for
-// the end of the window, so that the parent stops handing notifications to a gone window.
-constexpr UINT_PTR kWatchSubclassId = 0x50524444;  // "PRDD"
-
 // The insertion mark: an arrow in the margin left of the list, its tip on the line between entries.
 constexpr int kMarkWidth = 6;
 constexpr int kMarkHalfHeight = 5;
@@ -32,46 +28,18 @@ private:
 
 }  // namespace
 
-CDragListBox::~CDragListBox()
-{
-    Unbind();
-}
-
 bool CDragListBox::SubclassWindow(HWND hWnd)
 {
     if (!hWnd)
         return false;
-    Unbind();
-    Attach(hWnd);
-    if (!::MakeDragList(hWnd))
+    RemoveSubclass();
+    if (!::MakeDragList(hWnd)) {
+        Attach(hWnd);  // a plain list then
         return false;
-    m_bSubclassed = ::SetWindowSubclass(hWnd, ListProc, kWatchSubclassId, 0) != FALSE;
-    RegisterPermanent(hWnd);
-    return true;
-}
-
-void CDragListBox::Unbind()
-{
-    if (m_hWnd && m_bSubclassed)
-        ::RemoveWindowSubclass(m_hWnd, ListProc, kWatchSubclassId);
-    m_bSubclassed = false;
-    UnregisterPermanent();
-}
-
-LRESULT CALLBACK CDragListBox::ListProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR)
-{
-    if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(hWnd, ListProc, id);
-        // Found through the registry of our windows, not through a stored pointer: an object that was
-        // detached (or is gone) is no longer registered.
-        if (auto* self = dynamic_cast<CDragListBox*>(FromHandlePermanent(hWnd))) {
-            self->m_bSubclassed = false;
-            self->UnregisterPermanent();
-            self->m_hWnd = nullptr;
-        }
     }
-    return ::DefSubclassProc(hWnd, message, wParam, lParam);
+    // Our subclass, on top of the drag list's: the parent finds the list among our windows to hand it
+    // the drag notifications, and forgets it when the list goes.
+    return InstallSubclass(hWnd);
 }
 
 int CDragListBox::ItemFromPt(POINT screenPoint, BOOL autoScroll) const

@@ -10,7 +10,6 @@
 class CDragListBox : public CListBox {
 public:
     CDragListBox() = default;
-    ~CDragListBox() override;
 
     // Binds the list box, makes it a drag list and lets its parent hand the drag notifications to it.
     bool SubclassWindow(HWND hWnd) override;
@@ -33,15 +32,11 @@ protected:
     virtual void DrawInsert(int item);
 
 private:
-    static LRESULT CALLBACK ListProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR refData);
-    void Unbind();
     // Where the mark for an insertion point goes, in the parent's client coordinates; empty for none.
     RECT InsertMarkRect(int item) const;
 
     int m_nSourceIndex = -1;
     RECT m_rcMark = {};
-    bool m_bSubclassed = false;
 };
 
 #endif

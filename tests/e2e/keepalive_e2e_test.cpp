@@ -46,6 +46,17 @@ bool ProdleStarted(void* form)
     return WindowText(::GetDlgItem(static_cast<HWND>(form), IDC_STATIC_COUNTDOWN)) == "25:00";
 }
 
+// Starts the program, which auto-starts on the dead host, and waits until its first prodle is
+// connecting there; its form, or null.
+HWND StartConnectingToTheDeadHost(ProdleProcess& prodle)
+{
+    SetSetting("ComboName0", kDeadHost);
+    if (!prodle.Start())
+        return nullptr;
+    HWND form = prodle.Form();
+    return form && WaitFor(ProdleStarted, form, 15000) ? form : nullptr;
+}
+
 }  // namespace
 
 TEST_F(KeepAliveEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClose)
@@ -80,13 +91,9 @@ TEST_F(KeepAliveEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUnt
 {
     LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
     ASSERT_TRUE(dead.IsListening());
-    SetSetting("ComboName0", kDeadHost);
-
     ProdleProcess prodle;
-    ASSERT_TRUE(prodle.Start());
-    HWND form = prodle.Form();
+    HWND form = StartConnectingToTheDeadHost(prodle);
     ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(WaitFor(ProdleStarted, form, 15000));
 
     // Windows gives up an unanswered connect after about 21 s, and so does the program; all the while
     // its window answers at once.
@@ -120,13 +127,9 @@ TEST_F(KeepAliveEndToEnd, ExitWhileAConnectIsPendingEndsAtOnce)
 {
     LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
     ASSERT_TRUE(dead.IsListening());
-    SetSetting("ComboName0", kDeadHost);
-
     ProdleProcess prodle;
-    ASSERT_TRUE(prodle.Start());
-    HWND form = prodle.Form();
+    HWND form = StartConnectingToTheDeadHost(prodle);
     ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(WaitFor(ProdleStarted, form, 15000));
 
     ::PostMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(prodle.WaitForExit(5000), 0);

@@ -243,18 +243,29 @@ TEST_F(Connection, SecondProdleWhileTheFirstWaitsReplacesTheFirstConnection)
 
 // A peer that never answers the handshake, as on a dead link: the connect goes on without blocking
 // anything, and only the bound ends it.
-constexpr const char* kDeadHost = "127.0.0.8";
+class DeadLink : public Connection {
+protected:
+    static constexpr const char* kDeadHost = "127.0.0.8";
 
-TEST_F(Connection, ConnectThatIsNeverAnsweredFailsAtTheBoundWithoutBlocking)
+    // Starts the program and the cycle on the dead host and makes the prodle that connects to it.
+    void StartConnecting(DWORD boundMs)
+    {
+        ASSERT_TRUE(dead_.IsListening());
+        SetHosts({kDeadHost});
+        StartProdle();
+        ASSERT_NE(view_, nullptr);
+        view_->m_dwConnectBoundMs = boundMs;
+        StartCycleAndSettle();
+        Tick();
+        ASSERT_TRUE(view_->m_bConnectPending);
+    }
+
+    LoopbackListener dead_{kDeadHost, Handshake::NeverAnswered};
+};
+
+TEST_F(DeadLink, ConnectThatIsNeverAnsweredFailsAtTheBoundWithoutBlocking)
 {
-    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
-    ASSERT_TRUE(dead.IsListening());
-    SetHosts({kDeadHost});
-    StartProdle();
-    ASSERT_NE(view_, nullptr);
-    view_->m_dwConnectBoundMs = 300;
-    StartCycleAndSettle();
-    Tick();
+    StartConnecting(300);
     // The tick has returned with the connection under way.
     EXPECT_TRUE(view_->m_bConnectPending);
     EXPECT_NE(view_->m_socket, -1);
@@ -274,18 +285,10 @@ TEST_F(Connection, ConnectThatIsNeverAnsweredFailsAtTheBoundWithoutBlocking)
     EXPECT_FALSE(Setting("Often").has_value());
 }
 
-TEST_F(Connection, StopWhileConnectingGivesTheConnectionUpForGood)
+TEST_F(DeadLink, StopWhileConnectingGivesTheConnectionUpForGood)
 {
-    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
-    ASSERT_TRUE(dead.IsListening());
-    SetHosts({kDeadHost});
-    StartProdle();
-    ASSERT_NE(view_, nullptr);
-    view_->m_dwConnectBoundMs = 200;
-    StartCycleAndSettle();
-    Tick();
+    StartConnecting(200);
     const int abandoned = view_->m_socket;
-    ASSERT_TRUE(view_->m_bConnectPending);
 
     view_->StopCycle(true);
     EXPECT_FALSE(view_->m_bConnectPending);
@@ -301,10 +304,9 @@ TEST_F(Connection, StopWhileConnectingGivesTheConnectionUpForGood)
     EXPECT_FALSE(Setting("Often").has_value()) << "nothing of a successful connection happened";
 }
 
-TEST_F(Connection, EditNamesLeavesAConnectionUnderWayAloneAndItsFailureMeetsTheNewList)
+TEST_F(DeadLink, EditNamesLeavesAConnectionUnderWayAloneAndItsFailureMeetsTheNewList)
 {
-    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
-    ASSERT_TRUE(dead.IsListening());
+    ASSERT_TRUE(dead_.IsListening());
     LoopbackServer server(ServerBehaviour::Reply);
     ASSERT_TRUE(server.Listening());
     SetSetting("Ignore", "1");

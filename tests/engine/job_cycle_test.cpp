@@ -1,12 +1,11 @@
 // The job cycle: starting and stopping, the period check, the countdown and its display, the random
 // options and the auto-start, driven by sending timer messages to the real view.
-#include <gtest/gtest.h>
-
 #include <set>
 #include <utility>
 
 #include "app/resource.h"
 #include "engine/prodle_view.h"
+#include "support/engine_fixture.h"
 #include "support/import_patch.h"
 #include "support/listener.h"
 #include "support/loopback_server.h"
@@ -57,32 +56,30 @@ private:
     ImportPatch m_disarm;
 };
 
-class JobCycle : public testing::Test {
+class JobCycle : public EngineFixture {
 protected:
     void SetUp() override
     {
-        RemoveBaseKey();
-        SetSetting("AutoStart", "0");
-        SetSetting("ComboName0", kSilentHost);
+        EngineFixture::SetUp();
+        SetHosts({kSilentHost});
     }
-    void TearDown() override { App().Stop(); }
 
     CProdleView& Start()
     {
-        EXPECT_TRUE(App().Start());
-        CProdleView& view = *App().View();
+        StartProdle();
+        EXPECT_NE(view_, nullptr);
         // The local address is taken as known, so that a start goes straight to the host's validation.
-        view.m_bLocalAddressKnown = TRUE;
-        view.m_strLocalAddress = "127.0.0.1";
+        view_->m_bLocalAddressKnown = TRUE;
+        view_->m_strLocalAddress = "127.0.0.1";
         App().boxes.clear();
-        return view;
+        return *view_;
     }
     // Ticks of the countdown; a connection that a tick starts gets its outcome before the next one.
-    static void Tick(CProdleView& view, int count = 1)
+    void Tick(CProdleView& view, int count = 1) const
     {
         for (int i = 0; i < count; ++i) {
-            ::SendMessageA(view.m_hWnd, WM_TIMER, TIMER_COUNTDOWN, 0);
-            PumpUntil([&] { return !view.m_bConnectPending; });
+            EngineFixture::Tick();
+            WaitForConnection();
         }
     }
     static CString Text(const CWnd& control) { return control.GetWindowText(); }

@@ -46,16 +46,23 @@ bool ProdleStarted(void* form)
     return WindowText(::GetDlgItem(static_cast<HWND>(form), IDC_STATIC_COUNTDOWN)) == "25:00";
 }
 
-// Starts the program, which auto-starts on the dead host, and waits until its first prodle is
-// connecting there; its form, or null.
-HWND StartConnectingToTheDeadHost(ProdleProcess& prodle)
-{
-    SetSetting("ComboName0", kDeadHost);
-    if (!prodle.Start())
-        return nullptr;
-    HWND form = prodle.Form();
-    return form && WaitFor(ProdleStarted, form, 15000) ? form : nullptr;
-}
+// A peer that never answers the handshake, as on a dead link.
+class DeadLinkEndToEnd : public KeepAliveEndToEnd {
+protected:
+    // Starts the program, which auto-starts on the dead host, and waits until its first prodle is
+    // connecting there; its form, or null.
+    HWND StartConnecting()
+    {
+        SetSetting("ComboName0", kDeadHost);
+        if (!dead_.IsListening() || !prodle_.Start())
+            return nullptr;
+        HWND form = prodle_.Form();
+        return form && WaitFor(ProdleStarted, form, 15000) ? form : nullptr;
+    }
+
+    LoopbackListener dead_{kDeadHost, Handshake::NeverAnswered};
+    ProdleProcess prodle_;
+};
 
 }  // namespace
 
@@ -87,12 +94,9 @@ TEST_F(KeepAliveEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClos
     EXPECT_EQ(Setting("Often"), "25");
 }
 
-TEST_F(KeepAliveEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUntilItsBound)
+TEST_F(DeadLinkEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUntilItsBound)
 {
-    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
-    ASSERT_TRUE(dead.IsListening());
-    ProdleProcess prodle;
-    HWND form = StartConnectingToTheDeadHost(prodle);
+    HWND form = StartConnecting();
     ASSERT_NE(form, nullptr);
 
     // Windows gives up an unanswered connect after about 21 s, and so does the program; all the while
@@ -100,7 +104,7 @@ TEST_F(KeepAliveEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUnt
     const DWORD connectStart = ::GetTickCount();
     DWORD worstAnswerMs = 0;
     HWND box = nullptr;
-    while (!(box = prodle.WaitForDialog("Prodle", 0)) && ::GetTickCount() - connectStart < 40000) {
+    while (!(box = prodle_.WaitForDialog("Prodle", 0)) && ::GetTickCount() - connectStart < 40000) {
         worstAnswerMs = std::max(worstAnswerMs, AnswerTime(form, 100));
         ::Sleep(20);
     }
@@ -123,14 +127,11 @@ TEST_F(KeepAliveEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUnt
     EXPECT_TRUE(WaitFor(Stopped::Check, &stopped, 5000));
 }
 
-TEST_F(KeepAliveEndToEnd, ExitWhileAConnectIsPendingEndsAtOnce)
+TEST_F(DeadLinkEndToEnd, ExitWhileAConnectIsPendingEndsAtOnce)
 {
-    LoopbackListener dead(kDeadHost, Handshake::NeverAnswered);
-    ASSERT_TRUE(dead.IsListening());
-    ProdleProcess prodle;
-    HWND form = StartConnectingToTheDeadHost(prodle);
+    HWND form = StartConnecting();
     ASSERT_NE(form, nullptr);
 
     ::PostMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
-    EXPECT_EQ(prodle.WaitForExit(5000), 0);
+    EXPECT_EQ(prodle_.WaitForExit(5000), 0);
 }

@@ -33,7 +33,7 @@ TEST_F(TaskbarRestart, TheIconComesBackWithItsCurrentPictureAndTooltip)
     ::SendMessageA(App().MainWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
     EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle has stopped");
-    EXPECT_EQ(view.m_trayIcon.GetIcon(), App().LoadIcon(IDI_STOPPED));
+    EXPECT_EQ(view.m_trayIcon.GetIcon(), App().LoadSmallIcon(IDI_STOPPED));
 }
 
 TEST_F(TaskbarRestart, AHiddenIconStaysHidden)

@@ -51,7 +51,10 @@ protected:
             ::SetTimer(view.m_hWnd, id, id == TIMER_COUNTDOWN ? 1000 : 1000, nullptr);
         return running;
     }
-    static bool ShowsIcon(const CProdleView& view, UINT id) { return view.m_trayIcon.GetIcon() == App().LoadIcon(id); }
+    static bool ShowsIcon(const CProdleView& view, UINT id)
+    {
+        return view.m_trayIcon.GetIcon() == App().LoadSmallIcon(id);
+    }
 
     LoopbackListener m_listener{kSilentHost};
 };

@@ -39,3 +39,19 @@ bool ForgetIcon(HWND owner, UINT id)
     NOTIFYICONDATAA record = Record(owner, id);
     return ::Shell_NotifyIconA(NIM_DELETE, &record) != FALSE;
 }
+
+bool FindNewestTrayIcon(RECT* areaWindow, RECT* icon)
+{
+    HWND area = ::FindWindowA(nullptr, "Wine System Tray");
+    if (!area || !::GetWindowRect(area, areaWindow))
+        return false;
+    bool found = false;
+    for (HWND child = ::GetWindow(area, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect;
+        if (::IsWindowVisible(child) && ::GetWindowRect(child, &rect) && (!found || rect.left > icon->left)) {
+            *icon = rect;
+            found = true;
+        }
+    }
+    return found;
+}

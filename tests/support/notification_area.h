@@ -15,4 +15,8 @@ bool ShellHasIcon(HWND owner, UINT id);
 // Deletes an icon behind its owner's back, as a restarted taskbar has forgotten it.
 bool ForgetIcon(HWND owner, UINT id);
 
+// Where Wine shows the notification area on a display without a tray manager: its window ("Wine System
+// Tray"), and in it the newest icon (the rightmost), in screen coordinates. False when there is none.
+bool FindNewestTrayIcon(RECT* areaWindow, RECT* icon);
+
 #endif

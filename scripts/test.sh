@@ -28,6 +28,7 @@ done
 [ -d "$ROOT/build-$arch/artefacts" ] && echo "== Screenshots: $ROOT/build-$arch/artefacts"
 # PRODLE_DOCS=1: the README's pictures are taken from these.
 if [ "${PRODLE_DOCS:-0}" = 1 ]; then
+    mkdir -p "$ROOT/docs"
     for shot in form tray-icon-and-menu edit-names options about; do
         cp "$ROOT/build-$arch/artefacts/$shot.png" "$ROOT/docs/$shot.png"
     done

@@ -45,8 +45,8 @@ build() {
     fi
 }
 
-# Wine's own fonts: "MS Sans Serif" and Tahoma, which the dialogs ask for, and Marlett, which draws the
-# caption buttons and check marks. Debian's fonts-wine puts them where a new prefix does not look, and
+# Wine's own fonts: "MS Sans Serif" and Tahoma, which the dialogs and menus ask for, and Marlett, whose
+# glyphs are the caption buttons. Debian's fonts-wine puts them where a new prefix does not look, and
 # without them every face falls back to a wider one (DejaVu Sans) and labels are cut off. A prefix
 # loads whatever is in its own windows/Fonts, so they are copied there (again when the package changes).
 WINE_FONT_DIRS="/usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine-stable/share/wine/fonts"

@@ -4,7 +4,6 @@
 // fonts and dialog units both grow and rounding can cut a label that fitted before. The icons come in
 // the sizes the system asks for, and the manifest gives the controls the current visual style.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 #include <commctrl.h>
 

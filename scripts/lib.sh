@@ -9,7 +9,7 @@ as_root() {
 
 # Debian packages the build, the tests and the fuzzers need.
 PACKAGES="cmake make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
-          xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3 iproute2"
+          fonts-wine xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3 iproute2"
 
 install_missing() {
     local missing=""
@@ -45,6 +45,23 @@ build() {
     fi
 }
 
+# Wine's own fonts: "MS Sans Serif" and Tahoma, which the dialogs and menus ask for, and Marlett, whose
+# glyphs are the caption buttons. Debian's fonts-wine puts them where a new prefix does not look, and
+# without them every face falls back to a wider one (DejaVu Sans) and labels are cut off. A prefix
+# loads whatever is in its own windows/Fonts, so they are copied there (again when the package changes).
+WINE_FONT_DIRS="/usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine-stable/share/wine/fonts"
+
+install_wine_fonts() {
+    local prefix="$1" source
+    for source in $WINE_FONT_DIRS; do
+        if [ -f "$source/ms_sans_serif.ttf" ]; then
+            cp -u "$source"/*.ttf "$source"/*.fon "$prefix/drive_c/windows/Fonts/"
+            return 0
+        fi
+    done
+    echo "!! Wine's fonts (fonts-wine) were not found in: $WINE_FONT_DIRS; texts will be cut off" >&2
+}
+
 # A Wine prefix of the build's own, made once.
 ensure_prefix() {
     local arch="$1"
@@ -63,4 +80,5 @@ ensure_prefix() {
         WINEPREFIX="$dir/wineprefix" wineserver -w
         touch "$dir/wineprefix/.unmanaged-windows"
     fi
+    install_wine_fonts "$dir/wineprefix"
 }

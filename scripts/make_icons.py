@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draw Prodle's icons and cursor from the pixel art below and write them
-as Windows .ico/.cur files into src/app/res/.
+as Windows .ico/.cur files into src/app/res/.  Every icon holds images of
+16, 20 and 24 px (small icons at 100, 125 and 150 %) and of 32 and 48 px
+(large icons at 100 and 150 %), so that Windows never has to stretch one.
 
 Run from the repository root:   python3 scripts/make_icons.py
 Only the standard library is used.  The files are rewritten every run and
@@ -74,6 +76,97 @@ HAND_16 = """
 ................
 """
 
+# The same hand at the sizes of 125 and 150 % (small icons) and 150 % (large icons).
+HAND_20 = """
+....................
+....................
+###............#....
+#ww#..........#w##..
+#www#......####www#.
+#wwww#....#wwww#ww#.
+.#wwww#.##w#wwww#ww#
+..#wwww##www#www#ww#
+...#wwwww#www#wwwww#
+....#wwww#www#wwwww#
+.....#wwww#wwwwwwww#
+.....#wwwwwwwwwwwww#
+.....##ww#wwwwwwwww#
+....#ww##wwwwwwwwww#
+....#wwwwwwwwwwwwww#
+.....##wwwwwwwwww##.
+.......###wwwwww#...
+..........######....
+"""
+
+HAND_24 = """
+........................
+........................
+.###....................
+#www#.............##....
+#www#..........#.#ww#...
+#wwww#........#w##www#..
+#wwwww#......#wwww#www#.
+.#wwwww#..####wwwww#www#
+..#wwwww##wwww#wwww#www#
+...#wwwwww#wwww#wwwwwww#
+....#wwwww##wwww#wwwwww#
+.....#wwwww#wwwwwwwwwww#
+......#wwwww#wwwwwwwwww#
+......#wwwww#wwwwwwwwww#
+......##wwwwwwwwwwwwwww#
+.....#w#ww##wwwwwwwwwww#
+....#www###wwwwwwwwwwww#
+....#wwwwwwwwwwwwwwwwww#
+.....#wwwwwwwwwwwwwww##.
+......#####wwwwwwwww#...
+...........#########....
+"""
+
+HAND_48 = """
+................................................
+................................................
+................................................
+................................................
+..#####.........................................
+.#wwwww#........................................
+#wwwwwww#...........................#####.......
+#wwwwwww#..........................#wwwww#......
+#wwwwwww#.........................#wwwwww#......
+#wwwwwwww##.................#####.#wwwwwww##....
+#wwwwwwwwww#...............#wwwww#wwwwwwwwww#...
+#wwwwwwwwww#...............#wwwwwww#wwwwwwww#...
+#wwwwwwwwwww##...........##wwwwwwwww#wwwwwwww##.
+#wwwwwwwwwwwww#......####wwwwwwwwwwww#wwwwwwww#.
+.##wwwwwwwwwww#......#wwww#wwwwwwwwwww#wwwwwww#.
+...#wwwwwwwwwww##..##wwwwww#wwwwwwwwwww#wwwwwww#
+...#wwwwwwwwwwwww##wwwwwwwww#wwwwwwwwww#wwwwwww#
+....##wwwwwwwwwwwwwwwwwwwwwww#wwwwwwwww#wwwwwww#
+......#wwwwwwwwwwwww#wwwwwwwww#wwwwwwwwwwwwwwww#
+......#wwwwwwwwwwwwww#wwwwwwwww#wwwwwwwwwwwwwww#
+.......##wwwwwwwwwwww#wwwwwwwwww#wwwwwwwwwwwwww#
+.........#wwwwwwwwwwww##wwwwwwww#wwwwwwwwwwwwww#
+.........#wwwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwwww#
+..........##wwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwwww#
+............#wwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwww#
+............#wwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwww#
+............#wwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwww#
+.............#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+............#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+............#w#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+..........##www#wwwww###wwwwwwwwwwwwwwwwwwwwwww#
+.........#wwwwww#wwww#wwwwwwwwwwwwwwwwwwwwwwwww#
+.........#wwwwwww####wwwwwwwwwwwwwwwwwwwwwwwwww#
+.........#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+.........#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+.........#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+..........#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.
+...........#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww##..
+............######wwwwwwwwwwwwwwwwwwwwwww###....
+..................#wwwwwwwwwwwwwwwwwwwww#.......
+..................####wwwwwwwwwwwwwwwww#........
+......................#################.........
+"""
+
 # The same hand with the index finger lowered to point left.
 POINT_LEFT_32 = """
 ................................
@@ -102,6 +195,48 @@ POINT_LEFT_32 = """
 .......#####wwwwwwwwwwwwwww##...
 ............###wwwwwwwwwww#.....
 ...............###########......
+"""
+
+POINT_LEFT_48 = """
+................................................
+................................................
+................................................
+................................................
+................................................
+................................................
+....................................#####.......
+...................................#wwwww#......
+..................................#wwwwww#......
+............................#####.#wwwwwww##....
+...........................#wwwww#wwwwwwwwww#...
+...........................#wwwwwww#wwwwwwww#...
+.........................##wwwwwwwww#wwwwwwww##.
+.....................####wwwwwwwwwwww#wwwwwwww#.
+.....................#wwww#wwwwwwwwwww#wwwwwww#.
+...................##wwwwww#wwwwwwwwwww#wwwwwww#
+..................#wwwwwwwww#wwwwwwwwww#wwwwwww#
+..................#wwwwwwwwww#wwwwwwwww#wwwwwww#
+..................#wwwwwwwwwww#wwwwwwwwwwwwwwww#
+..................#wwwwwwwwwwww#wwwwwwwwwwwwwww#
+...................#wwwwwwwwwwww#wwwwwwwwwwwwww#
+.#####################wwwwwwwwww#wwwwwwwwwwwwww#
+#wwwwwwwwwwwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwwwww#
+#wwwwwwwwwwwwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwwww#
+#wwwwwwwwwwwwwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwww#
+#wwwwwwwwwwwwwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwww#
+#wwwwwwwwwwwwwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwww#
+.#################wwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+..##wwwwwwwwwwww##wwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+....#wwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+....#wwwwwwwwwwwww#wwwwwwwwwwwwwwwwwwwwwwwwwwww#
+.....#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#
+......###wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww###
+.........#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#...
+.........#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#...
+..........########wwwwwwwwwwwwwwwwwwwwwww###....
+..................#wwwwwwwwwwwwwwwwwwwww#.......
+..................####wwwwwwwwwwwwwwwww#........
+......................#################.........
 """
 
 # The mouse-over cursor: a hand pointing straight up (black and white only).
@@ -190,6 +325,103 @@ DOCUMENT_16 = """
 """
 
 
+DOCUMENT_20 = """
+....................
+.##################.
+.#RRRRRRRRRRRRRRRR#.
+.#RRRRRRRRRRRRRRRR#.
+.##################.
+.#wwwwwwwwwwwwwwww#.
+.#wwwwwwwwwwwwwwww#.
+.#w=============ww#.
+.#wwwwwwwwwwwwwwww#.
+.#wwwwwwwwwwwwwwww#.
+.#w=============ww#.
+.#wwwwwwwwwwwwwwww#.
+.#wwwwwwwwwwwwwwww#.
+.#w======wwwwwwwww#.
+.#wwwwwwwwwwwwwwww#.
+.#wwwwwwwwwwwwwwww#.
+.#wwwwwwwwwwwwwwww#.
+.#wwwwwwwwwwwwwwww#.
+.##################.
+"""
+
+DOCUMENT_24 = """
+........................
+..####################..
+..#RRRRRRRRRRRRRRRRRR#..
+..#RRRRRRRRRRRRRRRRRR#..
+..#RRRRRRRRRRRRRRRRRR#..
+..####################..
+..#wwwwwwwwwwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#w===============ww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#w===============ww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#w===============ww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#w=======wwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..#wwwwwwwwwwwwwwwwww#..
+..####################..
+"""
+
+DOCUMENT_48 = """
+................................................
+................................................
+...########################################.....
+...#RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR#.....
+...#RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR#.....
+...#RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR#.....
+...#RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR#.....
+...#RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR#.....
+...#RRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRRR#.....
+...########################################.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#www===============================wwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#www===============================wwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#www===============================wwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#www===============================wwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#www===============================wwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#www===============================wwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#www===============wwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...#wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww#.....
+...########################################.....
+"""
+
+
 # ------------------------------------------------------- art helpers --
 def grid(art, size):
     """Turn an art string into a size x size list of rows of characters."""
@@ -206,11 +438,11 @@ def recolour(g, old, new):
     return [[new if c == old else c for c in row] for row in g]
 
 
-def red_cross(g, cx, cy, arm):
+def red_cross(g, cx, cy, arm, thickness=3):
     """Paint a bold red X centred on (cx, cy), inside the drawing."""
     g = [row[:] for row in g]
     for d in range(-arm, arm + 1):
-        for t in (-1, 0, 1):
+        for t in range(-(thickness // 2), thickness - thickness // 2):
             for x, y in ((cx + d + t, cy + d), (cx + d + t, cy - d)):
                 if g[y][x] != '.':
                     g[y][x] = 'R'
@@ -223,6 +455,11 @@ def indexes(g):
 
 
 # ---------------------------------------------------- ICO / CUR writer --
+def packed(bits, stride):
+    """A row of bits as bytes, padded with zeros to the row's stride (widths like 20 px)."""
+    return int(bits.ljust(stride * 8, '0'), 2).to_bytes(stride, 'big')
+
+
 def dib(pixels, bpp, palette):
     """One icon image: BITMAPINFOHEADER, palette, XOR bitmap, AND mask."""
     h, w = len(pixels), len(pixels[0])
@@ -231,9 +468,9 @@ def dib(pixels, bpp, palette):
     xor, mask = b'', b''
     for row in reversed(pixels):                      # bottom-up
         bits = ''.join(format(0 if p is None else p, '0%db' % bpp) for p in row)
-        xor += int(bits, 2).to_bytes(len(bits) // 8, 'big').ljust(xor_stride, b'\0')
+        xor += packed(bits, xor_stride)
         bits = ''.join('1' if p is None else '0' for p in row)
-        mask += int(bits, 2).to_bytes(len(bits) // 8, 'big').ljust(and_stride, b'\0')
+        mask += packed(bits, and_stride)
     header = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, bpp, 0,
                          len(xor) + len(mask), 0, 0, len(palette), 0)
     colours = b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in palette)
@@ -291,19 +528,27 @@ def main():
     res = os.path.join(root, 'src', 'app', 'res')
     os.makedirs(res, exist_ok=True)
 
-    hand32, hand16 = grid(HAND_32, 32), grid(HAND_16, 16)
-    stopped32 = red_cross(hand32, 20, 19, 5)
-    stopped16 = recolour(hand16, 'w', 'R')
-    flight32 = recolour(grid(POINT_LEFT_32, 32), 'w', 'G')
+    # Small images (notification area, title bar) at 100, 125 and 150 %; large ones at 100 and 150 %.
+    hand = {16: grid(HAND_16, 16), 20: grid(HAND_20, 20), 24: grid(HAND_24, 24),
+            32: grid(HAND_32, 32), 48: grid(HAND_48, 48)}
+    small, large = (16, 20, 24), (32, 48)
+    stopped = {n: recolour(hand[n], 'w', 'R') for n in small}
+    stopped[32] = red_cross(hand[32], 20, 19, 5)
+    stopped[48] = red_cross(hand[48], 30, 29, 8, thickness=4)
+    flight = {n: hand[n] for n in small}
+    flight[32] = recolour(grid(POINT_LEFT_32, 32), 'w', 'G')
+    flight[48] = recolour(grid(POINT_LEFT_48, 48), 'w', 'G')
+    document = {16: grid(DOCUMENT_16, 16), 20: grid(DOCUMENT_20, 20), 24: grid(DOCUMENT_24, 24),
+                32: grid(DOCUMENT_32, 32), 48: grid(DOCUMENT_48, 48)}
 
-    def icon(*grids):
-        return icon_file([(indexes(g), 4, PALETTE) for g in grids])
+    def icon(images):
+        return icon_file([(indexes(images[n]), 4, PALETTE) for n in sorted(images, reverse=True)])
 
     files = {
-        'prodle.ico': icon(hand32, hand16),
-        'stopped.ico': icon(stopped32, stopped16),
-        'in_flight.ico': icon(flight32, hand16),
-        'document.ico': icon(grid(DOCUMENT_32, 32), grid(DOCUMENT_16, 16)),
+        'prodle.ico': icon(hand),
+        'stopped.ico': icon(stopped),
+        'in_flight.ico': icon(flight),
+        'document.ico': icon(document),
         'hand.cur': icon_file([([[None if c == '.' else (1 if c == 'w' else 0)
                                   for c in row] for row in grid(HAND_UP_32, 32)],
                                 1, MONO_PALETTE)], kind=2, hotspot=(0, 0)),

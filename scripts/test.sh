@@ -21,11 +21,20 @@ echo "== Windows tests"
 "$ROOT/scripts/isolated.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --test-dir "$ROOT/build-$arch" --output-on-failure --timeout 300
 
-# The end-to-end tests leave screenshots of the form and the dialogs as BMP files; PNG copies beside them.
+# The end-to-end tests leave screenshots of the form and the dialogs as BMP files; PNG copies beside
+# them (without time stamps, so that an unchanged picture gives the same file).
 for bmp in "$ROOT/build-$arch"/artefacts/*.bmp; do
-    [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null || true
+    [ -f "$bmp" ] && convert "$bmp" -define png:exclude-chunks=date,time "${bmp%.bmp}.png" 2>/dev/null || true
 done
 [ -d "$ROOT/build-$arch/artefacts" ] && echo "== Screenshots: $ROOT/build-$arch/artefacts"
+# PRODLE_DOCS=1: the README's pictures are taken from these.
+if [ "${PRODLE_DOCS:-0}" = 1 ]; then
+    mkdir -p "$ROOT/docs"
+    for shot in form tray-icon-and-menu edit-names options about; do
+        cp "$ROOT/build-$arch/artefacts/$shot.png" "$ROOT/docs/$shot.png"
+    done
+    echo "== README pictures copied into $ROOT/docs"
+fi
 
 echo "== Portable rules: sanitizers and fuzzing"
 "$ROOT/scripts/fuzz.sh" "${FUZZ_SECS:-5}"

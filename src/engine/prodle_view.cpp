@@ -14,8 +14,8 @@
 CProdleView::CProdleView() : CFormView(IDD_PRODLE_FORM)
 {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    m_hIcons[0] = AfxGetApp()->LoadIcon(IDI_RUNNING);
-    m_hIcons[1] = AfxGetApp()->LoadIcon(IDI_STOPPED);
+    m_hIcons[0] = AfxGetApp()->LoadSmallIcon(IDI_RUNNING);  // the tray's pictures: small size
+    m_hIcons[1] = AfxGetApp()->LoadSmallIcon(IDI_STOPPED);
 
     WSADATA data;
     m_bSocketsStarted = ::WSAStartup(MAKEWORD(1, 1), &data) == 0;

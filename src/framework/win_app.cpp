@@ -34,6 +34,12 @@ HINSTANCE AfxFindResourceHandle(LPCSTR, LPCSTR)
     return AfxGetResourceHandle();
 }
 
+HICON AfxLoadSmallIcon(HINSTANCE module, LPCSTR name)
+{
+    return static_cast<HICON>(::LoadImageA(module, name, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
 int AfxMessageBox(const CString& text, UINT type, UINT helpId)
 {
     return AfxGetApp()->DoMessageBox(text, type, helpId);
@@ -93,6 +99,11 @@ int CWinApp::Run()
 HICON CWinApp::LoadIcon(UINT id) const
 {
     return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+}
+
+HICON CWinApp::LoadSmallIcon(UINT id) const
+{
+    return AfxLoadSmallIcon(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
 }
 
 int CWinApp::DoMessageBox(const CString& text, UINT type, UINT)

@@ -44,6 +44,8 @@ public:
     virtual bool PreTranslateMessage(MSG* msg);
 
     HICON LoadIcon(UINT id) const;
+    // The same icon in the system's small size (16 px at 96 DPI, 24 px at 144 DPI).
+    HICON LoadSmallIcon(UINT id) const;
 
     // Every message box of the program goes through here.
     virtual int DoMessageBox(const CString& text, UINT type, UINT helpId);
@@ -77,6 +79,10 @@ CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetResourceHandle();
 // The module that holds a resource; everything is in the program's own module.
 HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
+// An icon group's image for the system's small-icon size, for the notification area: LoadIcon gives
+// the large one, which the shell would shrink. Shared like LoadIcon's: the same handle on every call,
+// never destroyed.
+HICON AfxLoadSmallIcon(HINSTANCE module, LPCSTR name);
 int AfxMessageBox(const CString& text, UINT type = MB_OK, UINT helpId = 0);
 // The program's entry: initialise, run the loop, clean up.
 int AfxWinMain(HINSTANCE instance, int showCommand);

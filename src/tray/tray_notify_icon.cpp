@@ -151,7 +151,7 @@ BOOL CTrayNotifyIcon::SetIcon(HICON icon)
 BOOL CTrayNotifyIcon::SetIcon(const char* resourceName)
 {
     HINSTANCE module = AfxFindResourceHandle(resourceName, MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
-    return SetIcon(::LoadIconA(module, resourceName));
+    return SetIcon(AfxLoadSmallIcon(module, resourceName));
 }
 
 BOOL CTrayNotifyIcon::SetIcon(UINT resourceId)

@@ -45,6 +45,20 @@ LRESULT CALLBACK NoteTimerMessage(int code, WPARAM removal, LPARAM lParam)
     return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 
+// The width of an icon's image in pixels.
+int IconWidth(HICON icon)
+{
+    ICONINFO info = {};
+    if (!::GetIconInfo(icon, &info))
+        return 0;
+    BITMAP mask = {};
+    ::GetObjectA(info.hbmMask, sizeof mask, &mask);
+    ::DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    return mask.bmWidth;
+}
+
 RECT WindowRect(HWND window)
 {
     RECT rect = {};
@@ -109,7 +123,8 @@ TEST_F(AppStartup, MainWindowStaysHiddenWithAndWithoutAutoStart)
     EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
     EXPECT_TRUE(view->m_bAutoStartTimer);
     EXPECT_TRUE(ShellHasIcon(view->m_hWnd, ID_TRAY_ICON));
-    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadIcon(IDI_RUNNING));
+    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadSmallIcon(IDI_RUNNING));
+    EXPECT_EQ(IconWidth(view->m_trayIcon.GetIcon()), ::GetSystemMetrics(SM_CXSMICON)) << "drawn, not shrunk";
     App().Stop();
 
     StartStopped();
@@ -117,7 +132,7 @@ TEST_F(AppStartup, MainWindowStaysHiddenWithAndWithoutAutoStart)
     EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
     EXPECT_FALSE(view->m_bAutoStartTimer);
     EXPECT_TRUE(ShellHasIcon(view->m_hWnd, ID_TRAY_ICON));
-    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadIcon(IDI_STOPPED));
+    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadSmallIcon(IDI_STOPPED));
     EXPECT_TRUE(App().boxes.empty());
 
     // A double-click on the tray icon restores the window before the callback returns.

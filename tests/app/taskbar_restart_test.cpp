@@ -39,7 +39,7 @@ protected:
         EXPECT_EQ(added.uID, static_cast<UINT>(ID_TRAY_ICON));
         EXPECT_EQ(added.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
         EXPECT_EQ(added.uCallbackMessage, static_cast<UINT>(WM_PRODLE_TRAY_CALLBACK));
-        EXPECT_EQ(added.hIcon, App().LoadIcon(icon));
+        EXPECT_EQ(added.hIcon, App().LoadSmallIcon(icon));
         EXPECT_EQ(added.szTip, tip);
     }
 };

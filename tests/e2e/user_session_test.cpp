@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "support/dialog_script.h"
 #include "support/listener.h"
 #include "support/notification_area.h"
 #include "support/program.h"
@@ -127,12 +128,35 @@ TEST_F(UserSession, FirstRunImportsTheIniFileAndExitRemovesTheProgram)
     EXPECT_EQ(thread.hwndFocus, ::GetDlgItem(form, IDC_EDIT_OFTEN));
     PressButton(form, IDC_BUTTON_CLOSE_WINDOW);
 
-    // Exit from the tray icon's right-click menu: the icon goes with the program.
+    // Exit from the tray icon's right-click menu: the icon goes with the program. The menu opens where
+    // the pointer is: with the pointer on the icon's lower right corner, the picture shows both.
     ASSERT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
+    RECT area = {}, icon = {};
+    const bool iconFound = FindNewestTrayIcon(&area, &icon);
+    if (iconFound) {
+        struct PointerAt {
+            POINT target;
+            static bool Check(void* self)
+            {
+                POINT now;
+                const POINT target = static_cast<PointerAt*>(self)->target;
+                return ::GetCursorPos(&now) && now.x == target.x && now.y == target.y;
+            }
+        } pointer{{icon.right - 2, icon.bottom - 2}};
+        MoveMouseTo(pointer.target);
+        WaitFor(PointerAt::Check, &pointer, kWait);
+    }
     ::PostMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_RBUTTONUP);
     HWND menu = prodle.WaitForWindowOfClass("#32768");
     ASSERT_NE(menu, nullptr) << "the tray menu opens";
     SaveScreenshot(menu, "tray-menu");
+    if (iconFound) {
+        RECT shown;
+        ::GetWindowRect(menu, &shown);
+        ::InflateRect(&icon, 4, 4);  // a margin of the notification area around the icon
+        ::UnionRect(&shown, &shown, &icon);
+        SaveScreenArea(shown, "tray-icon-and-menu");
+    }
     ::PostMessageA(form, WM_CHAR, 'x', 0);  // E&xit
     EXPECT_EQ(prodle.WaitForExit(kWait), 0);
     EXPECT_FALSE(ShellHasIcon(form, ID_TRAY_ICON));

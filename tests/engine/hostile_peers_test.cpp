@@ -80,7 +80,7 @@ protected:
         Tick();
     }
 
-    bool IconIs(UINT id) const { return view_->m_trayIcon.GetIcon() == App().LoadIcon(id); }
+    bool IconIs(UINT id) const { return view_->m_trayIcon.GetIcon() == App().LoadSmallIcon(id); }
 
     // What the engine shows after a prodle, and whether the next tick gives the Start button back.
     void ExpectCompleted() const

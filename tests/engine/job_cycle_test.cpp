@@ -84,7 +84,10 @@ protected:
     }
     static CString Text(const CWnd& control) { return control.GetWindowText(); }
     static bool TimerRunning(const CProdleView& view, UINT_PTR id) { return ArmedTimers::Running(view.m_hWnd, id); }
-    static bool ShowsIcon(const CProdleView& view, UINT id) { return view.m_trayIcon.GetIcon() == App().LoadIcon(id); }
+    static bool ShowsIcon(const CProdleView& view, UINT id)
+    {
+        return view.m_trayIcon.GetIcon() == App().LoadSmallIcon(id);
+    }
 
     LoopbackListener m_listener{kSilentHost};
     ArmedTimers m_timers;

@@ -80,3 +80,19 @@ BOOL WINAPI ShellNotifyRecorder::StandIn(DWORD message, PNOTIFYICONDATAA data)
     g_recorder->m_calls.push_back(call);
     return g_recorder->refuse ? FALSE : RealShellNotify()(message, data);
 }
+
+bool FindNewestTrayIcon(RECT* areaWindow, RECT* icon)
+{
+    HWND area = ::FindWindowA(nullptr, "Wine System Tray");
+    if (!area || !::GetWindowRect(area, areaWindow))
+        return false;
+    bool found = false;
+    for (HWND child = ::GetWindow(area, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect;
+        if (::IsWindowVisible(child) && ::GetWindowRect(child, &rect) && (!found || rect.left > icon->left)) {
+            *icon = rect;
+            found = true;
+        }
+    }
+    return found;
+}

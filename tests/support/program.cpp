@@ -207,11 +207,17 @@ std::string SaveScreenshot(HWND window, const std::string& name)
     ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
     RECT rect;
     ::GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
+    return SaveScreenArea(rect, name);
+}
+
+std::string SaveScreenArea(const RECT& area, const std::string& name)
+{
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0)
         return std::string();
     HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     HDC memory = ::CreateCompatibleDC(screen);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -223,7 +229,7 @@ std::string SaveScreenshot(HWND window, const std::string& name)
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     ::GdiFlush();
     ::SelectObject(memory, previous);
 
@@ -233,7 +239,8 @@ std::string SaveScreenshot(HWND window, const std::string& name)
     header.bfType = 0x4D42;  // "BM"
     header.bfOffBits = sizeof header + sizeof info.bmiHeader;
     header.bfSize = header.bfOffBits + imageBytes;
-    const std::string path = ArtefactDirectory() + "\\" + name + ".bmp";
+    const std::string suffix = dpi == 96 ? std::string() : "-" + std::to_string(dpi) + "dpi";
+    const std::string path = ArtefactDirectory() + "\\" + name + suffix + ".bmp";
     if (FILE* file = std::fopen(path.c_str(), "wb")) {
         std::fwrite(&header, sizeof header, 1, file);
         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file);

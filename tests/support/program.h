@@ -50,7 +50,10 @@ void PressButton(HWND dialog, int id);
 std::string WindowText(HWND window);
 // Waits until `done` holds, sleeping between tries (for another process's windows).
 bool WaitFor(bool (*done)(void*), void* context, DWORD timeoutMs);
-// Saves what the screen shows of the window as a BMP file in the artefact directory; returns its path.
+// Saves what the screen shows of the window, once it has painted itself, as a BMP file in the artefact
+// directory; returns its path. At a DPI other than 96 the file's name ends in "-<dpi>dpi".
 std::string SaveScreenshot(HWND window, const std::string& name);
+// The same for a rectangle of the screen (screen coordinates), taken at once.
+std::string SaveScreenArea(const RECT& area, const std::string& name);
 
 #endif

@@ -74,8 +74,8 @@ protected:
     {
         KeepNotificationAreaOpen();
         ASSERT_NE(window.m_hWnd, nullptr);
-        running = AfxGetApp()->LoadIcon(IDI_RUNNING);
-        stopped = AfxGetApp()->LoadIcon(IDI_STOPPED);
+        running = AfxGetApp()->LoadSmallIcon(IDI_RUNNING);
+        stopped = AfxGetApp()->LoadSmallIcon(IDI_STOPPED);
     }
 
     BOOL CreateIcon() { return icon.Create(&window, ID_TRAY_ICON, "Prodle", running, kCallback); }

@@ -150,7 +150,7 @@ BOOL CTrayNotifyIcon::SetIcon(HICON icon)
 
 BOOL CTrayNotifyIcon::SetIcon(const char* resourceName)
 {
-    HINSTANCE module = AfxFindResourceHandle(resourceName, MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    HINSTANCE module = AfxFindResourceHandle(resourceName, RT_GROUP_ICON);
     return SetIcon(AfxLoadSmallIcon(module, resourceName));
 }
 
@@ -199,7 +199,7 @@ LRESULT CTrayNotifyIcon::OnTrayCallback(WPARAM wParam, LPARAM lParam)
     if (wParam != m_nid.uID)
         return 0;
     // The pop-up menu shares the icon's id; it is loaded afresh for every callback.
-    HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEA(m_nid.uID), MAKEINTRESOURCEA(4));  // RT_MENU
+    HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEA(m_nid.uID), RT_MENU);
     LoadedMenu menu(::LoadMenuA(module, MAKEINTRESOURCEA(m_nid.uID)));
     if (!menu.Get())
         return 0;

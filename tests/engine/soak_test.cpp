@@ -99,10 +99,11 @@ TEST_F(Soak, TwoThousandProdlesWithRandomHostRandomTimeAndRotationLeaveNothingBe
     const SIZE_T memoryAfter = ProcessMemory();
 
     std::printf("[ figures  ] soak: %d prodles (%d answered and completed %d, %d refused) in %.1f s "
-                "after %d warm-up prodles; handles %lu -> %lu; memory %zu KB -> %zu KB (halfway %zu KB)\n",
+                "after %d warm-up prodles; handles %lu -> %lu; memory %lu KB -> %lu KB (halfway %lu KB)\n",
                 tally.prodles, tally.answered, tally.completed, tally.refused, elapsedMs / 1000.0,
-                kWarmUpProdles, handlesBefore, handlesAfter, memoryBefore / 1024, memoryAfter / 1024,
-                memoryHalfway / 1024);
+                kWarmUpProdles, static_cast<unsigned long>(handlesBefore), static_cast<unsigned long>(handlesAfter),
+                static_cast<unsigned long>(memoryBefore / 1024), static_cast<unsigned long>(memoryAfter / 1024),
+                static_cast<unsigned long>(memoryHalfway / 1024));
     ASSERT_EQ(tally.prodles, kProdles) << "the run passed its time limit";
     EXPECT_EQ(tally.completed, tally.answered);
     EXPECT_EQ(static_cast<size_t>(tally.answered), server.RequestCount());

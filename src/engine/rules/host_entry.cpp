@@ -61,12 +61,12 @@ bool ToOffset(const HostEntryView& entry, uint64_t pointer, size_t* offset)
 
 // The checked contents of an entry.
 struct Entry {
-    bool hasName;
-    size_t nameOffset;
-    size_t nameLength; // without the terminating zero, which is inside the buffer
-    int family;
-    int addrLength;
-    size_t firstAddress; // addrLength bytes from here lie inside the buffer
+    bool hasName = false;
+    size_t nameOffset = 0;
+    size_t nameLength = 0; // without the terminating zero, which is inside the buffer
+    int family = 0;
+    int addrLength = 0;
+    size_t firstAddress = 0; // addrLength bytes from here lie inside the buffer
 };
 
 bool ReadEntry(const HostEntryView& entry, Entry* out)

@@ -32,7 +32,6 @@ public:
 
     // Nobody waits for the current lookup's answer any more.
     void GiveUp();
-    bool HasCurrent() const { return m_bCurrent; }
 
 private:
     struct Lookup {

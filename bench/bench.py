@@ -155,14 +155,30 @@ def answer_case(wine, behaviour, seconds):
             prodle.gently = result["unanswered"] == "0"
     finally:
         peer.stop()
-    answers = {key: float(result[key]) for key in ("worst_ms", "worst_at_ms", "median_ms", "clicked_at")}
+    answers = {key: float(result[key]) for key in ("worst_ms", "worst_at_ms", "median_ms", "clicked_at", "click_ms")}
     answers["unanswered"] = result["unanswered"] == "1"
     answers["box_after"] = float(result["box_at_ms"]) / 1000 if float(result["box_at_ms"]) >= 0 else None
     answers["status"] = result.get("status")
     answers["polls"] = int(result["polls"])
     answers["to_request"] = peer.arrivals[0] - answers["clicked_at"] if peer.arrivals else None
     answers["peer_done_in_time"] = bool(peer.finished) and peer.finished[-1] < answers["clicked_at"] + seconds
+    answers["unfinished"] = unfinished(behaviour, answers)
     return answers
+
+
+def unfinished(behaviour, answers):
+    """What kept the one prodle of an answer case from its end within the run, or None: it ends with
+    the reply read whole and the form saying so, or, at the hanging peer, with the connect given up
+    and the error box. Answer times of a prodle that did not end prove nothing."""
+    if behaviour == "hanging":
+        return None if answers["box_after"] is not None else "no error box"
+    if answers["to_request"] is None:
+        return "no request reached the peer"
+    if not answers["peer_done_in_time"]:
+        return "the reply was not read whole"
+    if not (answers["status"] or "").startswith("Prodle completed at"):
+        return f"the form says \"{answers['status']}\""
+    return None
 
 
 def wait_for(condition, seconds):
@@ -197,16 +213,19 @@ def idle_case(wine, name):
 
 
 def start_delay_case(wine):
-    """The time from a click on Start to the request at the peer, in a program just started."""
+    """The time from a click on Start to the request at the peer, in a program just started, and how
+    long the click itself took to handle."""
     wine.settings(ComboName0="127.0.0.1", AutoStart="0", Often="1")
     peer = Peer("normal", lifetime=60)
     try:
         with Program(wine, "prodle"):
-            clicked = float(wine.probe("click")["clicked_at"])
+            click = wine.probe("click")
+            clicked = float(click["clicked_at"])
             wait_for(lambda: peer.arrivals, 5)
     finally:
         peer.stop()
-    return peer.arrivals[0] - clicked if peer.arrivals else None
+    return {"to_request": peer.arrivals[0] - clicked if peer.arrivals else None,
+            "click_ms": float(click["click_ms"])}
 
 
 def prodle_cpu_case(wine):
@@ -279,9 +298,11 @@ def table(results, program_version):
             met = "no"
         else:
             worst = f"{a['worst_ms']:.1f} ms"
-            met = "yes" if a["worst_ms"] <= 100 else "no"
+            met = "yes" if a["worst_ms"] <= 100 and not a["unfinished"] else "no"
         if a["box_after"] is not None:
             worst += f" (error box {a['box_after']:.1f} s after the click)"
+        if a["unfinished"]:
+            worst += f" (**the prodle did not complete: {a['unfinished']}**)"
         rows.append((f"Answer time, {label}: worst / median", f"{worst} / {a['median_ms']:.2f} ms", "",
                      "worst ≤ 100 ms", met))
     prodle, baseline = results["idle"]["prodle"], results["idle"]["baseline"]
@@ -295,11 +316,19 @@ def table(results, program_version):
                  f"{ms(baseline['cpu'])} per s", "", ""))
     rows.append(("… with Wine's server and services and the X server", f"{ms(prodle['cpu_all'])} per s",
                  f"{ms(baseline['cpu_all'])} per s", "", ""))
-    delays = [a["to_request"] for a in results["answers"].values() if a["to_request"] is not None]
-    delays += [d for d in results["start_delays"] if d is not None]
-    rows.append((f"Click on Start → request at the peer (fresh program, {len(delays)} runs): median (range)",
-                 f"{statistics.median(delays):.3f} s ({min(delays):.3f}–{max(delays):.3f})", "",
-                 "1.00–1.05 s", "yes" if all(1.0 <= d <= 1.05 for d in delays) else "no"))
+    # Every fresh start with a peer that answers: the answer cases but the hanging one, and the others.
+    starts = [a for behaviour, a in results["answers"].items() if behaviour != "hanging"] + results["start_delays"]
+    delays = [start["to_request"] for start in starts if start["to_request"] is not None]
+    missing = len(starts) - len(delays)
+    figure = f"{statistics.median(delays):.3f} s ({min(delays):.3f}–{max(delays):.3f})" if delays else "none"
+    if missing:
+        figure += f" (**{missing} of {len(starts)} requests never reached the peer**)"
+    rows.append((f"Click on Start → request at the peer (fresh program, {len(starts)} runs): median (range)",
+                 figure, "", "1.00–1.05 s", "yes" if not missing and all(1.0 <= d <= 1.05 for d in delays) else "no"))
+    clicks = [a["click_ms"] for a in results["answers"].values()] + [d["click_ms"] for d in results["start_delays"]]
+    rows.append((f"Click on Start, the click itself handled in ({len(clicks)} runs): median (worst)",
+                 f"{statistics.median(clicks):.1f} ms ({max(clicks):.1f} ms)", "", "≤ 100 ms",
+                 "yes" if max(clicks) <= 100 else "no"))
     cpu = results["prodle_cpu"]
     rows.append((f"CPU per prodle, the process (median of {cpu['count']})", ms(cpu["cpu"]),
                  f"curl: {ms(results['curl'])} (median of {CURL_RUNS} runs)", "", ""))

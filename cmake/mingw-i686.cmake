@@ -1,4 +1,4 @@
-# Cross-compiling for 32-bit Windows with MinGW-w64 (posix threads: GoogleTest needs std::mutex).
+# Cross-compiling for 32-bit Windows with MinGW-w64 (the thread model: see mingw-common.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(MINGW_TRIPLET i686-w64-mingw32)

@@ -168,6 +168,68 @@ HAND_48 = """
 """
 
 # The same hand with the index finger lowered to point left.
+POINT_LEFT_16 = """
+................
+................
+................
+...........##...
+..........#ww##.
+.......###ww#ww#
+......#ww#ww#ww#
+.#######ww#ww#w#
+#wwwwwww#wwwwww#
+#wwwwwwww#wwwww#
+.#####wwwwwwwww#
+...#ww#wwwwwwww#
+...#wwwwwwwwwww#
+....##wwwwwwww#.
+......########..
+"""
+
+POINT_LEFT_20 = """
+....................
+....................
+...............#....
+..............#w##..
+...........####www#.
+..........#wwww#ww#.
+........##w#wwww#ww#
+........#www#www#ww#
+.#########www#wwwww#
+#wwwwwwww#www#wwwww#
+#wwwwwwwww#wwwwwwww#
+.#######wwwwwwwwwww#
+....#ww#wwwwwwwwwww#
+....#wwwwwwwwwwwwww#
+.....##wwwwwwwwww##.
+.......###wwwwww#...
+..........######....
+"""
+
+POINT_LEFT_24 = """
+........................
+........................
+........................
+..................##....
+...............#.#ww#...
+..............#w##www#..
+.............#wwww#www#.
+..........####wwwww#www#
+.........#wwww#wwww#www#
+.........#wwwww#wwwwwww#
+.........#wwwwww#wwwwww#
+.##########wwwwww#wwwww#
+#wwwwwwwwwww#wwwwwwwwww#
+#wwwwwwwwwwww#wwwwwwwww#
+#wwwwwwwwwwww#wwwwwwwww#
+.########wwwwwwwwwwwwww#
+....#wwww#wwwwwwwwwwwww#
+....#wwwwwwwwwwwwwwwwww#
+.....#wwwwwwwwwwwwwww##.
+......#####wwwwwwwww#...
+...........#########....
+"""
+
 POINT_LEFT_32 = """
 ................................
 ................................
@@ -531,13 +593,14 @@ def main():
     # Small images (notification area, title bar) at 100, 125 and 150 %; large ones at 100 and 150 %.
     hand = {16: grid(HAND_16, 16), 20: grid(HAND_20, 20), 24: grid(HAND_24, 24),
             32: grid(HAND_32, 32), 48: grid(HAND_48, 48)}
-    small, large = (16, 20, 24), (32, 48)
-    stopped = {n: recolour(hand[n], 'w', 'R') for n in small}
-    stopped[32] = red_cross(hand[32], 20, 19, 5)
-    stopped[48] = red_cross(hand[48], 30, 29, 8, thickness=4)
-    flight = {n: hand[n] for n in small}
-    flight[32] = recolour(grid(POINT_LEFT_32, 32), 'w', 'G')
-    flight[48] = recolour(grid(POINT_LEFT_48, 48), 'w', 'G')
+    point_left = {16: grid(POINT_LEFT_16, 16), 20: grid(POINT_LEFT_20, 20), 24: grid(POINT_LEFT_24, 24),
+                  32: grid(POINT_LEFT_32, 32), 48: grid(POINT_LEFT_48, 48)}
+    # Stopped: the hand with a red cross on its palm (centre x, y, arm, thickness per size). Waiting for a
+    # reply: the green hand pointing left. Each is the same picture at every size: the notification
+    # area shows the small images, the title bar and Alt+Tab the others.
+    cross = {16: (10, 10, 3, 2), 20: (12, 12, 3, 2), 24: (15, 14, 4, 3), 32: (20, 19, 5, 3), 48: (30, 29, 8, 4)}
+    stopped = {n: red_cross(hand[n], *cross[n]) for n in hand}
+    flight = {n: recolour(point_left[n], 'w', 'G') for n in point_left}
     document = {16: grid(DOCUMENT_16, 16), 20: grid(DOCUMENT_20, 20), 24: grid(DOCUMENT_24, 24),
                 32: grid(DOCUMENT_32, 32), 48: grid(DOCUMENT_48, 48)}
 

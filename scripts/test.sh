@@ -14,6 +14,8 @@ if [ "$arch" != i686 ]; then
     echo "== Building the 32-bit program (the machine cannot run 32-bit code: its tests run as 64-bit code)"
     build i686 OFF prodle
 fi
+# The program as shipped starts on Windows XP SP3: it imports nothing that XP lacks.
+"$ROOT/scripts/check_imports.sh" "$ROOT/build-i686/prodle.exe"
 ensure_prefix "$arch"
 
 echo "== Windows tests"

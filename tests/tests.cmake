@@ -24,12 +24,13 @@ gtest_discover_tests(prodle_tests
   DISCOVERY_MODE PRE_TEST
   DISCOVERY_TIMEOUT 60
   PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120
-             ENVIRONMENT "PRODLE_EXE=$<TARGET_FILE:prodle>")
+             ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe")
 
 # The fit of every text and the user's session once more at 150 % (144 DPI), with screenshots named
-# "...-144dpi". The DPI is the whole prefix's while this runs, so nothing may run beside it.
+# "...-144dpi". The DPI is the whole prefix's while this runs, so nothing may run beside it. The text-fit
+# test fails unless the screen is at the DPI that PRODLE_EXPECTED_DPI names.
 add_test(NAME At144Dpi.TextFitAndUserSession
          COMMAND ${CMAKE_BINARY_DIR}/wine-run --dpi 144 $<TARGET_FILE:prodle_tests> --gtest_filter=FormAndDialogs/TextFit.*:UserSession.*)
 set_tests_properties(At144Dpi.TextFitAndUserSession PROPERTIES
                      FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 300
-                     ENVIRONMENT "PRODLE_EXE=$<TARGET_FILE:prodle>")
+                     ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe;PRODLE_EXPECTED_DPI=144")

@@ -1,8 +1,10 @@
-// The tray icon against the real notification area: what it hands to the shell and when, and what the
-// mouse callbacks do.
+// The tray icon against the real notification area: what it hands to the shell and when, what its
+// pictures show at the tray's sizes, and what the mouse callbacks do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/resource.h"
@@ -67,6 +69,53 @@ protected:
 };
 
 constexpr UINT kCallback = WM_PRODLE_TRAY_CALLBACK;
+
+// The colours of an icon's fill (what is neither outline nor transparent) that make up more than a
+// tenth of it, e.g. "white red": the icon drawn at its own size over a background of none of its colours.
+std::string FillColours(HICON icon)
+{
+    ICONINFO info = {};
+    if (!::GetIconInfo(icon, &info))
+        return "no icon";
+    BITMAP image = {};
+    ::GetObjectA(info.hbmColor, sizeof image, &image);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    const int size = image.bmWidth;
+    BITMAPINFO header = {};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = size;
+    header.bmiHeader.biHeight = -size;  // top-down
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP canvas = ::CreateDIBSection(dc, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(dc, canvas);
+    auto* pixels = static_cast<DWORD*>(bits);
+    constexpr DWORD kBackground = 0x123456;
+    std::fill_n(pixels, size * size, kBackground);
+    ::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    int fill = 0, white = 0, red = 0, green = 0;
+    for (int i = 0; i < size * size; ++i) {
+        const DWORD rgb = pixels[i] & 0xFFFFFF;
+        if (rgb == kBackground || rgb == 0)
+            continue;
+        ++fill;
+        white += rgb == 0xFFFFFF;
+        red += rgb == 0xFF0000;
+        green += rgb == 0x00FF00;
+    }
+    ::SelectObject(dc, previous);
+    ::DeleteObject(canvas);
+    ::DeleteDC(dc);
+    std::string colours;
+    for (const auto& [count, name] : {std::pair{white, "white"}, {red, "red"}, {green, "green"}})
+        if (count * 10 > fill)
+            colours += (colours.empty() ? "" : " ") + std::string(name);
+    return colours;
+}
 
 class TrayIconTest : public testing::Test {
 protected:
@@ -195,6 +244,27 @@ TEST_F(TrayIconTest, LongTooltipIsCutTo63Characters)
     EXPECT_EQ(icon.calls[0].tip, tip.substr(0, 63));
     EXPECT_TRUE(icon.SetTip(std::string(64, 'u').c_str()));
     EXPECT_EQ(icon.GetTip(), std::string(63, 'u'));
+}
+
+// The notification area shows the small image of each picture (16, 20 or 24 px at 100, 125 or 150 %);
+// there each state must look as it does in the large one: counting down a white hand, stopped the
+// hand with a red cross, waiting for a reply a green hand.
+TEST_F(TrayIconTest, EachStateLooksTheSameAtEveryTraySizeAsInTheLargeImage)
+{
+    ASSERT_TRUE(CreateIcon());
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    const std::pair<UINT, const char*> states[] = {
+        {IDI_RUNNING, "white"}, {IDI_STOPPED, "white red"}, {IDI_IN_FLIGHT, "green"}};
+    for (const auto& [id, colours] : states) {
+        EXPECT_EQ(FillColours(::LoadIconA(module, MAKEINTRESOURCEA(id))), colours) << "icon " << id << ", large";
+        ASSERT_TRUE(icon.SetIcon(id));
+        EXPECT_EQ(FillColours(icon.GetIcon()), colours) << "icon " << id << " as handed to the shell";
+        for (int size : {16, 20, 24}) {
+            const auto image = static_cast<HICON>(
+                ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
+            EXPECT_EQ(FillColours(image), colours) << "icon " << id << " at " << size << " px";
+        }
+    }
 }
 
 TEST_F(TrayIconTest, DoubleClickSendsTheMenusFirstCommandAtOnce)

@@ -1,39 +1,71 @@
 // The About box as the program opens it: the values it takes from the engine, and the two ways in.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "app/resource.h"
 #include "engine/prodle_view.h"
+#include "support/import_patch.h"
 #include "support/registry.h"
 #include "support/test_app.h"
 #include "ui/about_box.h"
+
+namespace {
+
+// The program's tick counter (GetTickCount, patched in), held by the test: it moves only when the test
+// moves it, so no delay between the test and the box can change a time text.
+DWORD g_tick = 0;
+
+DWORD WINAPI ReadTick()
+{
+    return g_tick;
+}
+
+}  // namespace
 
 class AboutBox : public testing::Test {
 protected:
     void SetUp() override
     {
-        RemoveBaseKey();
-        RemoveIniFile();
-        SetSetting("AutoStart", "0");  // no engine start (and no lookups) behind the box
-        ASSERT_TRUE(App().Start());
-        view = App().View();
-        ASSERT_NE(view, nullptr);
+        clock_ = std::make_unique<ImportPatch>(std::initializer_list<const char*>{"kernel32.dll", "kernelbase.dll"},
+                                               "GetTickCount", reinterpret_cast<void*>(&ReadTick));
+        ASSERT_GT(clock_->Patched(), 0u);
+        StartAtTick(1000);
     }
     void TearDown() override
     {
         App().Stop();
+        clock_.reset();
         RemoveIniFile();
     }
 
-    // The time text of a box opened `elapsedMs` after a launch at `launchTick`.
+    // (Re)starts the program with its tick counter at `launchTick`.
+    void StartAtTick(DWORD launchTick)
+    {
+        App().Stop();
+        RemoveBaseKey();
+        RemoveIniFile();
+        SetSetting("AutoStart", "0");  // no engine start (and no lookups) behind the box
+        g_tick = launchTick_ = launchTick;
+        ASSERT_TRUE(App().Start());
+        view = App().View();
+        ASSERT_NE(view, nullptr);
+    }
+
+    // The time text of a box opened `elapsedMs` after the launch.
     std::string TimeTextAfter(DWORD elapsedMs)
     {
-        view->m_dwLaunchTick = ::GetTickCount() - elapsedMs;
+        g_tick = launchTick_ + elapsedMs;
         std::string text;
         WithAboutBox([&](HWND box) { text = ItemText(box, IDC_STATIC_TIME_SINCE); });
         return text;
     }
 
     CProdleView* view = nullptr;
+
+private:
+    std::unique_ptr<ImportPatch> clock_;
+    DWORD launchTick_ = 0;
 };
 
 TEST_F(AboutBox, ShowsTheLocalAddressAsTheEngineKnowsIt)
@@ -49,26 +81,18 @@ TEST_F(AboutBox, ShowsTheLocalAddressAsTheEngineKnowsIt)
 
 TEST_F(AboutBox, TimeSinceLaunchCountsSecondsUpToTwoMinutesThenWholeMinutes)
 {
-    // 100 ms of slack past each whole second keeps the box's own delay from crossing a boundary.
     EXPECT_EQ(TimeTextAfter(0), "0 seconds");
-    EXPECT_EQ(TimeTextAfter(119 * 1000 + 100), "119 seconds");
-    EXPECT_EQ(TimeTextAfter(120 * 1000 + 100), "2 minutes");
-    EXPECT_EQ(TimeTextAfter(179 * 1000 + 100), "2 minutes");
-    EXPECT_EQ(TimeTextAfter(2 * 3600 * 1000 + 100), "120 minutes");
+    EXPECT_EQ(TimeTextAfter(119 * 1000 + 999), "119 seconds");
+    EXPECT_EQ(TimeTextAfter(120 * 1000), "2 minutes");
+    EXPECT_EQ(TimeTextAfter(179 * 1000 + 999), "2 minutes");
+    EXPECT_EQ(TimeTextAfter(2 * 3600 * 1000), "120 minutes");
 }
 
 TEST_F(AboutBox, TimeSinceLaunchIsRightAcrossATickCounterWrap)
 {
-    // Launched five minutes before the counter wrapped: now the launch tick is above the current one.
-    const DWORD launch = 0u - 5u * 60000u;
-    view->m_dwLaunchTick = launch;
-    const DWORD before = ::GetTickCount();
-    std::string text;
-    WithAboutBox([&](HWND box) { text = ItemText(box, IDC_STATIC_TIME_SINCE); });
-    const DWORD after = ::GetTickCount();
-    ASSERT_GT(launch, after);
-    const auto minutes = [](DWORD now) { return std::to_string((now / 1000u + 300u) / 60u) + " minutes"; };
-    EXPECT_TRUE(text == minutes(before) || text == minutes(after)) << text;
+    // Launched five minutes before the counter wraps, the box opened seven minutes later.
+    StartAtTick(0u - 5u * 60000u);
+    EXPECT_EQ(TimeTextAfter(7u * 60000u), "7 minutes");
 }
 
 TEST_F(AboutBox, OpensFromTheHelpMenuAndFromTheTrayMenuWhileTheMainWindowStaysHidden)

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -154,18 +155,27 @@ const RuntimeTexts kRuntimeTexts[] = {
     {IDD_ABOUTBOX, IDC_STATIC_TIME_SINCE, {"119 seconds", "71582 minutes"}},
 };
 
-std::string DpiNote()
+int ScreenDpi()
 {
     HDC screen = ::GetDC(nullptr);
     const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
-    return " at " + std::to_string(dpi) + " DPI";
+    return dpi;
+}
+
+// The DPI this run is meant for: PRODLE_EXPECTED_DPI, which the test command's 144 DPI run sets; else 96.
+int ExpectedDpi()
+{
+    const char* dpi = std::getenv("PRODLE_EXPECTED_DPI");
+    return dpi ? std::atoi(dpi) : 96;
 }
 
 class TextFit : public testing::TestWithParam<int> {};
 
 TEST_P(TextFit, EveryTextOfTheTemplateAndEveryTextPutInLaterFitsItsControl)
 {
+    // A 144 DPI run that the screen does not follow would only measure the 96 DPI layout again.
+    ASSERT_EQ(ScreenDpi(), ExpectedDpi()) << "the screen is not at the DPI this run is for";
     HiddenDialog dialog(GetParam());
     ASSERT_NE(dialog.Get(), nullptr);
     std::string clips;
@@ -180,7 +190,7 @@ TEST_P(TextFit, EveryTextOfTheTemplateAndEveryTextPutInLaterFitsItsControl)
             }
         }
     }
-    EXPECT_EQ(clips, "") << "template " << GetParam() << DpiNote();
+    EXPECT_EQ(clips, "") << "template " << GetParam() << " at " << ScreenDpi() << " DPI";
 }
 
 INSTANTIATE_TEST_SUITE_P(FormAndDialogs, TextFit,

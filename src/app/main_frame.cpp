@@ -1,7 +1,8 @@
 #include "app/main_frame.h"
 
 #include "app/resource.h"
-#include "engine/prodle_view.h"
+#include "framework/view.h"
+#include "tray/tray_notify_icon.h"
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
 {
@@ -21,7 +22,6 @@ const MessageMap* CMainFrame::ThisMessageMap()
 {
     using T = CMainFrame;
     static const MessageMapEntry entries[] = {
-        MapMessage<&T::OnGetMinMaxInfo>(WM_GETMINMAXINFO),
         MapCommand<&T::OnHelp>(ID_HELP_FINDER),
         MapCommand<&T::OnHelp>(ID_HELP),
         MapCommand<&T::OnHelp>(ID_CONTEXT_HELP),
@@ -33,24 +33,14 @@ const MessageMap* CMainFrame::ThisMessageMap()
 
 bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
-    // A re-created taskbar (Explorer restarted) has forgotten our icon; without it a hidden Prodle
-    // could not be reached. The shell announces it to every top-level window.
-    static const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
-    if (message == taskbarCreated) {
-        if (auto* view = dynamic_cast<CProdleView*>(GetActiveView()))
-            view->m_trayIcon.Restore();
+    // A re-created taskbar (Explorer restarted) has forgotten the tray icon; without it a hidden Prodle
+    // could not be reached. The shell announces it to top-level windows only: the view, which owns the
+    // icon, hears it from here.
+    if (message == CTrayNotifyIcon::TaskbarCreatedMessage()) {
+        if (CView* view = GetActiveView())
+            view->SendMessage(message, wParam, lParam);
         *result = 0;
         return true;
     }
     return CFrameWnd::OnWndMsg(message, wParam, lParam, result);
-}
-
-void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info)
-{
-    const auto* view = dynamic_cast<const CProdleView*>(GetActiveView());
-    if (view && view->m_bSizeKnown) {
-        info->ptMinTrackSize.x = info->ptMaxTrackSize.x = view->m_nWindowWidth;
-        info->ptMinTrackSize.y = info->ptMaxTrackSize.y = view->m_nWindowHeight;
-    }
-    Default();
 }

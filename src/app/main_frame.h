@@ -1,5 +1,5 @@
 // The main frame: a bordered window without sizing border, system menu or minimise/maximise boxes,
-// locked to the size that the view fits it to.
+// locked to the size that its view asks for.
 #ifndef PRODLE_APP_MAIN_FRAME_H
 #define PRODLE_APP_MAIN_FRAME_H
 
@@ -17,7 +17,6 @@ protected:
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    void OnGetMinMaxInfo(MINMAXINFO* info);
     // Help has no file to show; the commands are accepted and do nothing.
     void OnHelp() {}
 };

@@ -19,15 +19,19 @@ CProfileStore& Profile()
     return *GetProdleApp()->m_pProfileStore;
 }
 
-const MessageMap* CProdleApp::ThisMessageMap()
+namespace {
+
+void ShowAbout(const CString& localAddress, DWORD launchTick)
 {
-    using T = CProdleApp;
-    static const MessageMapEntry entries[] = {
-        MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
-    };
-    static const MessageMap map = MakeMessageMap(CWinApp::ThisMessageMap(), entries);
-    return &map;
+    GetProdleApp()->OnAppAbout(localAddress, launchTick);
 }
+
+CView* NewProdleView()
+{
+    return new CProdleView(&ShowAbout);
+}
+
+}  // namespace
 
 BOOL CProdleApp::InitInstance()
 {
@@ -43,10 +47,8 @@ BOOL CProdleApp::InitInstance()
     }
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, NewObject<CDocument, CProdleDoc>,
-                                          NewObject<CFrameWnd, CMainFrame>, NewObject<CView, CProdleView>));
-    CCommandLineInfo commandLine;
-    ParseCommandLine(commandLine);
-    return ProcessShellCommand(commandLine);
+                                          NewObject<CFrameWnd, CMainFrame>, &NewProdleView));
+    return OnFileNew();
 }
 
 int CProdleApp::ExitInstance()
@@ -56,21 +58,13 @@ int CProdleApp::ExitInstance()
     return CWinApp::ExitInstance();
 }
 
-CProdleView* CProdleApp::GetProdleView() const
-{
-    const auto* frame = dynamic_cast<const CFrameWnd*>(m_pMainWnd);
-    return frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
-}
-
-void CProdleApp::OnAppAbout()
+void CProdleApp::OnAppAbout(const CString& localAddress, DWORD launchTick)
 {
     CAboutDlg aboutDlg;
     aboutDlg.m_pbMailLinkVisited = &m_bMailLinkVisited;
     aboutDlg.m_pbWebLinkVisited = &m_bWebLinkVisited;
-    // Both values are taken now, from the engine's view, and stay as they are while the box is open.
-    if (const CProdleView* view = GetProdleView()) {
-        aboutDlg.m_strIPAddress = view->m_strLocalAddress;
-        aboutDlg.m_strTimeSinceLaunch = FormatTimeSinceLaunch(::GetTickCount(), view->m_dwLaunchTick);
-    }
+    // Both values are taken now and stay as they are while the box is open.
+    aboutDlg.m_strIPAddress = localAddress;
+    aboutDlg.m_strTimeSinceLaunch = FormatTimeSinceLaunch(::GetTickCount(), launchTick);
     aboutDlg.DoModal();
 }

@@ -5,25 +5,20 @@
 
 #include "framework/win_app.h"
 
-class CProdleView;
 class CProfileStore;
 
 class CProdleApp : public CWinApp {
 public:
-
     BOOL InitInstance() override;
     int ExitInstance() override;
-    void OnAppAbout();
-    // The engine's view, the active view of the main frame; null before it exists and after it went.
-    CProdleView* GetProdleView() const;
+    // The About box, with the engine's local address and the time since the launch tick.
+    void OnAppAbout(const CString& localAddress, DWORD launchTick);
 
     CProfileStore* m_pProfileStore = nullptr;
+    // The links' visited flags: they outlive every About box, so that a followed link stays purple in
+    // the later ones of the run.
     BOOL m_bMailLinkVisited = FALSE;
     BOOL m_bWebLinkVisited = FALSE;
-
-protected:
-    static const MessageMap* ThisMessageMap();
-    const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
 };
 
 CProdleApp* GetProdleApp();

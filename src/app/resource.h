@@ -68,7 +68,7 @@
 
 // Private window messages (WM_APP is 0x8000)
 #define WM_PRODLE_SOCKET            (0x8000 + 8)
-#define WM_PRODLE_DOMAIN_LOOKUP     (0x8000 + 16)
+#define WM_PRODLE_HOST_LOOKUP       (0x8000 + 16)
 #define WM_PRODLE_LOCAL_LOOKUP      (0x8000 + 24)
 #define WM_PRODLE_CONNECT_LOOKUP    (0x8000 + 32)
 #define WM_PRODLE_TRAY_CALLBACK     (0x8000 + 100)

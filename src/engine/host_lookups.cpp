@@ -20,7 +20,7 @@ bool HostLookups::Start(HWND window, UINT message, const char* name)
     return m_current.task != nullptr;
 }
 
-bool HostLookups::TakeAnswer(WPARAM task, char* entry, size_t size, uintptr_t* base)
+bool HostLookups::TakeAnswer(WPARAM task, HostEntryCopy* entry)
 {
     const HANDLE answered = reinterpret_cast<HANDLE>(task);
     for (auto it = m_givenUp.begin(); it != m_givenUp.end(); ++it) {
@@ -31,8 +31,8 @@ bool HostLookups::TakeAnswer(WPARAM task, char* entry, size_t size, uintptr_t* b
     }
     if (!m_bCurrent || answered != m_current.task)
         return false;
-    std::memcpy(entry, m_current.buffer.get(), size < MAXGETHOSTSTRUCT ? size : MAXGETHOSTSTRUCT);
-    *base = reinterpret_cast<uintptr_t>(m_current.buffer.get());
+    std::memcpy(entry->bytes, m_current.buffer.get(), sizeof entry->bytes);
+    entry->base = reinterpret_cast<uintptr_t>(m_current.buffer.get());
     m_current = Lookup();
     m_bCurrent = false;
     return true;

@@ -1,4 +1,4 @@
-// The asynchronous host lookups of the view and the buffers Windows Sockets writes their answers into.
+// The engine's asynchronous host lookups and the buffers Windows Sockets writes their answers into.
 // A buffer must live until its lookup has answered, whether or not anyone still waits for the answer:
 // a lookup that is given up keeps its buffer until its answer arrives (a cancel is not relied on; under
 // Wine it stops nothing), and the buffers of lookups still running when the owner goes are let go of
@@ -13,6 +13,20 @@
 #include <memory>
 #include <vector>
 
+#include "engine/rules/host_entry.h"
+
+// A lookup's answer, copied out of the buffer that Windows Sockets wrote it into: the entry's pointers
+// still hold addresses in that buffer, which `base` gives.
+struct HostEntryCopy {
+    alignas(8) unsigned char bytes[MAXGETHOSTSTRUCT] = {};
+    uintptr_t base = 0;
+
+    HostEntryView View() const
+    {
+        return HostEntryView{bytes, sizeof bytes, static_cast<uint64_t>(base), static_cast<int>(sizeof(void*))};
+    }
+};
+
 class HostLookups {
 public:
     HostLookups() = default;
@@ -26,9 +40,9 @@ public:
     bool Start(HWND window, UINT message, const char* name);
 
     // Takes the answer that the message with this task handle brings. True when it answers the current
-    // lookup: its host entry is copied into `entry` and `base` receives the address that the entry's
-    // pointers refer to. An answer to a lookup that was given up frees its buffer and gives false.
-    bool TakeAnswer(WPARAM task, char* entry, size_t size, uintptr_t* base);
+    // lookup: its host entry is copied into `entry`. An answer to a lookup that was given up frees its
+    // buffer and gives false.
+    bool TakeAnswer(WPARAM task, HostEntryCopy* entry);
 
     // Nobody waits for the current lookup's answer any more.
     void GiveUp();

@@ -1,45 +1,31 @@
-// The view's construction, form set-up, frame fitting and its simple window commands.
 #include "engine/prodle_view.h"
 
-#include <cstdlib>
-#include <ctime>
-
 #include "app/resource.h"
-#include "engine/rules/minutes_text.h"
 #include "framework/data_exchange.h"
+#include "framework/frame_wnd.h"
 #include "framework/win_app.h"
+#include "settings/default_hosts.h"
+#include "settings/edit_names_dlg.h"
+#include "settings/host_list_store.h"
+#include "settings/keep_alive_options.h"
+#include "settings/options_dlg.h"
 #include "settings/profile_store.h"
 #include "settings/setting_names.h"
 
-CProdleView::CProdleView() : CFormView(IDD_PRODLE_FORM)
+CProdleView::CProdleView(ShowAboutFunction showAbout)
+    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_engine(*this)
 {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    m_hIcons[0] = AfxGetApp()->LoadSmallIcon(IDI_RUNNING);  // the tray's pictures: small size
-    m_hIcons[1] = AfxGetApp()->LoadSmallIcon(IDI_STOPPED);
-
-    WSADATA data;
-    m_bSocketsStarted = ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
+    // One second's pause after starting Windows Sockets, whatever its result: the program has always
+    // given the sockets layer (on a dial-up machine, its dialler) this moment before using it, and the
+    // start-up users see (an auto-started cycle about two seconds after launch) is timed with it.
     AfxGetApp()->Pause(1000);
-    if (!m_bSocketsStarted)
+    if (!m_sockets.Started())
         AfxMessageBox("Prodle: WSAStartup failed", MB_OK);
-
-    const CProfileStore& store = Profile();
-    m_bIgnoreFailures = store.GetProfileInt(kSettingsSection, kSettingIgnore, 0);
-    m_bRandomName = store.GetProfileInt(kSettingsSection, kSettingRandomName, 0);
-    m_bRandomTime = store.GetProfileInt(kSettingsSection, kSettingRandomTime, 0);
-    m_bAutoStart = store.GetProfileInt(kSettingsSection, kSettingAutoStart, 1);
-    m_bDebug = store.GetProfileInt(kSettingsSection, kSettingDebug, 0);
-
-    m_strLaunchTime = CurrentTimeText();
-    m_dwLaunchTick = ::GetTickCount();
+    m_engine.SetOptions(OptionsStore(Profile()).Load());
+    m_engine.NoteLaunch();
 }
 
-CProdleView::~CProdleView()
-{
-    // Only a start that succeeded is matched: an unmatched cleanup could end another user's sockets.
-    if (m_bSocketsStarted)
-        ::WSACleanup();
-}
+CProdleView::~CProdleView() = default;
 
 const MessageMap* CProdleView::ThisMessageMap()
 {
@@ -54,10 +40,10 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
         MapCommand<&T::OnOptions>(ID_OPTIONS),
         MapMessage<&T::OnTrayNotification>(WM_PRODLE_TRAY_CALLBACK),
-        MapMessage<&T::OnSocketEvent>(WM_PRODLE_SOCKET),
-        MapMessage<&T::OnDomainLookupDone>(WM_PRODLE_DOMAIN_LOOKUP),
-        MapMessage<&T::OnLocalLookupDone>(WM_PRODLE_LOCAL_LOOKUP),
-        MapMessage<&T::OnConnectLookupDone>(WM_PRODLE_CONNECT_LOOKUP),
+        MapMessage<&T::OnSocketNews>(WM_PRODLE_SOCKET),
+        MapMessage<&T::OnHostLookup>(WM_PRODLE_HOST_LOOKUP),
+        MapMessage<&T::OnLocalLookup>(WM_PRODLE_LOCAL_LOOKUP),
+        MapMessage<&T::OnConnectLookup>(WM_PRODLE_CONNECT_LOOKUP),
         MapMessage<&T::OnTimer>(WM_TIMER),
         MapMessage<&T::OnDestroy>(WM_DESTROY),
     };
@@ -69,8 +55,8 @@ void CProdleView::DoDataExchange(CDataExchange* pDX)
 {
     CFormView::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_BUTTON_START, m_btnStart);
-    DDX_Control(pDX, IDC_COMBO_NAMES, m_comboNames);
-    DDX_Control(pDX, IDC_EDIT_OFTEN, m_editOften);
+    DDX_Control(pDX, IDC_COMBO_NAMES, m_comboHosts);
+    DDX_Control(pDX, IDC_EDIT_OFTEN, m_editMinutes);
     DDX_Control(pDX, IDC_STATIC_NEXT_LABEL, m_staticNextLabel);
     DDX_Control(pDX, IDC_STATIC_COUNTDOWN, m_staticCountdown);
     DDX_Control(pDX, IDC_STATIC_STATUS, m_staticStatus);
@@ -79,42 +65,31 @@ void CProdleView::DoDataExchange(CDataExchange* pDX)
 void CProdleView::OnInitialUpdate()
 {
     CFormView::OnInitialUpdate();
+    m_engine.Attach(m_hWnd);
 
-    if (!m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", m_hIcons, 2, 500, WM_PRODLE_TRAY_CALLBACK))
+    // The tray's pictures in the small-icon size, drawn for it rather than shrunk by the shell.
+    if (!m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", AfxGetApp()->LoadSmallIcon(IDI_RUNNING),
+                           WM_PRODLE_TRAY_CALLBACK))
         AfxMessageBox("Failed to create tray icon", MB_OK | MB_ICONHAND);
     // Also without an icon yet: a notification area that comes later gets the current picture.
-    if (!m_bAutoStart)
-        m_trayIcon.SetIcon(IDI_STOPPED);
+    const bool autoStart = m_engine.Options().autoStart;
+    if (!autoStart)
+        ShowTrayPicture(TrayPicture::Stopped);
 
-    RECT frame;
-    ComputeFrameRect(&frame);
-    AfxGetMainWnd()->MoveWindow(frame, TRUE);
-    m_nWindowWidth = frame.right - frame.left;
-    m_nWindowHeight = frame.bottom - frame.top;
-    m_bSizeKnown = TRUE;
+    if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
+        frame->FitAndLockSize(FrameRect());
 
     m_btnStart.EnableWindow(TRUE);
-    m_bBusy = FALSE;
-
-    m_strOften = Profile().GetProfileString(kSettingsSection, kSettingOften, "25");
-    m_editOften.SetWindowText(m_strOften);
-
-    FillNameCombo();
-
-    SetStatus("PLEASE START ME");
-
-    // Only a provisional period: the countdown checks the minutes box again when it starts.
-    m_nCount = 0;
-    m_nPeriodSecs = InitialPeriodSecs(m_strOften.c_str());
-    m_nTargetSecs = m_nPeriodSecs;
-
-    if (m_bAutoStart) {
-        SetTimer(TIMER_AUTO_START, 1000);
-        m_bAutoStartTimer = TRUE;
-    }
+    const CString often = Profile().GetProfileString(kSettingsSection, kSettingOften, "25");
+    m_editMinutes.SetWindowText(often);
+    m_engine.RestoreMinutes(often);
+    LoadHostList();
+    ShowStatus("PLEASE START ME");
+    if (autoStart)
+        m_engine.ArmAutoStart();
 }
 
-void CProdleView::ComputeFrameRect(RECT* rect)
+RECT CProdleView::FrameRect() const
 {
     RECT frame, start, close;
     AfxGetMainWnd()->GetWindowRect(&frame);
@@ -123,10 +98,26 @@ void CProdleView::ComputeFrameRect(RECT* rect)
     const int startWidth = start.right - start.left;
     const int startHeight = start.bottom - start.top;
     const int closeHeight = close.bottom - close.top;
-    rect->left = frame.left;
-    rect->top = frame.top;
-    rect->right = frame.left + startWidth + 2 * startHeight;
-    rect->bottom = close.bottom + closeHeight + closeHeight / 2 + 10;
+    return RECT{frame.left, frame.top, frame.left + startWidth + 2 * startHeight,
+                close.bottom + closeHeight + closeHeight / 2 + 10};
+}
+
+bool CProdleView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    // A new notification area, which the frame passes on: the icon goes (back) into it.
+    if (message == CTrayNotifyIcon::TaskbarCreatedMessage()) {
+        m_trayIcon.Restore();
+        *result = 0;
+        return true;
+    }
+    return CFormView::OnWndMsg(message, wParam, lParam, result);
+}
+
+// ---- Commands -------------------------------------------------------------------------------------
+
+void CProdleView::OnStartButton()
+{
+    ToEngine([this] { m_engine.Start(); });
 }
 
 void CProdleView::OnCloseWindow()
@@ -145,10 +136,10 @@ void CProdleView::OnTrayRestore()
     AfxGetMainWnd()->SetForegroundWindow();
 }
 
-// The tray menu's About comes here: the application shows the box, as for the main menu's.
 void CProdleView::OnAppAbout()
 {
-    AfxGetApp()->OnCmdMsg(ID_APP_ABOUT, 0);
+    if (m_showAbout)
+        m_showAbout(m_engine.LocalAddress(), m_engine.LaunchTick());
 }
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
@@ -156,21 +147,189 @@ LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
     return m_trayIcon.OnTrayCallback(wParam, lParam);
 }
 
+// A running cycle goes on: the prodles after its next one go to the host that is current after OK.
+void CProdleView::OnEditNames()
+{
+    if (DeferWhileConnecting(ID_EDIT_NAMES))
+        return;
+    CEditNamesDlg dialog;
+    dialog.m_hosts = Hosts();
+    dialog.m_strSelection = m_engine.CurrentHost();
+    if (dialog.DoModal() != IDOK)
+        return;
+    // Entries that dropped off the end of a shorter list are blanked, up to the old end.
+    const HostListStore store(Profile());
+    store.StoreNames(dialog.m_hosts, HostListStore::Beyond::Blank);
+    store.StoreSelection(dialog.m_nSelected);
+    LoadHostList();
+}
+
+// The new flags take effect at their next use; nothing is restarted.
+void CProdleView::OnOptions()
+{
+    if (DeferWhileConnecting(ID_OPTIONS))
+        return;
+    COptionsDlg dialog;
+    dialog.m_options = m_engine.Options();
+    if (dialog.DoModal() != IDOK)
+        return;
+    OptionsStore(Profile()).Store(dialog.m_options);
+    m_engine.SetOptions(dialog.m_options);
+}
+
+// ---- The engine's messages ------------------------------------------------------------------------
+
+template <class Event>
+void CProdleView::ToEngine(Event&& event)
+{
+    ++m_engineEventDepth;
+    event();
+    --m_engineEventDepth;
+    // Not from within a box's loop: the dialogs open once what the box interrupted is through.
+    if (m_engineEventDepth == 0)
+        RunDeferredCommands();
+}
+
+void CProdleView::OnTimer(UINT_PTR id)
+{
+    Default();
+    ToEngine([this, id] { m_engine.OnTimer(id); });
+}
+
+LRESULT CProdleView::OnSocketNews(WPARAM wParam, LPARAM lParam)
+{
+    ToEngine([&] { m_engine.OnSocketNews(wParam, lParam); });
+    return 0;
+}
+
+LRESULT CProdleView::OnLocalLookup(WPARAM wParam, LPARAM lParam)
+{
+    ToEngine([&] { m_engine.OnLookupAnswer(WM_PRODLE_LOCAL_LOOKUP, wParam, lParam); });
+    return 0;
+}
+
+LRESULT CProdleView::OnHostLookup(WPARAM wParam, LPARAM lParam)
+{
+    ToEngine([&] { m_engine.OnLookupAnswer(WM_PRODLE_HOST_LOOKUP, wParam, lParam); });
+    return 0;
+}
+
+LRESULT CProdleView::OnConnectLookup(WPARAM wParam, LPARAM lParam)
+{
+    ToEngine([&] { m_engine.OnLookupAnswer(WM_PRODLE_CONNECT_LOOKUP, wParam, lParam); });
+    return 0;
+}
+
 void CProdleView::OnDestroy()
 {
     // A box may be up, whose caller must find the view gone when it returns.
-    m_bDestroyed = TRUE;
+    m_destroyed = true;
     if (!m_deferredCommands.empty()) {
         m_deferredCommands.clear();
         EndWaitCursor();
     }
-    StopCycle(false);
+    m_engine.Shutdown();
     CFormView::OnDestroy();
 }
 
-CString CProdleView::CurrentTimeText()
+bool CProdleView::DeferWhileConnecting(UINT command)
 {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    return FormatString("%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+    if (!m_engine.IsConnecting())
+        return false;
+    if (m_deferredCommands.empty())
+        BeginWaitCursor();  // until the dialog can open
+    for (UINT deferred : m_deferredCommands) {
+        if (deferred == command)
+            return true;
+    }
+    m_deferredCommands.push_back(command);
+    return true;
+}
+
+void CProdleView::RunDeferredCommands()
+{
+    if (m_deferredCommands.empty() || m_destroyed || m_engine.IsConnecting())
+        return;
+    EndWaitCursor();
+    // Posted: the dialogs open from the message loop, once the handler of the outcome has returned.
+    for (UINT command : m_deferredCommands)
+        PostMessage(WM_COMMAND, command, 0);
+    m_deferredCommands.clear();
+}
+
+// ---- Host list ------------------------------------------------------------------------------------
+
+std::vector<CString> CProdleView::Hosts() const
+{
+    std::vector<CString> hosts;
+    const int count = m_comboHosts.GetCount();
+    for (int i = 0; i < count; ++i)
+        hosts.push_back(m_comboHosts.GetLBText(i));
+    return hosts;
+}
+
+void CProdleView::ShowHosts(const std::vector<CString>& hosts)
+{
+    m_comboHosts.ResetContent();
+    for (const CString& host : hosts)
+        m_comboHosts.AddString(host);
+}
+
+void CProdleView::LoadHostList()
+{
+    const HostListStore store(Profile());
+    std::vector<CString> hosts = store.LoadNames();
+    if (hosts.empty()) {
+        // Shown, not stored: the set reaches the store like any list, with a successful prodle or OK in
+        // Edit Names.
+        AfxMessageBox("Prodle is restoring the default domain set.", MB_OK);
+        hosts = DefaultHosts();
+    }
+    ShowHosts(hosts);
+    // A stored index beyond the list selects the first entry; a negative one selects nothing.
+    const int selected = store.LoadSelection();
+    m_comboHosts.SetCurSel(selected < static_cast<int>(hosts.size()) ? selected : 0);
+    m_engine.HostListChanged();
+}
+
+// ---- KeepAliveFrontEnd ----------------------------------------------------------------------------
+
+void CProdleView::ShowTrayPicture(TrayPicture picture)
+{
+    switch (picture) {
+    case TrayPicture::Running:
+        m_trayIcon.SetIcon(IDI_RUNNING);
+        break;
+    case TrayPicture::Stopped:
+        m_trayIcon.SetIcon(IDI_STOPPED);
+        break;
+    case TrayPicture::InFlight:
+        m_trayIcon.SetIcon(IDI_IN_FLIGHT);
+        break;
+    }
+}
+
+void CProdleView::StopFlashing()
+{
+    AfxGetMainWnd()->FlashWindow(FALSE);
+}
+
+bool CProdleView::ShowError(const CString& text)
+{
+    AfxMessageBox(text, MB_OK);
+    return !m_destroyed;
+}
+
+void CProdleView::StoreConnection(const CString& often, const std::vector<CString>& hosts, int selected)
+{
+    Profile().WriteProfileString(kSettingsSection, kSettingOften, often.c_str());
+    // Entries stored beyond the list are left alone.
+    const HostListStore store(Profile());
+    store.StoreNames(hosts, HostListStore::Beyond::Keep);
+    store.StoreSelection(selected);
+}
+
+void CProdleView::StoreIgnoreFailuresOff()
+{
+    OptionsStore(Profile()).StoreIgnoreFailures(false);
 }

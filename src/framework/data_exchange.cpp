@@ -20,12 +20,12 @@ void DDX_Text(CDataExchange* pDX, int id, CString& value)
         control.SetWindowText(value);
 }
 
-void DDX_Check(CDataExchange* pDX, int id, int& value)
+void DDX_Check(CDataExchange* pDX, int id, bool& value)
 {
     CButton control;
     control.Attach(pDX->m_pDlgWnd->GetDlgItem(id));
     if (pDX->m_bSaveAndValidate)
-        value = control.GetCheck() == BST_CHECKED ? 1 : 0;
+        value = control.GetCheck() == BST_CHECKED;
     else
         control.SetCheck(value ? BST_CHECKED : BST_UNCHECKED);
 }

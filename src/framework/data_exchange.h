@@ -16,8 +16,8 @@ public:
 // Binds a control wrapper to the window's child with this id (once).
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 void DDX_Text(CDataExchange* pDX, int id, CString& value);
-// A check box as 0 or 1.
-void DDX_Check(CDataExchange* pDX, int id, int& value);
+// A check box as checked or not.
+void DDX_Check(CDataExchange* pDX, int id, bool& value);
 // The selected list-box entry's text; loading selects the first entry that begins with the text.
 void DDX_LBString(CDataExchange* pDX, int id, CString& value);
 

@@ -38,7 +38,7 @@ private:
     CDocument* m_pDocument = nullptr;
 };
 
-// Factory for a template's piece: NewObject<CDocument, CProdleDoc>, and so on.
+// Factory for a template's piece: NewObject<CDocument, MyDocument>, and so on.
 template <class Base, class T>
 Base* NewObject()
 {

@@ -67,6 +67,12 @@ void CFrameWnd::RecalcLayout()
     m_pActiveView->MoveWindow(client, TRUE);
 }
 
+void CFrameWnd::FitAndLockSize(const RECT& rect)
+{
+    MoveWindow(rect, TRUE);
+    m_lockedSize = {rect.right - rect.left, rect.bottom - rect.top};
+}
+
 bool CFrameWnd::PreTranslateMessage(MSG* msg)
 {
     if (m_hAccelTable && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
@@ -80,6 +86,13 @@ bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     switch (message) {
     case WM_SIZE:
         RecalcLayout();
+        break;
+    case WM_GETMINMAXINFO:
+        if (m_lockedSize.cx) {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize.x = info->ptMaxTrackSize.x = m_lockedSize.cx;
+            info->ptMinTrackSize.y = info->ptMaxTrackSize.y = m_lockedSize.cy;
+        }
         break;
     case WM_SETFOCUS:
         // The view takes the keyboard whenever the frame gets it.

@@ -20,6 +20,9 @@ public:
     void ActivateFrame(int showCommand);
     // Gives the view the whole client area.
     void RecalcLayout();
+    // Moves the frame to this rectangle and keeps it at that size from then on (its view asks for the
+    // size it needs).
+    void FitAndLockSize(const RECT& rect);
     bool PreTranslateMessage(MSG* msg);
 
     // Registers a frame window class once: `className`, or the framework's own for null, with the icon
@@ -35,6 +38,8 @@ protected:
 
     CView* m_pActiveView = nullptr;
     HACCEL m_hAccelTable = nullptr;
+    // The locked size, once the view has asked for one (cx 0: not locked).
+    SIZE m_lockedSize = {};
     UINT m_nIDResource = 0;
 };
 

@@ -29,11 +29,6 @@ HINSTANCE AfxGetResourceHandle()
     return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
 }
 
-HINSTANCE AfxFindResourceHandle(LPCSTR, LPCSTR)
-{
-    return AfxGetResourceHandle();
-}
-
 HICON AfxLoadSmallIcon(HINSTANCE module, LPCSTR name)
 {
     return static_cast<HICON>(::LoadImageA(module, name, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
@@ -130,20 +125,11 @@ void CWinApp::AddDocTemplate(CSingleDocTemplate* docTemplate)
     m_pDocTemplate.reset(docTemplate);
 }
 
-void CWinApp::OnFileNew()
+bool CWinApp::OnFileNew()
 {
     if (m_pDocTemplate)
         m_pDocTemplate->OpenNewDocument();
-}
-
-BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
-{
-    switch (info.m_nShellCommand) {
-    case CCommandLineInfo::FileNew:
-        OnFileNew();
-        return m_pMainWnd != nullptr;
-    }
-    return FALSE;
+    return m_pMainWnd != nullptr;
 }
 
 int AfxWinMain(HINSTANCE instance, int showCommand)

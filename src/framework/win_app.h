@@ -13,14 +13,6 @@
 class CWnd;
 class CSingleDocTemplate;
 
-// What the command line asks for. There are no program-specific options: every start makes a new
-// (empty) document.
-class CCommandLineInfo {
-public:
-    enum Shell { FileNew };
-    Shell m_nShellCommand = FileNew;
-};
-
 class CWinApp : public CCmdTarget {
 public:
     // The application name is the text of string resource AFX_IDS_APP_TITLE.
@@ -62,9 +54,9 @@ public:
     int GetWaitCursorCount() const { return m_nWaitCursorCount; }
 
     void AddDocTemplate(CSingleDocTemplate* docTemplate);
-    void ParseCommandLine(CCommandLineInfo& info) {}
-    BOOL ProcessShellCommand(CCommandLineInfo& info);
-    void OnFileNew();
+    // A new (empty) document with its frame and view, as every start makes: the program takes no
+    // options of its own from the command line. False when the main window could not be made.
+    bool OnFileNew();
 
     bool m_bQuitReceived = false;
 
@@ -76,9 +68,8 @@ protected:
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
+// The module that holds the program's resources: its own.
 HINSTANCE AfxGetResourceHandle();
-// The module that holds a resource; everything is in the program's own module.
-HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
 // An icon group's image for the system's small-icon size, for the notification area: LoadIcon gives
 // the large one, which the shell would shrink. Shared like LoadIcon's: the same handle on every call,
 // never destroyed.

@@ -2,9 +2,7 @@
 
 #include "app/resource.h"
 #include "framework/data_exchange.h"
-#include "settings/default_domains.h"
-#include "settings/host_list_store.h"
-#include "settings/profile_store.h"
+#include "settings/default_hosts.h"
 
 CEditNamesDlg::CEditNamesDlg(CWnd* parent) : CDialog(IDD_EDIT_NAMES, parent) {}
 
@@ -33,8 +31,7 @@ BOOL CEditNamesDlg::OnInitDialog()
     // Binds the list first; it can be filled only after that.
     CDialog::OnInitDialog();
 
-    for (const CString& name : m_hostNames)
-        m_listNames.AddString(name);
+    ShowHosts(m_hosts);
     m_listNames.SetCurSel(m_listNames.FindStringExact(-1, m_strSelection));
     // The system gives the focus to the first control with a tab stop.
     return TRUE;
@@ -42,20 +39,16 @@ BOOL CEditNamesDlg::OnInitDialog()
 
 void CEditNamesDlg::OnOK()
 {
-    std::vector<CString> names;
+    m_hosts.clear();
     const int count = m_listNames.GetCount();
     for (int i = 0; i < count; ++i)
-        names.push_back(m_listNames.GetText(i));
-    // Entries that dropped off the end of a shorter list are blanked, up to the old end.
-    const HostListStore hostList(Profile());
-    hostList.StoreNames(names, HostListStore::Beyond::Blank);
+        m_hosts.push_back(m_listNames.GetText(i));
     // The host that was current when the dialog opened keeps its selection wherever it went; when it
     // is gone, the first entry becomes current.
-    int index = m_listNames.FindStringExact(-1, m_strSelection);
-    if (index < 0)
-        index = 0;
-    m_listNames.SetCurSel(index);
-    hostList.StoreSelection(index);
+    m_nSelected = m_listNames.FindStringExact(-1, m_strSelection);
+    if (m_nSelected < 0)
+        m_nSelected = 0;
+    m_listNames.SetCurSel(m_nSelected);
     CDialog::OnOK();
 }
 
@@ -68,7 +61,12 @@ void CEditNamesDlg::OnDeleteSelection()
 
 void CEditNamesDlg::OnRestoreDefault()
 {
+    ShowHosts(DefaultHosts());
+}
+
+void CEditNamesDlg::ShowHosts(const std::vector<CString>& hosts)
+{
     m_listNames.ResetContent();
-    for (const char* domain : kDefaultDomains)
-        m_listNames.AddString(domain);
+    for (const CString& host : hosts)
+        m_listNames.AddString(host);
 }

@@ -10,8 +10,8 @@ COptionsDlg::~COptionsDlg() = default;
 void COptionsDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    DDX_Check(pDX, IDC_CHECK_AUTO_START, m_bAutoStart);
-    DDX_Check(pDX, IDC_CHECK_RANDOM_NAME, m_bRandomName);
-    DDX_Check(pDX, IDC_CHECK_RANDOM_TIME, m_bRandomTime);
-    DDX_Check(pDX, IDC_CHECK_IGNORE_FAILURES, m_bIgnoreFailures);
+    DDX_Check(pDX, IDC_CHECK_AUTO_START, m_options.autoStart);
+    DDX_Check(pDX, IDC_CHECK_RANDOM_NAME, m_options.randomHost);
+    DDX_Check(pDX, IDC_CHECK_RANDOM_TIME, m_options.randomTime);
+    DDX_Check(pDX, IDC_CHECK_IGNORE_FAILURES, m_options.ignoreFailures);
 }

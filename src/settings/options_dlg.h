@@ -1,19 +1,18 @@
-// The Options dialog: the four option flags of the engine as check boxes. The caller fills the
-// members before DoModal and takes them back after OK.
+// The Options dialog: the four option flags of the engine as check boxes. The caller hands the options
+// in before DoModal and takes them back after OK.
 #ifndef PRODLE_SETTINGS_OPTIONS_DLG_H
 #define PRODLE_SETTINGS_OPTIONS_DLG_H
 
 #include "framework/dialog.h"
+#include "settings/keep_alive_options.h"
 
 class COptionsDlg : public CDialog {
 public:
     explicit COptionsDlg(CWnd* parent = nullptr);
     ~COptionsDlg() override;
 
-    BOOL m_bAutoStart = FALSE;
-    BOOL m_bRandomName = FALSE;
-    BOOL m_bRandomTime = FALSE;
-    BOOL m_bIgnoreFailures = FALSE;
+    // "Debug" passes through unchanged: no box shows it.
+    KeepAliveOptions m_options;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

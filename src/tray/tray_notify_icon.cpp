@@ -51,6 +51,12 @@ CTrayNotifyIcon::~CTrayNotifyIcon()
     Remove();
 }
 
+UINT CTrayNotifyIcon::TaskbarCreatedMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 BOOL CTrayNotifyIcon::CallShell(DWORD message)
 {
     return ::Shell_NotifyIconA(message, &m_nid);
@@ -58,7 +64,6 @@ BOOL CTrayNotifyIcon::CallShell(DWORD message)
 
 BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT id, const char* tip, HICON icon, UINT callbackMessage)
 {
-    m_pNotifyWnd = notifyWnd;
     m_nid.cbSize = kRecordSize;
     m_nid.hWnd = notifyWnd ? notifyWnd->m_hWnd : nullptr;
     m_nid.uID = id;
@@ -71,30 +76,6 @@ BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT id, const char* tip, HICON ic
     return m_bCreated;
 }
 
-BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT id, const char* tip, HICON* icons, int, DWORD,
-                             UINT callbackMessage)
-{
-    return Create(notifyWnd, id, tip, icons ? icons[0] : nullptr, callbackMessage);
-}
-
-void CTrayNotifyIcon::Hide()
-{
-    if (m_bIconHidden)
-        return;
-    m_nid.uFlags = NIF_ICON;
-    CallShell(NIM_DELETE);
-    m_bIconHidden = TRUE;
-}
-
-void CTrayNotifyIcon::Show()
-{
-    if (!m_bIconHidden)
-        return;
-    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    CallShell(NIM_ADD);
-    m_bIconHidden = FALSE;
-}
-
 void CTrayNotifyIcon::Remove()
 {
     m_bWanted = FALSE;
@@ -105,15 +86,9 @@ void CTrayNotifyIcon::Remove()
     m_bCreated = FALSE;
 }
 
-void CTrayNotifyIcon::MoveToEnd()
-{
-    Hide();
-    Show();
-}
-
 BOOL CTrayNotifyIcon::Restore()
 {
-    if (!m_bWanted || m_bIconHidden)
+    if (!m_bWanted)
         return FALSE;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     const BOOL added = CallShell(NIM_ADD);
@@ -132,13 +107,6 @@ BOOL CTrayNotifyIcon::SetTip(const char* tip)
     return CallShell(NIM_MODIFY);
 }
 
-BOOL CTrayNotifyIcon::SetTip(UINT stringId)
-{
-    char text[256] = {};
-    ::LoadStringA(AfxGetResourceHandle(), stringId, text, sizeof text);
-    return SetTip(text);
-}
-
 BOOL CTrayNotifyIcon::SetIcon(HICON icon)
 {
     m_nid.hIcon = icon;
@@ -148,40 +116,9 @@ BOOL CTrayNotifyIcon::SetIcon(HICON icon)
     return CallShell(NIM_MODIFY);
 }
 
-BOOL CTrayNotifyIcon::SetIcon(const char* resourceName)
-{
-    HINSTANCE module = AfxFindResourceHandle(resourceName, RT_GROUP_ICON);
-    return SetIcon(AfxLoadSmallIcon(module, resourceName));
-}
-
 BOOL CTrayNotifyIcon::SetIcon(UINT resourceId)
 {
-    return SetIcon(MAKEINTRESOURCEA(resourceId));
-}
-
-BOOL CTrayNotifyIcon::SetIcon(HICON* icons, int, DWORD)
-{
-    return SetIcon(icons ? icons[0] : nullptr) ? TRUE : FALSE;
-}
-
-BOOL CTrayNotifyIcon::SetSystemIcon(const char* name)
-{
-    return SetIcon(::LoadIconA(nullptr, name));
-}
-
-BOOL CTrayNotifyIcon::SetSystemIcon(UINT id)
-{
-    return SetSystemIcon(MAKEINTRESOURCEA(id));
-}
-
-BOOL CTrayNotifyIcon::SetNotifyWnd(CWnd* notifyWnd)
-{
-    if (!m_bCreated)
-        return FALSE;
-    m_nid.uFlags = 0;
-    m_pNotifyWnd = notifyWnd;
-    m_nid.hWnd = notifyWnd ? notifyWnd->m_hWnd : nullptr;
-    return CallShell(NIM_MODIFY);
+    return SetIcon(AfxLoadSmallIcon(AfxGetResourceHandle(), MAKEINTRESOURCEA(resourceId)));
 }
 
 CString CTrayNotifyIcon::GetTip() const
@@ -199,8 +136,7 @@ LRESULT CTrayNotifyIcon::OnTrayCallback(WPARAM wParam, LPARAM lParam)
     if (wParam != m_nid.uID)
         return 0;
     // The pop-up menu shares the icon's id; it is loaded afresh for every callback.
-    HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEA(m_nid.uID), RT_MENU);
-    LoadedMenu menu(::LoadMenuA(module, MAKEINTRESOURCEA(m_nid.uID)));
+    LoadedMenu menu(::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nid.uID)));
     if (!menu.Get())
         return 0;
     HMENU popup = ::GetSubMenu(menu.Get(), 0);

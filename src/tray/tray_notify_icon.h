@@ -1,5 +1,4 @@
-// One icon in the taskbar's notification area: adds it, changes its picture and tooltip, hides, shows
-// and removes it, and turns the shell's mouse callbacks into the pop-up menu (right button) and the
+// One icon in the taskbar's notification area: adds it, changes its picture and tooltip, removes it, and turns the shell's mouse callbacks into the pop-up menu (right button) and the
 // menu's first command (double-click). The record is the single source of truth: every operation edits
 // the fields it changes and hands the whole record to the shell.
 #ifndef PRODLE_TRAY_TRAY_NOTIFY_ICON_H
@@ -19,36 +18,24 @@ public:
     CTrayNotifyIcon& operator=(const CTrayNotifyIcon&) = delete;
     virtual ~CTrayNotifyIcon();
 
-    BOOL Create(CWnd* notifyWnd, UINT id, const char* tip, HICON icon, UINT callbackMessage);
-    // The icon list's first icon is shown; count and delay are accepted for compatibility (no animation).
-    BOOL Create(CWnd* notifyWnd, UINT id, const char* tip, HICON* icons, int count, DWORD delayMs,
-                UINT callbackMessage);
+    // The message Windows' shell sends every top-level window when it has made a new notification area.
+    static UINT TaskbarCreatedMessage();
 
-    void Hide();
-    void Show();
+    BOOL Create(CWnd* notifyWnd, UINT id, const char* tip, HICON icon, UINT callbackMessage);
     void Remove();
-    // Deletes and adds the icon again, so that the shell places it after the others.
-    void MoveToEnd();
     // For a new notification area ("TaskbarCreated"): adds the icon with its current picture and
     // tooltip, again after a restarted taskbar forgot it, or for the first time when Create found no
-    // notification area yet. A hidden or removed icon stays away.
+    // notification area yet. A removed icon stays away.
     BOOL Restore();
 
     BOOL SetTip(const char* tip);
-    BOOL SetTip(UINT stringId);
     BOOL SetIcon(HICON icon);
-    BOOL SetIcon(const char* resourceName);
+    // The icon resource in the small-icon size, the notification area's.
     BOOL SetIcon(UINT resourceId);
-    BOOL SetIcon(HICON* icons, int count, DWORD delayMs);
-    BOOL SetSystemIcon(const char* name);
-    BOOL SetSystemIcon(UINT id);
-    BOOL SetNotifyWnd(CWnd* notifyWnd);
 
     CString GetTip() const;
     HICON GetIcon() const;
-    CWnd* GetNotifyWnd() const { return m_pNotifyWnd; }
     BOOL IsCreated() const { return m_bCreated; }
-    BOOL IsHidden() const { return m_bIconHidden; }
 
     // The callback message's handler: wParam is the icon id, lParam the mouse message. Returns 0 for
     // another icon's message or a missing menu, else 1.
@@ -63,8 +50,6 @@ protected:
     // Create was called and Remove has not run since: the owner wants the icon shown, even when the
     // shell could not take it yet.
     BOOL m_bWanted = FALSE;
-    BOOL m_bIconHidden = FALSE;
-    CWnd* m_pNotifyWnd = nullptr;
 };
 
 #endif

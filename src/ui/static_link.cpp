@@ -15,8 +15,7 @@ HCURSOR ArrowCursor()
 
 HCURSOR HandCursor()
 {
-    const LPCSTR name = MAKEINTRESOURCEA(IDC_HAND_LINK);
-    return ::LoadCursorA(AfxFindResourceHandle(name, RT_GROUP_CURSOR), name);
+    return ::LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_HAND_LINK));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "engine/prodle_view.h"
 #include "support/dialog_script.h"
 #include "support/import_patch.h"
 #include "support/listener.h"
@@ -107,7 +106,7 @@ protected:
     static std::string MinutesText()
     {
         char text[64] = {};
-        ::GetDlgItemTextA(App().View()->m_hWnd, IDC_EDIT_OFTEN, text, sizeof text);
+        ::GetDlgItemTextA(App().Form(), IDC_EDIT_OFTEN, text, sizeof text);
         return text;
     }
 };
@@ -130,29 +129,30 @@ TEST_F(AppStartup, FirstStartImportsTheIniFileAndALaterStartDoesNot)
 TEST_F(AppStartup, MainWindowStaysHiddenWithAndWithoutAutoStart)
 {
     SetSetting("ComboName0", "localhost");
-    ASSERT_TRUE(App().Start());  // AutoStart defaults to on
-    CProdleView* view = App().View();
-    ASSERT_NE(view, nullptr);
-    EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
-    EXPECT_TRUE(view->m_bAutoStartTimer);
-    EXPECT_TRUE(ShellHasIcon(view->m_hWnd, ID_TRAY_ICON));
-    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadSmallIcon(IDI_RUNNING));
-    EXPECT_EQ(IconWidth(view->m_trayIcon.GetIcon()), ::GetSystemMetrics(SM_CXSMICON)) << "drawn, not shrunk";
-    App().Stop();
-
+    const auto trayIcon = [](const ShellNotifyRecorder& shell) { return shell.LastIcon(App().Form()); };
+    {
+        ShellNotifyRecorder shell;
+        ASSERT_TRUE(App().Start());  // AutoStart defaults to on
+        ASSERT_NE(App().Form(), nullptr);
+        EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
+        EXPECT_TRUE(ShellHasIcon(App().Form(), ID_TRAY_ICON));
+        EXPECT_EQ(trayIcon(shell), App().LoadSmallIcon(IDI_RUNNING));
+        EXPECT_EQ(IconWidth(trayIcon(shell)), ::GetSystemMetrics(SM_CXSMICON)) << "drawn, not shrunk";
+        App().Stop();
+    }
+    ShellNotifyRecorder shell;
     StartStopped();
-    view = App().View();
+    const HWND form = App().Form();
     EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
-    EXPECT_FALSE(view->m_bAutoStartTimer);
-    EXPECT_TRUE(ShellHasIcon(view->m_hWnd, ID_TRAY_ICON));
-    EXPECT_EQ(view->m_trayIcon.GetIcon(), App().LoadSmallIcon(IDI_STOPPED));
+    EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
+    EXPECT_EQ(trayIcon(shell), App().LoadSmallIcon(IDI_STOPPED));
     EXPECT_TRUE(App().boxes.empty());
 
     // A double-click on the tray icon restores the window before the callback returns.
-    EXPECT_EQ(::SendMessageA(view->m_hWnd, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_LBUTTONDBLCLK), 1);
     EXPECT_TRUE(::IsWindowVisible(App().MainWindow()));
     // "Close Window" hides it again.
-    ::SendMessageA(view->m_hWnd, WM_COMMAND, IDC_BUTTON_CLOSE_WINDOW, 0);
+    ::SendMessageA(form, WM_COMMAND, IDC_BUTTON_CLOSE_WINDOW, 0);
     EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
 }
 
@@ -160,9 +160,9 @@ TEST_F(AppStartup, FrameIsFittedToTheFormAndCannotBeResized)
 {
     StartStopped();
     const HWND frame = App().MainWindow();
-    const CProdleView* view = App().View();
-    const RECT start = WindowRect(::GetDlgItem(view->m_hWnd, IDC_BUTTON_START));
-    const RECT close = WindowRect(::GetDlgItem(view->m_hWnd, IDC_BUTTON_CLOSE_WINDOW));
+    const HWND form = App().Form();
+    const RECT start = WindowRect(::GetDlgItem(form, IDC_BUTTON_START));
+    const RECT close = WindowRect(::GetDlgItem(form, IDC_BUTTON_CLOSE_WINDOW));
     const RECT fitted = WindowRect(frame);
     const int width = fitted.right - fitted.left;
     const int height = fitted.bottom - fitted.top;
@@ -174,9 +174,6 @@ TEST_F(AppStartup, FrameIsFittedToTheFormAndCannotBeResized)
     EXPECT_EQ(fitted.top, (screenHeight - static_cast<int>(screenHeight * 0.3f)) / 2);
     EXPECT_EQ(width, start.right - start.left + 2 * startHeight);
     EXPECT_EQ(fitted.bottom, close.bottom + closeHeight + closeHeight / 2 + 10);
-    EXPECT_TRUE(view->m_bSizeKnown);
-    EXPECT_EQ(view->m_nWindowWidth, width);
-    EXPECT_EQ(view->m_nWindowHeight, height);
 
     MINMAXINFO info = {};
     info.ptMaxTrackSize = {5000, 5000};
@@ -193,8 +190,8 @@ TEST_F(AppStartup, FrameIsFittedToTheFormAndCannotBeResized)
     ::GetWindowTextA(frame, title, sizeof title);
     EXPECT_STREQ(title, "Prodle");
     // The form sits in the frame with a view's sunken edge, not a plain border.
-    const LONG_PTR viewStyle = ::GetWindowLongPtrA(view->m_hWnd, GWL_STYLE);
-    const LONG_PTR viewExStyle = ::GetWindowLongPtrA(view->m_hWnd, GWL_EXSTYLE);
+    const LONG_PTR viewStyle = ::GetWindowLongPtrA(form, GWL_STYLE);
+    const LONG_PTR viewExStyle = ::GetWindowLongPtrA(form, GWL_EXSTYLE);
     EXPECT_EQ(viewStyle & WS_BORDER, 0);
     EXPECT_EQ(viewExStyle & WS_EX_CLIENTEDGE, WS_EX_CLIENTEDGE);
     const LRESULT corner = ::SendMessageA(frame, WM_NCHITTEST, 0, MAKELPARAM(fitted.right - 1, fitted.bottom - 1));
@@ -218,7 +215,7 @@ void CALLBACK ChooseExit(HWND, UINT, UINT_PTR id, DWORD)
 TEST_F(AppStartup, ExitFromTheTrayMenuRemovesTheIconAndTheStore)
 {
     StartStopped();
-    const HWND view = App().View()->m_hWnd;
+    const HWND view = App().Form();
     ASSERT_TRUE(ShellHasIcon(view, ID_TRAY_ICON));
     g_menuKeyTarget = view;
     ::SetTimer(nullptr, 0, 50, ChooseExit);
@@ -251,7 +248,7 @@ TEST_F(AppStartup, ExitFromTheTrayWhileADialogIsOpenEndsCleanly)
         const std::string what = std::string(c.caption) + (c.fromTrayMenu ? " from the tray menu" : " from the menu");
         StartStopped();
         const HWND frame = App().MainWindow();
-        const HWND form = App().View()->m_hWnd;
+        const HWND form = App().Form();
         bool viewLivedOn = false;
         DialogScript script(c.caption);
         if (c.changedControl)
@@ -294,7 +291,9 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
     EXPECT_EQ(App().boxes[0].text, "Prodle: WSAStartup failed");
     EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));
     EXPECT_EQ(App().pausedMs, 1000u);
-    EXPECT_EQ(App().View()->m_staticStatus.GetWindowText(), "PLEASE START ME");
+    char status[32] = {};
+    ::GetDlgItemTextA(App().Form(), IDC_STATIC_STATUS, status, sizeof status);
+    EXPECT_STREQ(status, "PLEASE START ME");
 }
 
 // The one test that lets real time pass, a few seconds: every other one sends the timer messages
@@ -310,7 +309,7 @@ TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond
     g_timerIntervals.clear();
     const DWORD started = ::GetTickCount();
     ASSERT_TRUE(App().Start());  // auto-start is on by default
-    g_timedWindow = App().View()->m_hWnd;
+    g_timedWindow = App().Form();
     g_timerTicks.clear();
     HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, NoteTimerMessage, nullptr, ::GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "app/resource.h"
-#include "engine/prodle_view.h"
+#include "support/form.h"
 #include "support/notification_area.h"
+#include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
 
@@ -26,12 +27,19 @@ protected:
     {
         ::SendMessageA(App().MainWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     }
+    // A start whose period is refused: the engine stops with the tray's notice.
+    static void StopWithTheTraysNotice()
+    {
+        SetControlText(App().Form(), IDC_EDIT_OFTEN, "0");
+        ::SendMessageA(App().Form(), WM_COMMAND, IDC_BUTTON_START, 0);
+        PumpUntil([] { return App().GetWaitCursorCount() == 0; });
+        ASSERT_EQ(App().boxes.back().text, "Prodle: Time period must be between 1 and 60");
+    }
 
     // The shell's last call about the view's icon was an add of the whole record, with this picture and tip.
-    static void ExpectAddedWith(const ShellNotifyRecorder& shell, const CProdleView& view, UINT icon,
-                                const std::string& tip)
+    static void ExpectAddedWith(const ShellNotifyRecorder& shell, HWND form, UINT icon, const std::string& tip)
     {
-        const auto calls = shell.CallsFor(view.m_hWnd);
+        const auto calls = shell.CallsFor(form);
         ASSERT_FALSE(calls.empty());
         EXPECT_EQ(calls.back().message, static_cast<DWORD>(NIM_ADD));
         const NOTIFYICONDATAA& added = calls.back().record;
@@ -47,14 +55,14 @@ protected:
 TEST_F(TaskbarRestart, TheIconComesBackWithItsCurrentPictureAndTooltip)
 {
     ASSERT_TRUE(App().Start());
-    CProdleView& view = *App().View();
-    view.StopCycle(true);
-    ASSERT_TRUE(ForgetIcon(view.m_hWnd, ID_TRAY_ICON)) << "as a restarted taskbar has";
+    const HWND form = App().Form();
+    StopWithTheTraysNotice();
+    ASSERT_TRUE(ForgetIcon(form, ID_TRAY_ICON)) << "as a restarted taskbar has";
 
     ShellNotifyRecorder shell;
     AnnounceNewTaskbar();
-    ExpectAddedWith(shell, view, IDI_STOPPED, "Prodle has stopped");
-    EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+    ExpectAddedWith(shell, form, IDI_STOPPED, "Prodle has stopped");
+    EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
 }
 
 // Started at log-in before the notification area exists: the program says so and carries on without an
@@ -64,34 +72,19 @@ TEST_F(TaskbarRestart, AProgramStartedBeforeTheNotificationAreaGetsItsIconWhenTh
     ShellNotifyRecorder shell;
     shell.refuse = true;
     ASSERT_TRUE(App().Start());
-    CProdleView& view = *App().View();
+    const HWND form = App().Form();
     ASSERT_EQ(App().boxes.size(), 1u);
     EXPECT_EQ(App().boxes[0].text, "Failed to create tray icon");
     EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONHAND));
-    EXPECT_EQ(view.m_staticStatus.GetWindowText(), "PLEASE START ME");
+    EXPECT_EQ(ControlText(form, IDC_STATIC_STATUS), "PLEASE START ME");
 
-    view.m_bLocalAddressKnown = TRUE;  // a numeric host then starts the countdown at once
-    view.StartCycle();
-    EXPECT_TRUE(view.m_staticNextLabel.IsWindowEnabled());
-    view.StopCycle(true);
-    EXPECT_EQ(shell.CallsFor(view.m_hWnd).size(), 1u) << "only the failed add reached for the shell";
+    StopWithTheTraysNotice();
+    EXPECT_EQ(shell.CallsFor(form).size(), 1u) << "only the failed add reached for the shell";
 
     shell.refuse = false;
     AnnounceNewTaskbar();
-    ExpectAddedWith(shell, view, IDI_STOPPED, "Prodle has stopped");
-    EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
-    EXPECT_TRUE(view.m_trayIcon.IsCreated());
-}
-
-TEST_F(TaskbarRestart, AHiddenIconStaysHidden)
-{
-    ASSERT_TRUE(App().Start());
-    CProdleView& view = *App().View();
-    view.m_trayIcon.Hide();
-    ::SendMessageA(App().MainWindow(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_FALSE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
-    view.m_trayIcon.Show();
-    EXPECT_TRUE(ShellHasIcon(view.m_hWnd, ID_TRAY_ICON));
+    ExpectAddedWith(shell, form, IDI_STOPPED, "Prodle has stopped");
+    EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "app/resource.h"
 #include "support/dialog_script.h"
+#include "support/form.h"
 #include "support/listener.h"
 #include "support/notification_area.h"
 #include "support/program.h"
@@ -15,11 +16,6 @@
 namespace {
 
 constexpr DWORD kWait = 15000;
-
-std::string ControlText(HWND dialog, int id)
-{
-    return WindowText(::GetDlgItem(dialog, id));
-}
 
 // The text typed into the combo box's edit field.
 void TypeHost(HWND form, const std::string& host)

@@ -43,15 +43,15 @@ TEST_F(AddressResolution, RequestCarriesTheLocalAddressWhichIsLookedUpOncePerRun
     LoopbackServer server(ServerBehaviour::Reply);
     ASSERT_TRUE(server.Listening());
     StartProdle();
-    ASSERT_NE(view_, nullptr);
+    ASSERT_NE(Form(), nullptr);
 
-    view_->StartCycle();
+    PressStart();
     EXPECT_EQ(Status(), "Determining Local IP Address");
+    EXPECT_EQ(CurrentPhase(), Phase::LookingUpLocalAddress);
     EXPECT_EQ(App().GetWaitCursorCount(), 1);
-    EXPECT_FALSE(view_->m_btnStart.IsWindowEnabled());
-    PumpUntil([] { return App().GetWaitCursorCount() == 0; });
-    ASSERT_TRUE(view_->m_bLocalAddressKnown);
-    const std::string local = view_->m_strLocalAddress;
+    EXPECT_FALSE(StartEnabled());
+    SettleLookups();
+    const std::string local = Engine().LocalAddress();
     EXPECT_TRUE(std::regex_match(local, std::regex("[0-9]{1,3}(\\.[0-9]{1,3}){3}"))) << local;
     EXPECT_EQ(OwnAddresses().count(local), 1u) << local;
     // A numeric host needs no lookup: the countdown runs and the status keeps the text before it.
@@ -67,11 +67,11 @@ TEST_F(AddressResolution, RequestCarriesTheLocalAddressWhichIsLookedUpOncePerRun
     EXPECT_TRUE(WaitUntilCompleted());
 
     // The second start of the run goes straight to the countdown.
-    view_->StartCycle();
+    PressStart();
     EXPECT_EQ(Status(), "Starting Connection");
     EXPECT_EQ(App().GetWaitCursorCount(), 0);
     EXPECT_TRUE(Counting());
-    EXPECT_EQ(view_->m_strLocalAddress, local);
+    EXPECT_EQ(Engine().LocalAddress(), local);
     EXPECT_EQ(BoxCount(), 0u);
 }
 
@@ -81,22 +81,23 @@ TEST_F(AddressResolution, NamedHostIsValidatedThenConnected)
     LoopbackServer server(ServerBehaviour::Reply);
     ASSERT_TRUE(server.Listening());
     StartProdle();
-    ASSERT_NE(view_, nullptr);
+    ASSERT_NE(Form(), nullptr);
     StartCycleAndSettle();
     ASSERT_TRUE(Counting());
 
-    view_->StartCycle();
+    PressStart();
     EXPECT_EQ(Status(), "Validating Domain Name");
+    EXPECT_EQ(CurrentPhase(), Phase::CheckingHost);
     EXPECT_FALSE(Counting());
     EXPECT_EQ(App().GetWaitCursorCount(), 1);
-    PumpUntil([] { return App().GetWaitCursorCount() == 0; });
+    SettleLookups();
     ASSERT_TRUE(Counting());
     EXPECT_EQ(Status(), "Validating Domain Name");
 
     Tick();
     ASSERT_TRUE(WaitForRequests(server, 1));
     EXPECT_TRUE(WaitUntilCompleted());
-    EXPECT_EQ(view_->m_strLastDomain, "localhost");
+    EXPECT_EQ(Engine().CurrentHost(), "localhost");
     EXPECT_EQ(BoxCount(), 0u);
 }
 
@@ -105,7 +106,7 @@ TEST_F(AddressResolution, NameThatDoesNotResolveStopsTheEngineWithItsName)
     const std::string name = "no-such-host-" + std::string(70, 'x') + ".invalid";
     SetHosts({name.c_str()});
     StartProdle();
-    ASSERT_NE(view_, nullptr);
+    ASSERT_NE(Form(), nullptr);
     ASSERT_EQ(HostText(), name);
 
     StartCycleAndSettle();
@@ -114,16 +115,15 @@ TEST_F(AddressResolution, NameThatDoesNotResolveStopsTheEngineWithItsName)
     EXPECT_TRUE(IsErrorBox(box, "Prodle: Name " + name + " Not Found")) << box;
     EXPECT_FALSE(Counting());
     EXPECT_EQ(Status(), "NOT RUNNING");
-    EXPECT_EQ(view_->m_trayIcon.GetTip(), "Prodle has stopped");
-    EXPECT_FALSE(view_->m_bBusy);
-    EXPECT_TRUE(view_->m_btnStart.IsWindowEnabled());
+    EXPECT_EQ(TrayTip(), "Prodle has stopped");
+    EXPECT_TRUE(StartEnabled());
 }
 
 TEST_F(AddressResolution, LookupsThatCannotStartStopTheEngineInsteadOfHanging)
 {
     SetHosts({"localhost"});
     StartProdle();
-    ASSERT_NE(view_, nullptr);
+    ASSERT_NE(Form(), nullptr);
     {
         ImportPatch refused({"ws2_32.dll", "wsock32.dll"}, "WSAAsyncGetHostByName",
                             reinterpret_cast<void*>(&RefusedLookup));
@@ -132,14 +132,15 @@ TEST_F(AddressResolution, LookupsThatCannotStartStopTheEngineInsteadOfHanging)
     }
     ASSERT_EQ(BoxCount(), 1u);
     EXPECT_TRUE(IsErrorBox(LastBox(), "Unable to get local IP address.\nHave you dialed your ISP?")) << LastBox();
-    EXPECT_FALSE(view_->m_bLocalAddressKnown);
-    EXPECT_EQ(view_->m_strLocalAddress, "no address yet");
-    EXPECT_EQ(view_->m_trayIcon.GetTip(), "Prodle has stopped");
-    EXPECT_TRUE(view_->m_btnStart.IsWindowEnabled());
+    EXPECT_EQ(Engine().LocalAddress(), "no address yet");
+    EXPECT_EQ(TrayTip(), "Prodle has stopped");
+    EXPECT_TRUE(StartEnabled());
 
     // The next start looks the local address up again, and now it works.
-    StartCycleAndSettle();
-    EXPECT_TRUE(view_->m_bLocalAddressKnown);
+    PressStart();
+    EXPECT_EQ(CurrentPhase(), Phase::LookingUpLocalAddress);
+    SettleLookups();
+    EXPECT_NE(Engine().LocalAddress(), "no address yet");
     EXPECT_TRUE(Counting());
     EXPECT_EQ(BoxCount(), 1u);
 
@@ -151,5 +152,5 @@ TEST_F(AddressResolution, LookupsThatCannotStartStopTheEngineInsteadOfHanging)
     ASSERT_EQ(BoxCount(), 2u);
     EXPECT_TRUE(IsErrorBox(LastBox(), "Prodle: Name localhost Not Found")) << LastBox();
     EXPECT_FALSE(Counting());
-    EXPECT_FALSE(view_->m_bBusy);
+    EXPECT_TRUE(StartEnabled());
 }

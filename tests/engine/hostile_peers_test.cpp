@@ -9,6 +9,7 @@
 
 #include "app/resource.h"
 #include "support/engine_fixture.h"
+#include "support/form.h"
 #include "support/process_figures.h"
 #include "support/pump.h"
 #include "support/registry.h"
@@ -67,40 +68,32 @@ protected:
     void StartAndWarmUp()
     {
         StartProdle();
-        ASSERT_NE(view_, nullptr);
+        ASSERT_NE(Form(), nullptr);
         StartCycleAndSettle();
         ASSERT_TRUE(Counting());
         ExpectProdleCompletes();
     }
 
-    // Makes the countdown expire at the next tick, and ticks.
-    void ProdleNow() const
-    {
-        view_->m_nCount = view_->m_nTargetSecs - 1;
-        Tick();
-    }
-
-    bool IconIs(UINT id) const { return view_->m_trayIcon.GetIcon() == App().LoadSmallIcon(id); }
+    void ProdleNow() const { TickToExpiry(); }
+    bool ConnectionOpen() const { return Engine().ConnectionSocket() != INVALID_SOCKET; }
 
     // What the engine shows after a prodle, and whether the next tick gives the Start button back.
     void ExpectCompleted() const
     {
         static const std::regex completed("Prodle completed at [0-2][0-9]:[0-5][0-9]:[0-5][0-9]");
-        EXPECT_FALSE(view_->m_bWaiting);
-        EXPECT_FALSE(view_->m_bBusy);
+        EXPECT_EQ(CurrentPhase(), Phase::CountingDown);
         EXPECT_TRUE(std::regex_match(Status(), completed)) << Status();
-        EXPECT_TRUE(IconIs(IDI_RUNNING));
+        EXPECT_TRUE(TrayShows(IDI_RUNNING));
         Tick();
-        EXPECT_TRUE(view_->m_btnStart.IsWindowEnabled());
+        EXPECT_TRUE(StartEnabled());
     }
     void ExpectStillWaiting() const
     {
-        EXPECT_TRUE(view_->m_bWaiting);
-        EXPECT_TRUE(view_->m_bBusy);
+        EXPECT_EQ(CurrentPhase(), Phase::WaitingForReply);
         EXPECT_EQ(Status(), "Prodle was sent");
-        EXPECT_TRUE(IconIs(IDI_IN_FLIGHT));
+        EXPECT_TRUE(TrayShows(IDI_IN_FLIGHT));
         Tick();
-        EXPECT_FALSE(view_->m_btnStart.IsWindowEnabled());
+        EXPECT_FALSE(StartEnabled());
     }
 
     // A prodle to a well-behaved server completes, and the server's close is handled.
@@ -111,14 +104,14 @@ protected:
         ProdleNow();
         ASSERT_TRUE(WaitForRequests(server, 1));
         ASSERT_TRUE(WaitUntilCompleted());
-        ASSERT_TRUE(PumpUntil([&] { return server.Finished() == 1 && view_->m_socket == -1; }));
+        ASSERT_TRUE(PumpUntil([&] { return server.Finished() == 1 && !ConnectionOpen(); }));
         ExpectCompleted();
     }
 
     // The figures once every connection has ended and its news has been handled.
     DWORD SettledHandles() const
     {
-        EXPECT_TRUE(PumpUntil([this] { return view_->m_socket == -1; }));
+        EXPECT_TRUE(PumpUntil([this] { return !ConnectionOpen(); }));
         PumpFor(50);
         return ProcessHandleCount();
     }
@@ -147,20 +140,20 @@ TEST_P(EachHostilePeer, LeavesTheStateItsReplyDecidesLeaksNothingAndTheNextProdl
             SCOPED_TRACE("prodle " + std::to_string(i + 1));
             ProdleNow();
             ASSERT_TRUE(WaitForRequests(server, i + 1));
-            EXPECT_EQ(server.Requests()[i], ExpectedRequest(view_->m_strLocalAddress));
+            EXPECT_EQ(server.Requests()[i], ExpectedRequest(Engine().LocalAddress()));
             if (peer.sendsData) {
                 // The first data complete the prodle, once: the rest of the reply only empties the socket.
                 ASSERT_TRUE(WaitUntilCompleted());
                 ExpectCompleted();
-                view_->m_staticStatus.SetWindowText("after the first data");
+                SetControlText(Form(), IDC_STATIC_STATUS, "after the first data");
             }
             if (peer.behaviour == ServerBehaviour::Silent) {
                 // The connection stays open; the one before it was closed by the engine.
                 ASSERT_TRUE(PumpUntil([&] { return server.ClientsGone() == static_cast<size_t>(i); }));
-                EXPECT_NE(view_->m_socket, -1);
+                EXPECT_TRUE(ConnectionOpen());
             } else {
                 ASSERT_TRUE(PumpUntil([&] { return server.Finished() == static_cast<size_t>(i + 1) &&
-                                                   view_->m_socket == -1; },
+                                                   !ConnectionOpen(); },
                                       peer.settleMs));
             }
             if (peer.sendsData)
@@ -170,7 +163,7 @@ TEST_P(EachHostilePeer, LeavesTheStateItsReplyDecidesLeaksNothingAndTheNextProdl
         }
     }
     // A server that goes away closes what it held open; the engine then holds nothing either.
-    ASSERT_TRUE(PumpUntil([this] { return view_->m_socket == -1; }));
+    ASSERT_TRUE(PumpUntil([this] { return !ConnectionOpen(); }));
     if (!peer.sendsData)
         ExpectStillWaiting();
 
@@ -222,28 +215,28 @@ TEST_F(HostileTiming, NewsOfAReplacedConnectionIsNotTakenForTheNextOne)
         ProdleNow();
         // Only the connect's own news is handled; the server's reply and close then stay queued.
         MSG msg;
-        for (DWORD start = ::GetTickCount(); view_->m_bConnectPending && ::GetTickCount() - start < 5000;) {
-            if (::PeekMessageA(&msg, view_->m_hWnd, WM_PRODLE_SOCKET, WM_PRODLE_SOCKET, PM_REMOVE))
+        for (DWORD start = ::GetTickCount(); Engine().IsConnecting() && ::GetTickCount() - start < 5000;) {
+            if (::PeekMessageA(&msg, Form(), WM_PRODLE_SOCKET, WM_PRODLE_SOCKET, PM_REMOVE))
                 ::DispatchMessageA(&msg);
             else
                 ::Sleep(5);
         }
-        ASSERT_FALSE(view_->m_bConnectPending);
+        ASSERT_EQ(CurrentPhase(), Phase::WaitingForReply);
         const DWORD start = ::GetTickCount();
         while (replier.Finished() == 0 && ::GetTickCount() - start < 5000)
             ::Sleep(5);
         ASSERT_EQ(replier.Finished(), 1u);
         ::Sleep(50);
-        ASSERT_TRUE(view_->m_bWaiting);
+        ASSERT_EQ(CurrentPhase(), Phase::WaitingForReply);
     }
-    const int replaced = view_->m_socket;
+    const SOCKET replaced = Engine().ConnectionSocket();
     LoopbackServer silent(ServerBehaviour::Silent);
     ASSERT_TRUE(silent.Listening());
     ProdleNow();
     ASSERT_TRUE(WaitForRequests(silent, 1));
     PumpFor(200);
     // Windows Sockets gives the lowest free number: only then could the old news be mistaken.
-    ASSERT_EQ(view_->m_socket, replaced) << "the next socket did not get the replaced one's number";
+    ASSERT_EQ(Engine().ConnectionSocket(), replaced) << "the next socket did not get the replaced one's number";
     EXPECT_EQ(silent.OpenClients(), 1u);
     ExpectStillWaiting();
 }
@@ -264,7 +257,7 @@ TEST_F(HostileTiming, ProdleDueWhileAPeerStillTricklesItsReplyReplacesThatConnec
         ASSERT_TRUE(WaitForRequests(server, 2));  // the server gave up the first connection
         ASSERT_TRUE(WaitUntilCompleted());
         ExpectCompleted();
-        ASSERT_TRUE(PumpUntil([&] { return server.Finished() == 2 && view_->m_socket == -1; }));
+        ASSERT_TRUE(PumpUntil([&] { return server.Finished() == 2 && !ConnectionOpen(); }));
     }
     ExpectProdleCompletes();
     const DWORD handlesAfter = SettledHandles();

@@ -1,11 +1,11 @@
-// The job cycle: starting and stopping, the period check, the countdown and its display, the random
-// options and the auto-start, driven by sending timer messages to the real view.
+// The job cycle: starting, the period check, the countdown and its display, the random options and the
+// auto-start, driven by sending the form its commands and timer messages.
 #include <set>
 #include <utility>
 
 #include "app/resource.h"
-#include "engine/prodle_view.h"
 #include "support/engine_fixture.h"
+#include "support/form.h"
 #include "support/import_patch.h"
 #include "support/listener.h"
 #include "support/loopback_server.h"
@@ -64,270 +64,223 @@ protected:
         SetHosts({kSilentHost});
     }
 
-    CProdleView& Start()
+    // Starts the program and, when `minutes` are given, a cycle with them.
+    void Start(const char* minutes = nullptr)
     {
         StartProdle();
-        EXPECT_NE(view_, nullptr);
-        // The local address is taken as known, so that a start goes straight to the host's validation.
-        view_->m_bLocalAddressKnown = TRUE;
-        view_->m_strLocalAddress = "127.0.0.1";
-        App().boxes.clear();
-        return *view_;
+        ASSERT_NE(Form(), nullptr);
+        if (minutes) {
+            TypeMinutes(minutes);
+            StartCycleAndSettle();
+        }
     }
     // Ticks of the countdown; a connection that a tick starts gets its outcome before the next one.
-    void Tick(CProdleView& view, int count = 1) const
+    void Ticks(int count) const
     {
         for (int i = 0; i < count; ++i) {
-            EngineFixture::Tick();
+            Tick();
             WaitForConnection();
         }
     }
-    static CString Text(const CWnd& control) { return control.GetWindowText(); }
-    static bool TimerRunning(const CProdleView& view, UINT_PTR id) { return ArmedTimers::Running(view.m_hWnd, id); }
-    static bool ShowsIcon(const CProdleView& view, UINT id)
-    {
-        return view.m_trayIcon.GetIcon() == App().LoadSmallIcon(id);
-    }
+    bool TimerRunning(UINT_PTR id) const { return ArmedTimers::Running(Form(), id); }
 
     LoopbackListener m_listener{kSilentHost};
     ArmedTimers m_timers;
 };
 
-TEST_F(JobCycle, AcceptedMinutesTextsGiveTheirPeriodInSeconds)
+TEST_F(JobCycle, AcceptedMinutesTextsGiveTheirPeriodAndAreStoredAsTyped)
 {
     ASSERT_TRUE(m_listener.IsListening());
-    CProdleView& view = Start();
+    Start();
     const struct {
         const char* text;
-        int seconds;
-    } cases[] = {{"1.5", 90}, {"60.5", 3630}, {"25", 1500}, {" 7 minutes", 420}};
+        const char* period;
+    } cases[] = {{"1.5", " 1:30"}, {"60.5", "60:30"}, {"25", "25:00"}, {" 7 minutes", " 7:00"}};
     for (const auto& c : cases) {
-        view.m_editOften.SetWindowText(c.text);
-        view.StartCycle();
-        EXPECT_EQ(view.m_nPeriodSecs, c.seconds) << c.text;
-        EXPECT_EQ(view.m_nTargetSecs, c.seconds) << c.text;
-        EXPECT_EQ(view.m_strOften, c.text);
-        EXPECT_TRUE(view.m_staticNextLabel.IsWindowEnabled());
+        TypeMinutes(c.text);
+        StartCycleAndSettle();
+        EXPECT_TRUE(Counting()) << c.text;
+        Ticks(1);  // the first tick expires the countdown and prodles; the next target is the period
+        EXPECT_EQ(Countdown(), c.period) << c.text;
+        EXPECT_EQ(Setting("Often"), c.text);
     }
-    EXPECT_TRUE(App().boxes.empty());
+    EXPECT_EQ(BoxCount(), 0u);
 }
 
-TEST_F(JobCycle, RefusedMinutesTextsStopTheEngineAndBringBackTheLastAcceptedText)
+TEST_F(JobCycle, ARefusedPeriodStopsTheEngineWithTheTraysNoticeAndBringsBackTheLastAcceptedText)
 {
-    CProdleView& view = Start();
-    view.m_editOften.SetWindowText("12");
-    view.StartCycle();
-    ASSERT_EQ(view.m_strOften, "12");
+    ASSERT_TRUE(m_listener.IsListening());
+    Start();
+    EXPECT_EQ(Status(), "PLEASE START ME");
+    EXPECT_TRUE(TrayShows(IDI_STOPPED));
+    TypeMinutes("12");
+    StartCycleAndSettle();
+    EXPECT_TRUE(TrayShows(IDI_RUNNING));
+    EXPECT_FALSE(StartEnabled());
+    EXPECT_TRUE(TimerRunning(TIMER_COUNTDOWN));
+    PressStart();
+    EXPECT_EQ(Status(), "Starting Connection") << "a numeric host is not looked up";
+    Ticks(1);
+    ASSERT_NE(Engine().ConnectionSocket(), INVALID_SOCKET);
+
     for (const char* text : {"0.5", "0", "61", "abc", ""}) {
         App().boxes.clear();
-        view.m_editOften.SetWindowText(text);
-        view.StartCycle();
-        ASSERT_EQ(App().boxes.size(), 1u) << text;
-        EXPECT_EQ(App().boxes[0].text, kPeriodMessage);
-        EXPECT_EQ(Text(view.m_editOften), "12") << text;
-        EXPECT_EQ(Text(view.m_staticStatus), "NOT RUNNING");
-        EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle has stopped");
-        EXPECT_TRUE(ShowsIcon(view, IDI_STOPPED));
-        EXPECT_TRUE(view.m_btnStart.IsWindowEnabled());
-        EXPECT_FALSE(view.m_staticNextLabel.IsWindowEnabled());
-        EXPECT_FALSE(TimerRunning(view, TIMER_COUNTDOWN));
+        TypeMinutes(text);
+        PressStart();
+        ASSERT_EQ(BoxCount(), 1u) << text;
+        EXPECT_EQ(LastBox(), kPeriodMessage);
+        EXPECT_EQ(ControlText(Form(), IDC_EDIT_OFTEN), "12") << text;
+        EXPECT_EQ(Status(), "NOT RUNNING");
+        EXPECT_EQ(Countdown(), "");
+        EXPECT_EQ(TrayTip(), "Prodle has stopped");
+        EXPECT_TRUE(TrayShows(IDI_STOPPED));
+        EXPECT_TRUE(StartEnabled());
+        EXPECT_FALSE(Counting());
+        EXPECT_FALSE(TimerRunning(TIMER_COUNTDOWN));
+        EXPECT_EQ(Engine().ConnectionSocket(), INVALID_SOCKET);
     }
 }
 
 TEST_F(JobCycle, DebugModeAcceptsAnyTextWithAFifteenSecondPeriod)
 {
+    ASSERT_TRUE(m_listener.IsListening());
     SetSetting("Debug", "1");
-    CProdleView& view = Start();
+    Start();
     for (const char* text : {"abc", "0", "99"}) {
-        view.m_editOften.SetWindowText(text);
-        view.StartCycle();
-        EXPECT_EQ(view.m_nPeriodSecs, 15) << text;
-        EXPECT_EQ(view.m_strOften, text);
+        TypeMinutes(text);
+        StartCycleAndSettle();
+        Ticks(1);
+        EXPECT_EQ(Countdown(), " 0:15") << text;
+        EXPECT_EQ(Setting("Often"), text);
     }
-    EXPECT_TRUE(App().boxes.empty());
+    EXPECT_EQ(BoxCount(), 0u);
 }
 
 TEST_F(JobCycle, FirstProdleComesOnTheFirstTickThenTheDisplayCountsDown)
 {
     ASSERT_TRUE(m_listener.IsListening());
-    CProdleView& view = Start();
-    view.m_editOften.SetWindowText("25");
-    view.StartCycle();
-    EXPECT_EQ(view.m_socket, -1);
-    Tick(view);
-    EXPECT_NE(view.m_socket, -1) << "the first tick expires the countdown and prodles";
-    EXPECT_EQ(Text(view.m_staticCountdown), "25:00");
-    EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle in 25:00");
-    Tick(view);
-    EXPECT_EQ(Text(view.m_staticCountdown), "24:59");
-    EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle in 24:59");
+    Start("25");
+    EXPECT_EQ(Engine().ConnectionSocket(), INVALID_SOCKET);
+    Ticks(1);
+    EXPECT_NE(Engine().ConnectionSocket(), INVALID_SOCKET) << "the first tick expires the countdown and prodles";
+    EXPECT_EQ(Countdown(), "25:00");
+    EXPECT_EQ(TrayTip(), "Prodle in 25:00");
+    Ticks(1);
+    EXPECT_EQ(Countdown(), "24:59");
+    EXPECT_EQ(TrayTip(), "Prodle in 24:59");
 }
 
 TEST_F(JobCycle, CountdownKeepsTheMinutesSpaceAndZeroPadsTheSeconds)
 {
     ASSERT_TRUE(m_listener.IsListening());
-    CProdleView& view = Start();
-    view.m_editOften.SetWindowText("5");
-    view.StartCycle();
-    Tick(view);
-    EXPECT_EQ(Text(view.m_staticCountdown), " 5:00");
-    Tick(view, 53);
-    EXPECT_EQ(Text(view.m_staticCountdown), " 4:07");
-    Tick(view, 246);
-    EXPECT_EQ(Text(view.m_staticCountdown), " 0:01");
-    EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle in  0:01");
+    Start("5");
+    Ticks(1);
+    EXPECT_EQ(Countdown(), " 5:00");
+    Ticks(53);
+    EXPECT_EQ(Countdown(), " 4:07");
+    Ticks(246);
+    EXPECT_EQ(Countdown(), " 0:01");
+    EXPECT_EQ(TrayTip(), "Prodle in  0:01");
 }
 
 TEST_F(JobCycle, TicksEnableStartOnlyWhenNoRequestIsPending)
 {
     LoopbackServer server(ServerBehaviour::Silent, "127.0.0.4");
     ASSERT_TRUE(server.Listening());
-    CProdleView& view = Start();
-    view.m_comboNames.SetWindowText("127.0.0.4");
-    view.StartCycle();
-    EXPECT_FALSE(view.m_btnStart.IsWindowEnabled());
-    Tick(view);  // prodles; the server holds its answer back
+    Start();
+    TypeHost("127.0.0.4");
+    StartCycleAndSettle();
+    EXPECT_FALSE(StartEnabled());
+    Ticks(1);  // prodles; the server holds its answer back
     ASSERT_TRUE(PumpUntil([&] { return server.RequestCount() == 1; }));
-    ASSERT_TRUE(view.m_bWaiting);
-    Tick(view, 3);
-    EXPECT_FALSE(view.m_btnStart.IsWindowEnabled());
+    ASSERT_EQ(CurrentPhase(), Phase::WaitingForReply);
+    Ticks(3);
+    EXPECT_FALSE(StartEnabled());
     server.AnswerSilentClients();
-    ASSERT_TRUE(PumpUntil([&] { return !view.m_bWaiting; }));
-    EXPECT_FALSE(view.m_btnStart.IsWindowEnabled()) << "the reply leaves the button to the next tick";
-    Tick(view);
-    EXPECT_TRUE(view.m_btnStart.IsWindowEnabled());
-}
-
-TEST_F(JobCycle, StartAndStopShowTheirStateOnTheFormAndTheTray)
-{
-    ASSERT_TRUE(m_listener.IsListening());
-    CProdleView& view = Start();
-    EXPECT_EQ(Text(view.m_staticStatus), "PLEASE START ME");
-    EXPECT_TRUE(ShowsIcon(view, IDI_STOPPED));
-
-    view.StartCycle();
-    EXPECT_TRUE(ShowsIcon(view, IDI_RUNNING));
-    EXPECT_FALSE(view.m_btnStart.IsWindowEnabled());
-    EXPECT_TRUE(view.m_bBusy);
-    EXPECT_EQ(Text(view.m_staticStatus), "Starting Connection") << "a numeric host is not looked up";
-    EXPECT_TRUE(TimerRunning(view, TIMER_COUNTDOWN));
-
-    Tick(view);
-    ASSERT_NE(view.m_socket, -1);
-    view.StopCycle(false);
-    EXPECT_EQ(view.m_socket, -1);
-    EXPECT_FALSE(view.m_bWaiting);
-    EXPECT_EQ(Text(view.m_staticStatus), "NOT RUNNING");
-    EXPECT_EQ(Text(view.m_staticCountdown), "");
-    EXPECT_FALSE(view.m_staticNextLabel.IsWindowEnabled());
-    EXPECT_TRUE(view.m_btnStart.IsWindowEnabled());
-    EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle in 25:00") << "a stop without notice leaves the tray as it was";
-    EXPECT_FALSE(TimerRunning(view, TIMER_COUNTDOWN));
-
-    view.StopCycle(true);
-    EXPECT_EQ(view.m_trayIcon.GetTip(), "Prodle has stopped");
-    EXPECT_TRUE(ShowsIcon(view, IDI_STOPPED));
-}
-
-TEST_F(JobCycle, RandomTimeKeepsSixtyMinutesFromGrowing)
-{
-    CProdleView& view = Start();
-    view.m_nPeriodSecs = 3600;
-    for (int i = 0; i < 500; ++i) {
-        view.RandomizeTarget();
-        ASSERT_GE(view.m_nTargetSecs, 3570);
-        ASSERT_LE(view.m_nTargetSecs, 3599);
-    }
-    view.m_nPeriodSecs = 15;
-    view.m_bDebug = TRUE;
-    std::set<int> targets;
-    for (int i = 0; i < 500; ++i) {
-        view.RandomizeTarget();
-        targets.insert(view.m_nTargetSecs);
-    }
-    EXPECT_EQ(targets, (std::set<int>{10, 12, 14, 17, 19, 20}));
+    ASSERT_TRUE(WaitUntilCompleted());
+    EXPECT_FALSE(StartEnabled()) << "the reply leaves the button to the next tick";
+    Ticks(1);
+    EXPECT_TRUE(StartEnabled());
 }
 
 TEST_F(JobCycle, RandomHostWithOneEntryAlwaysPicksIt)
 {
     ASSERT_TRUE(m_listener.IsListening());
     SetSetting("RandomName", "1");
-    CProdleView& view = Start();
-    view.m_editOften.SetWindowText("1");
-    view.StartCycle();
-    Tick(view);  // first expiry: the validated host
+    Start("1");
+    Ticks(1);  // first expiry: the host just checked
     for (int pick = 0; pick < 5; ++pick) {
-        Tick(view, 60);
-        EXPECT_EQ(view.m_comboNames.GetCurSel(), 0);
-        EXPECT_EQ(view.m_strDomain, kSilentHost);
-        EXPECT_TRUE(view.m_bFirstRun);
-        Tick(view);  // the prodle to the picked host
+        TickToExpiry();
+        EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 0);
+        EXPECT_EQ(HostText(), kSilentHost);
+        EXPECT_EQ(Countdown(), " 0:01") << "the cycle starts again on the picked host";
+        Ticks(1);
+        EXPECT_EQ(CurrentPhase(), Phase::WaitingForReply) << "the picked host is prodled at the next tick";
     }
 }
 
 TEST_F(JobCycle, RandomHostWithTwoEntriesAlternates)
 {
-    ASSERT_TRUE(m_listener.IsListening());
+    LoopbackListener other("127.0.0.6");
+    ASSERT_TRUE(m_listener.IsListening() && other.IsListening());
     SetSetting("ComboName1", "127.0.0.6");
     SetSetting("RandomName", "1");
-    CProdleView& view = Start();
-    view.m_editOften.SetWindowText("1");
-    view.StartCycle();
-    Tick(view);
+    Start("1");
+    Ticks(1);
     int expected = 1;
     for (int pick = 0; pick < 4; ++pick, expected = 1 - expected) {
-        Tick(view, 60);
-        EXPECT_EQ(view.m_comboNames.GetCurSel(), expected);
-        EXPECT_EQ(view.m_nSelIndex, expected);
-        EXPECT_TRUE(view.m_bFirstRun) << "the picked host is prodled at the next tick";
-        Tick(view);
-        EXPECT_FALSE(view.m_bFirstRun);
+        TickToExpiry();
+        EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), expected);
+        Ticks(1);
+        EXPECT_NE(CurrentPhase(), Phase::CountingDown) << "the picked host is prodled at the next tick";
     }
 }
 
 TEST_F(JobCycle, RandomHostSwitchedOnMidCountdownStillProdlesTheCurrentHostFirst)
 {
-    ASSERT_TRUE(m_listener.IsListening());
+    LoopbackListener other("127.0.0.6");
+    ASSERT_TRUE(m_listener.IsListening() && other.IsListening());
     SetSetting("ComboName1", "127.0.0.6");
-    CProdleView& view = Start();
-    view.m_editOften.SetWindowText("1");
-    view.StartCycle();
-    Tick(view);
-    view.m_bRandomName = TRUE;
-    Tick(view, 60);
-    EXPECT_EQ(view.m_comboNames.GetCurSel(), 0);
-    EXPECT_FALSE(view.m_bFirstRun);
+    Start("1");
+    Ticks(1);
+    KeepAliveOptions options = Engine().Options();
+    options.randomHost = true;
+    Engine().SetOptions(options);
+    TickToExpiry();
+    WaitForConnection();
+    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 0);
+    EXPECT_EQ(CurrentPhase(), Phase::WaitingForReply);
+    TickToExpiry();
+    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 1) << "the expiry after that picks";
 }
 
 TEST_F(JobCycle, AutoStartFiresOnceAndAManualStartFirstCancelsIt)
 {
     ASSERT_TRUE(m_listener.IsListening());
     SetSetting("AutoStart", "1");
-    ASSERT_TRUE(App().Start());
-    CProdleView& view = *App().View();
-    EXPECT_TRUE(ShowsIcon(view, IDI_RUNNING));
-    EXPECT_TRUE(view.m_bAutoStartTimer);
-    view.m_bLocalAddressKnown = TRUE;
-    ::SendMessageA(view.m_hWnd, WM_TIMER, TIMER_AUTO_START, 0);
-    EXPECT_FALSE(view.m_bAutoStartTimer);
-    EXPECT_FALSE(TimerRunning(view, TIMER_AUTO_START));
-    EXPECT_TRUE(TimerRunning(view, TIMER_COUNTDOWN));
+    StartProdle();
+    ASSERT_NE(Form(), nullptr);
+    EXPECT_TRUE(TrayShows(IDI_RUNNING));
+    EXPECT_TRUE(TimerRunning(TIMER_AUTO_START));
+    ::SendMessageA(Form(), WM_TIMER, TIMER_AUTO_START, 0);
+    SettleLookups();
+    EXPECT_FALSE(TimerRunning(TIMER_AUTO_START));
+    EXPECT_TRUE(TimerRunning(TIMER_COUNTDOWN));
     App().Stop();
 
-    ASSERT_TRUE(App().Start());
-    CProdleView& again = *App().View();
-    again.m_bLocalAddressKnown = TRUE;
-    again.StartCycle();  // within the first second
-    EXPECT_FALSE(TimerRunning(again, TIMER_AUTO_START));
+    StartProdle();
+    PressStart();  // within the first second
+    EXPECT_FALSE(TimerRunning(TIMER_AUTO_START));
+    SettleLookups();
 }
 
 TEST_F(JobCycle, CloseWindowHidesAndRestoreShowsTheFrame)
 {
-    CProdleView& view = Start();
+    Start();
     HWND frame = App().MainWindow();
-    ::SendMessageA(view.m_hWnd, WM_COMMAND, ID_TRAY_RESTORE, 0);
+    ::SendMessageA(Form(), WM_COMMAND, ID_TRAY_RESTORE, 0);
     EXPECT_TRUE(::IsWindowVisible(frame));
-    ::SendMessageA(view.m_hWnd, WM_COMMAND, IDC_BUTTON_CLOSE_WINDOW, 0);
+    ::SendMessageA(Form(), WM_COMMAND, IDC_BUTTON_CLOSE_WINDOW, 0);
     EXPECT_FALSE(::IsWindowVisible(frame));
     EXPECT_TRUE(::IsWindow(frame)) << "closing the window only hides it";
 }

@@ -34,20 +34,19 @@ protected:
         int completed = 0;
     };
 
-    // One tick that expires the countdown: in random-host mode the first expiry of a countdown prodles
-    // the host just validated, every later one picks the other host and restarts the cycle on it.
+    // The ticks that expire the countdown: in random-host mode the first expiry of a countdown prodles
+    // the host just checked (the engine is then connecting), every later one picks the other host and
+    // restarts the cycle on it.
     void Expire(Tally* tally) const
     {
-        const bool prodle = view_->m_bFirstRun != FALSE;
-        view_->m_nCount = view_->m_nTargetSecs - 1;
-        Tick();
-        if (prodle) {
+        TickToExpiry();
+        if (CurrentPhase() == Phase::Connecting) {
             ++tally->prodles;
             WaitForConnection();
             // "Prodle was sent", or already "Prodle completed at ..." when the reply came in the meantime.
             if (Status().rfind("Prodle ", 0) == 0) {
                 ++tally->answered;
-                tally->completed += PumpUntil([this] { return !view_->m_bWaiting; }) ? 1 : 0;
+                tally->completed += WaitUntilCompleted() ? 1 : 0;
             } else {
                 ++tally->refused;  // the rotation has already restarted the cycle on the next host
             }
@@ -58,7 +57,7 @@ protected:
     // The figures once the server has finished every connection and the engine holds none.
     void Settle(const LoopbackServer& server) const
     {
-        EXPECT_TRUE(PumpUntil([&] { return server.Finished() == server.RequestCount() && view_->m_socket == -1; }));
+        EXPECT_TRUE(PumpUntil([&] { return server.Finished() == server.RequestCount() && Engine().ConnectionSocket() == INVALID_SOCKET; }));
         PumpFor(50);
     }
 };
@@ -74,7 +73,7 @@ TEST_F(Soak, TwoThousandProdlesWithRandomHostRandomTimeAndRotationLeaveNothingBe
     ASSERT_TRUE(server.Listening());
     server.CountRequestsOnly();
     StartProdle();
-    ASSERT_NE(view_, nullptr);
+    ASSERT_NE(Form(), nullptr);
     StartCycleAndSettle();
     ASSERT_TRUE(Counting());
 

@@ -1,4 +1,4 @@
-// The countdown text, the period the user types or has stored, and the random
+// The countdown text, the period the user types, and the random
 // shift applied to each period.
 #include <gtest/gtest.h>
 
@@ -49,20 +49,6 @@ TEST(MinutesText, RefusesAnythingElseUnlessDebugging)
         EXPECT_EQ(PeriodOf(text, true), 15) << (text ? text : "null");
     }
     EXPECT_EQ(PeriodOf("25", true), 15);
-}
-
-TEST(InitialPeriod, CappedAtAnHourDefaultTwentyFiveNoOverflow)
-{
-    EXPECT_EQ(InitialPeriodSecs(" 10"), 600);
-    EXPECT_EQ(InitialPeriodSecs("61"), 3600);
-    EXPECT_EQ(InitialPeriodSecs("99999999999999999999"), 3600);
-    EXPECT_EQ(InitialPeriodSecs("12.9"), 720);
-    EXPECT_EQ(InitialPeriodSecs("often"), 1500);
-    EXPECT_EQ(InitialPeriodSecs(nullptr), 1500);
-    EXPECT_EQ(InitialPeriodSecs("0"), 0);
-    EXPECT_EQ(InitialPeriodSecs("-3"), -180);
-    EXPECT_EQ(InitialPeriodSecs("-35791394"), -2147483640);
-    EXPECT_EQ(InitialPeriodSecs("-99999999999999999999"), -2147483640);
 }
 
 static std::set<int> OffsetsOfDraws0To63(int limit)

@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "app/resource.h"
 #include "engine/prodle_view.h"
 #include "settings/profile_store.h"
+#include "support/form.h"
 #include "support/registry.h"
 #include "support/test_app.h"
 
@@ -88,7 +90,7 @@ TEST_F(BadStoredData, AbsurdSelectionIndexes)
     for (const auto& c : cases) {
         SetSetting("ComboNameSel", c.stored);
         ASSERT_TRUE(App().Start());
-        EXPECT_EQ(App().View()->m_comboNames.GetCurSel(), c.selection) << c.stored;
+        EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_NAMES), c.selection) << c.stored;
         App().Stop();
     }
 }
@@ -104,9 +106,9 @@ TEST_F(BadStoredData, FiveHundredHostsLoadAndStartUpStaysQuick)
         SetSetting(("ComboName" + std::to_string(i)).c_str(), (i % 2 ? "   " : "  host") + std::to_string(i));
     SetSetting("ComboNameSel", "499");
     const double loaded = TimedStart();
-    EXPECT_EQ(App().View()->m_comboNames.GetCount(), 500);
-    EXPECT_EQ(App().View()->m_comboNames.GetCurSel(), 499);
-    EXPECT_EQ(App().View()->m_strLastDomain, "   499") << "spaces are kept as stored";
+    EXPECT_EQ(static_cast<int>(ComboEntries(App().Form(), IDC_COMBO_NAMES).size()), 500);
+    EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_NAMES), 499);
+    EXPECT_EQ(App().View()->Engine().CurrentHost(), "   499") << "spaces are kept as stored";
     std::cout << "start-up: " << plain << " ms with one host, " << loaded << " ms with 500\n";
     EXPECT_LT(loaded, plain + 2000);
 }
@@ -151,7 +153,7 @@ TEST_F(BadStoredData, TwoThousandSectionsImportInReasonableTime)
     WriteIniFile(content);
     RemoveBaseKey();  // the import runs only when the base key is new
     const double ms = TimedStart();
-    EXPECT_EQ(App().View()->m_editOften.GetWindowText(), "9");
+    EXPECT_EQ(ControlText(App().Form(), IDC_EDIT_OFTEN), "9");
     EXPECT_EQ(m_store.GetProfileString("Section1999", "Value", ""), "1999");
     std::cout << "start-up importing 2,000 sections: " << ms << " ms\n";
     EXPECT_LT(ms, 20000);

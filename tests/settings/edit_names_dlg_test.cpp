@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/resource.h"
-#include "settings/default_domains.h"
+#include "settings/default_hosts.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
 
@@ -55,11 +55,10 @@ bool MarkBesideList(HWND list, int line)
     return drawn;
 }
 
-std::string ControlText(HWND dialog, int id)
+Names DefaultSet()
 {
-    char text[128] = {};
-    ::GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
+    const std::vector<CString> hosts = DefaultHosts();
+    return Names(hosts.begin(), hosts.end());
 }
 
 }  // namespace
@@ -70,7 +69,7 @@ protected:
     void Run(DialogScript& script)
     {
         script.Arm();
-        view->OnEditNames();
+        ::SendMessageA(form, WM_COMMAND, ID_EDIT_NAMES, 0);
         EXPECT_TRUE(script.Finished()) << script.Failure();
         EXPECT_EQ(script.Failure(), "");
     }
@@ -108,10 +107,10 @@ TEST_F(EditNames, DraggingTheCurrentHostToTheTopKeepsItCurrent)
     EXPECT_EQ(StoredNames(5), reordered);
     EXPECT_EQ(Setting("ComboNameSel"), "0");
     EXPECT_EQ(ComboEntries(), reordered);
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
-    EXPECT_EQ(view->m_strLastDomain, "gamma.test");
+    EXPECT_EQ(ComboSelection(), 0);
+    EXPECT_EQ(CurrentHost(), "gamma.test");
     // The engine was left alone.
-    EXPECT_EQ(view->m_staticStatus.GetWindowText(), "PLEASE START ME");
+    EXPECT_EQ(ControlText(form, IDC_STATIC_STATUS), "PLEASE START ME");
 }
 
 // A list too long to show whole: held below it, it scrolls to its end, the mark shows after the last
@@ -161,8 +160,8 @@ TEST_F(EditNames, PickingAnotherEntryLeavesTheCurrentHostSelected)
     Run(script);
     EXPECT_EQ(StoredNames(5), kFive);
     EXPECT_EQ(Setting("ComboNameSel"), "2");
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), 2);
-    EXPECT_EQ(view->m_strLastDomain, "gamma.test");
+    EXPECT_EQ(ComboSelection(), 2);
+    EXPECT_EQ(CurrentHost(), "gamma.test");
 }
 
 TEST_F(EditNames, DeletingTheCurrentHostMakesTheFirstEntryCurrent)
@@ -178,8 +177,8 @@ TEST_F(EditNames, DeletingTheCurrentHostMakesTheFirstEntryCurrent)
     Run(script);
     EXPECT_EQ(StoredNames(5), (Names{"alpha.test", "beta.test", "delta.test", "epsilon.test", ""}));
     EXPECT_EQ(Setting("ComboNameSel"), "0");
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
-    EXPECT_EQ(view->m_strLastDomain, "alpha.test");
+    EXPECT_EQ(ComboSelection(), 0);
+    EXPECT_EQ(CurrentHost(), "alpha.test");
 }
 
 TEST_F(EditNames, CuttingFiveEntriesToTwoBlanksTheRest)
@@ -195,7 +194,7 @@ TEST_F(EditNames, CuttingFiveEntriesToTwoBlanksTheRest)
     EXPECT_EQ(StoredNames(6), (Names{"alpha.test", "beta.test", "", "", "", "<missing>"}));
     EXPECT_EQ(Setting("ComboNameSel"), "1");
     EXPECT_EQ(ComboEntries(), (Names{"alpha.test", "beta.test"}));
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), 1);
+    EXPECT_EQ(ComboSelection(), 1);
 }
 
 TEST_F(EditNames, DeletingEveryEntryBringsBackTheDefaultSet)
@@ -213,14 +212,14 @@ TEST_F(EditNames, DeletingEveryEntryBringsBackTheDefaultSet)
     EXPECT_EQ(Setting("ComboNameSel"), "0");
     ASSERT_EQ(App().boxes.size(), 1u);
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
-    EXPECT_EQ(ComboEntries(), Names(kDefaultDomains, kDefaultDomains + kDefaultDomainCount));
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
+    EXPECT_EQ(ComboEntries(), DefaultSet());
+    EXPECT_EQ(ComboSelection(), 0);
 }
 
 TEST_F(EditNames, RestoreDefaultThenOkStoresTheDefaultSet)
 {
     StartWith(kFive, 2);
-    const Names defaults(kDefaultDomains, kDefaultDomains + kDefaultDomainCount);
+    const Names defaults = DefaultSet();
     DialogScript script("Edit Names");
     script.Click(IDC_BUTTON_RESTORE_DEFAULT);
     script.Inspect([&](HWND dialog) {
@@ -260,21 +259,6 @@ TEST_F(EditNames, CancelAfterChangesStoresNothing)
     EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
     EXPECT_EQ(Setting("ComboNameSel"), "2");
     EXPECT_EQ(ComboEntries(), kFive);
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), 2);
-    EXPECT_EQ(view->m_strLastDomain, "gamma.test");
-}
-
-// The current host came from a connection to "Alpha" typed in the form; the list holds "alpha".
-TEST_F(EditNames, TheCurrentHostIsFoundIgnoringCase)
-{
-    StartWith({"beta", "alpha", "gamma"}, 0);
-    view->m_strLastDomain = "Alpha";
-    DialogScript script("Edit Names");
-    script.Inspect([&](HWND dialog) { EXPECT_EQ(ListSelection(dialog), 1); });
-    script.Drag(IDC_LIST_NAMES, 2, 0);
-    script.Click(IDOK);
-    Run(script);
-    EXPECT_EQ(StoredNames(3), (Names{"gamma", "beta", "alpha"}));
-    EXPECT_EQ(Setting("ComboNameSel"), "2");
-    EXPECT_EQ(view->m_strLastDomain, "alpha");
+    EXPECT_EQ(ComboSelection(), 2);
+    EXPECT_EQ(CurrentHost(), "gamma.test");
 }

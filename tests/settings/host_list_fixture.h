@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/resource.h"
 #include "engine/prodle_view.h"
 #include "framework/cstring.h"
+#include "support/form.h"
 #include "support/registry.h"
 #include "support/test_app.h"
 
@@ -40,8 +42,8 @@ protected:
         if (selection)
             SetSetting("ComboNameSel", std::to_string(*selection));
         ASSERT_TRUE(App().Start());
-        view = App().View();
-        ASSERT_NE(view, nullptr);
+        form = App().Form();
+        ASSERT_NE(form, nullptr);
     }
 
     // ComboName0 .. ComboName<count-1> as stored; a missing value reads as "<missing>".
@@ -53,15 +55,12 @@ protected:
         return names;
     }
 
-    Names ComboEntries() const
-    {
-        Names names;
-        for (int i = 0; i < view->m_comboNames.GetCount(); ++i)
-            names.push_back(view->m_comboNames.GetLBText(i));
-        return names;
-    }
+    Names ComboEntries() const { return ::ComboEntries(form, IDC_COMBO_NAMES); }
+    int ComboSelection() const { return ::ComboSelection(form, IDC_COMBO_NAMES); }
+    // The host of the engine's later prodles.
+    static std::string CurrentHost() { return App().View()->Engine().CurrentHost(); }
 
-    CProdleView* view = nullptr;
+    HWND form = nullptr;
 };
 
 #endif

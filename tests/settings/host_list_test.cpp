@@ -1,6 +1,6 @@
 // Loading the host list into the form, and reaching the list's dialogs from the main frame's menu.
 #include "app/resource.h"
-#include "settings/default_domains.h"
+#include "settings/default_hosts.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
 #include "support/pump.h"
@@ -9,7 +9,8 @@ namespace {
 
 Names DefaultSet()
 {
-    return Names(kDefaultDomains, kDefaultDomains + kDefaultDomainCount);
+    const std::vector<CString> hosts = DefaultHosts();
+    return Names(hosts.begin(), hosts.end());
 }
 
 }  // namespace
@@ -21,9 +22,8 @@ TEST_F(HostListTest, EmptyStoreRestoresTheDefaultSetWithoutStoringIt)
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
     EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));  // one button, no icon
     EXPECT_EQ(ComboEntries(), DefaultSet());
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), 0);
-    EXPECT_EQ(view->m_nSelIndex, 0);
-    EXPECT_EQ(view->m_strLastDomain, kDefaultDomains[0]);
+    EXPECT_EQ(ComboSelection(), 0);
+    EXPECT_EQ(CurrentHost(), DefaultSet()[0]);
     EXPECT_FALSE(Setting("ComboName0"));
     EXPECT_FALSE(Setting("ComboNameSel"));
 }
@@ -33,7 +33,7 @@ TEST_F(HostListTest, TheListEndsAtTheFirstEmptyEntry)
     StartWith({"alpha", "", "gamma"}, std::nullopt);
     EXPECT_EQ(ComboEntries(), Names{"alpha"});
     EXPECT_TRUE(App().boxes.empty());
-    EXPECT_EQ(view->m_strLastDomain, "alpha");
+    EXPECT_EQ(CurrentHost(), "alpha");
 }
 
 class StoredSelection : public HostListTest, public testing::WithParamInterface<std::pair<int, int>> {};
@@ -43,14 +43,12 @@ TEST_P(StoredSelection, SelectsTheStoredEntryOrTheFirstWhenBeyondTheList)
 {
     const auto [stored, expected] = GetParam();
     StartWith({"alpha", "beta", "gamma"}, stored);
-    EXPECT_EQ(view->m_comboNames.GetCurSel(), expected);
+    EXPECT_EQ(ComboSelection(), expected);
     if (expected >= 0) {
-        EXPECT_EQ(view->m_nSelIndex, expected);
-        EXPECT_EQ(view->m_strLastDomain, ComboEntries()[static_cast<size_t>(expected)]);
+        EXPECT_EQ(CurrentHost(), ComboEntries()[static_cast<size_t>(expected)]);
     } else {
-        EXPECT_EQ(view->m_nSelIndex, -1);
-        EXPECT_EQ(view->m_comboNames.GetWindowText(), "");
-        EXPECT_EQ(view->m_strLastDomain, "");
+        EXPECT_EQ(ControlText(form, IDC_COMBO_NAMES), "");
+        EXPECT_EQ(CurrentHost(), "");
     }
 }
 

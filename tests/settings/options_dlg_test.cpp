@@ -18,16 +18,17 @@ protected:
     void Run(DialogScript& script)
     {
         script.Arm();
-        view->OnOptions();
+        ::SendMessageA(form, WM_COMMAND, ID_OPTIONS, 0);
         EXPECT_TRUE(script.Finished()) << script.Failure();
         EXPECT_EQ(script.Failure(), "");
     }
-    void ExpectFlags(BOOL ignore, BOOL autoStart, BOOL randomName, BOOL randomTime) const
+    static void ExpectFlags(bool ignore, bool autoStart, bool randomHost, bool randomTime)
     {
-        EXPECT_EQ(view->m_bIgnoreFailures, ignore);
-        EXPECT_EQ(view->m_bAutoStart, autoStart);
-        EXPECT_EQ(view->m_bRandomName, randomName);
-        EXPECT_EQ(view->m_bRandomTime, randomTime);
+        const KeepAliveOptions& options = App().View()->Engine().Options();
+        EXPECT_EQ(options.ignoreFailures, ignore);
+        EXPECT_EQ(options.autoStart, autoStart);
+        EXPECT_EQ(options.randomHost, randomHost);
+        EXPECT_EQ(options.randomTime, randomTime);
     }
 };
 
@@ -56,7 +57,7 @@ TEST_F(Options, OkWithoutChangesStillStoresAllFourFlags)
     EXPECT_EQ(Setting("RandomName"), "0");
     EXPECT_EQ(Setting("RandomTime"), "0");
     EXPECT_FALSE(Setting("Debug"));
-    ExpectFlags(0, 0, 0, 0);
+    ExpectFlags(false, false, false, false);
 }
 
 TEST_F(Options, TheBoxesShowTheFlagsAndOkHandsTheChangesToTheEngine)
@@ -78,16 +79,16 @@ TEST_F(Options, TheBoxesShowTheFlagsAndOkHandsTheChangesToTheEngine)
     script.Click(IDC_CHECK_IGNORE_FAILURES);
     script.Click(IDOK);
     Run(script);
-    ExpectFlags(0, 1, 1, 1);
+    ExpectFlags(false, true, true, true);
     EXPECT_EQ(Setting("Ignore"), "0");
     EXPECT_EQ(Setting("AutoStart"), "1");
     EXPECT_EQ(Setting("RandomName"), "1");
     EXPECT_EQ(Setting("RandomTime"), "1");
     EXPECT_EQ(Setting("Debug"), "1");
-    EXPECT_EQ(view->m_bDebug, 1);
+    EXPECT_TRUE(App().View()->Engine().Options().debug);
     // Nothing was started or stopped: the engine is still waiting for its first start.
-    EXPECT_EQ(view->m_staticStatus.GetWindowText(), "PLEASE START ME");
-    EXPECT_FALSE(view->m_bCountdownTimer);
+    EXPECT_EQ(ControlText(form, IDC_STATIC_STATUS), "PLEASE START ME");
+    EXPECT_EQ(App().View()->Engine().CurrentPhase(), Phase::Stopped);
 }
 
 TEST_F(Options, CancelStoresNothingAndKeepsTheFlags)
@@ -99,7 +100,7 @@ TEST_F(Options, CancelStoresNothingAndKeepsTheFlags)
         script.Click(id);
     script.Click(IDCANCEL);
     Run(script);
-    ExpectFlags(0, 0, 1, 0);
+    ExpectFlags(false, false, true, false);
     EXPECT_FALSE(Setting("Ignore"));
     EXPECT_EQ(Setting("AutoStart"), "0");
     EXPECT_EQ(Setting("RandomName"), "1");

@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "app/resource.h"
+#include "engine/prodle_view.h"
+#include "framework/win_app.h"
+#include "support/form.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
@@ -25,6 +28,7 @@ void SetClock(WORD hour, WORD minute, WORD second)
 
 void EngineFixture::SetUp()
 {
+    KeepNotificationAreaOpen();
     RemoveBaseKey();
     RemoveIniFile();
     SetSetting("AutoStart", "0");
@@ -32,16 +36,18 @@ void EngineFixture::SetUp()
     clock_ = std::make_unique<ImportPatch>(std::initializer_list<const char*>{"kernel32.dll", "kernelbase.dll"},
                                            "GetLocalTime", reinterpret_cast<void*>(&ReadClock));
     ASSERT_GT(clock_->Patched(), 0u);
+    shell_ = std::make_unique<ShellNotifyRecorder>(false);
 }
 
 void EngineFixture::TearDown()
 {
-    // Whatever path the test took, the wait cursor must be back to the arrow.
-    if (view_) {
-        EXPECT_EQ(App().GetWaitCursorCount(), 0);
-    }
     App().onBox = nullptr;
     App().Stop();
+    // Whatever path the test took, the end of the program leaves the cursor an arrow.
+    if (form_) {
+        EXPECT_EQ(App().GetWaitCursorCount(), 0);
+    }
+    shell_.reset();
     clock_.reset();
     RemoveBaseKey();
 }
@@ -60,24 +66,48 @@ void EngineFixture::SetHosts(std::initializer_list<const char*> hosts, int selec
 void EngineFixture::StartProdle()
 {
     SetClock(1, 2, 3);
-    view_ = App().Start() ? App().View() : nullptr;
+    form_ = App().Start() ? App().Form() : nullptr;
     SetClock(4, 5, 6);
 }
 
-void EngineFixture::StartCycleAndSettle()
+KeepAliveEngine& EngineFixture::Engine() const
 {
-    view_->StartCycle();
+    return App().View()->Engine();
+}
+
+void EngineFixture::StartCycleAndSettle() const
+{
+    PressStart();
+    SettleLookups();
+}
+
+void EngineFixture::PressStart() const
+{
+    ::SendMessageA(form_, WM_COMMAND, IDC_BUTTON_START, 0);
+}
+
+void EngineFixture::SettleLookups() const
+{
     PumpUntil([] { return App().GetWaitCursorCount() == 0; });
 }
 
 void EngineFixture::Tick() const
 {
-    ::SendMessageA(view_->m_hWnd, WM_TIMER, TIMER_COUNTDOWN, 0);
+    ::SendMessageA(form_, WM_TIMER, TIMER_COUNTDOWN, 0);
+}
+
+void EngineFixture::TickToExpiry() const
+{
+    // Before its first tick a countdown shows nothing; that tick expires it.
+    const std::string left = Countdown();
+    const int seconds = left.empty() ? 1 : std::stoi(left.substr(0, 2)) * 60 + std::stoi(left.substr(3));
+    for (int i = 0; i < seconds; ++i)
+        Tick();
 }
 
 bool EngineFixture::WaitForConnection() const
 {
-    return PumpUntil([this] { return !view_->m_bConnectPending; });
+    return PumpUntil([this] { return !Engine().IsConnecting(); });
 }
 
 bool EngineFixture::WaitForRequests(const LoopbackServer& server, size_t count)
@@ -87,7 +117,57 @@ bool EngineFixture::WaitForRequests(const LoopbackServer& server, size_t count)
 
 bool EngineFixture::WaitUntilCompleted() const
 {
-    return PumpUntil([this] { return !view_->m_bWaiting; });
+    return PumpUntil([this] { return CurrentPhase() != Phase::WaitingForReply && !Engine().IsConnecting(); });
+}
+
+void EngineFixture::SendSocketNews(SOCKET socket, WORD event) const
+{
+    ::SendMessageA(form_, WM_PRODLE_SOCKET, static_cast<WPARAM>(socket), WSAMAKESELECTREPLY(event, 0));
+}
+
+std::string EngineFixture::Status() const
+{
+    return ControlText(form_, IDC_STATIC_STATUS);
+}
+
+std::string EngineFixture::HostText() const
+{
+    return ControlText(form_, IDC_COMBO_NAMES);
+}
+
+std::string EngineFixture::Countdown() const
+{
+    return ControlText(form_, IDC_STATIC_COUNTDOWN);
+}
+
+void EngineFixture::TypeMinutes(const std::string& text) const
+{
+    SetControlText(form_, IDC_EDIT_OFTEN, text);
+}
+
+void EngineFixture::TypeHost(const std::string& text) const
+{
+    SetControlText(form_, IDC_COMBO_NAMES, text);
+}
+
+bool EngineFixture::Counting() const
+{
+    return ControlEnabled(form_, IDC_STATIC_NEXT_LABEL);
+}
+
+bool EngineFixture::StartEnabled() const
+{
+    return ControlEnabled(form_, IDC_BUTTON_START);
+}
+
+std::string EngineFixture::TrayTip() const
+{
+    return shell_->LastTip(form_);
+}
+
+bool EngineFixture::TrayShows(UINT iconId) const
+{
+    return shell_->LastIcon(form_) == AfxGetApp()->LoadSmallIcon(iconId);
 }
 
 std::string EngineFixture::LastBox() const

@@ -50,8 +50,9 @@ bool ForgetIcon(HWND owner, UINT id)
     return ::Shell_NotifyIconA(NIM_DELETE, &record) != FALSE;
 }
 
-ShellNotifyRecorder::ShellNotifyRecorder()
-    : m_patch({"shell32.dll"}, "Shell_NotifyIconA", reinterpret_cast<void*>(&ShellNotifyRecorder::StandIn))
+ShellNotifyRecorder::ShellNotifyRecorder(bool everyCall)
+    : m_everyCall(everyCall),
+      m_patch({"shell32.dll"}, "Shell_NotifyIconA", reinterpret_cast<void*>(&ShellNotifyRecorder::StandIn))
 {
     g_recorder = this;
 }
@@ -70,14 +71,39 @@ std::vector<ShellNotifyRecorder::Call> ShellNotifyRecorder::CallsFor(HWND owner)
     return calls;
 }
 
+std::string ShellNotifyRecorder::LastTip(HWND owner) const
+{
+    const auto shown = m_shown.find(owner);
+    return shown == m_shown.end() ? std::string() : shown->second.tip;
+}
+
+HICON ShellNotifyRecorder::LastIcon(HWND owner) const
+{
+    const auto shown = m_shown.find(owner);
+    return shown == m_shown.end() ? nullptr : shown->second.icon;
+}
+
+void ShellNotifyRecorder::Note(DWORD message, const NOTIFYICONDATAA& record)
+{
+    if (m_everyCall)
+        m_calls.push_back({message, record});
+    if (message == NIM_DELETE)
+        return;
+    Shown& shown = m_shown[record.hWnd];
+    if (record.uFlags & NIF_TIP)
+        shown.tip = record.szTip;
+    if (record.uFlags & NIF_ICON)
+        shown.icon = record.hIcon;
+}
+
 BOOL WINAPI ShellNotifyRecorder::StandIn(DWORD message, PNOTIFYICONDATAA data)
 {
     if (!g_recorder)
         return RealShellNotify()(message, data);
-    Call call = {message, {}};
+    NOTIFYICONDATAA record = {};
     if (data)
-        std::memcpy(&call.record, data, NOTIFYICONDATAA_V1_SIZE);
-    g_recorder->m_calls.push_back(call);
+        std::memcpy(&record, data, NOTIFYICONDATAA_V1_SIZE);
+    g_recorder->Note(message, record);
     return g_recorder->refuse ? FALSE : RealShellNotify()(message, data);
 }
 

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "support/import_patch.h"
@@ -30,20 +32,33 @@ public:
         NOTIFYICONDATAA record;  // the original 88-byte form, as the program hands it over
     };
 
-    ShellNotifyRecorder();
+    // With `everyCall` false only the latest tooltip and picture of each window are kept: a long run
+    // then costs the recorder no memory.
+    explicit ShellNotifyRecorder(bool everyCall = true);
     ~ShellNotifyRecorder();
     ShellNotifyRecorder(const ShellNotifyRecorder&) = delete;
     ShellNotifyRecorder& operator=(const ShellNotifyRecorder&) = delete;
 
     // The calls about one window's icons.
     std::vector<Call> CallsFor(HWND owner) const;
+    // The tooltip and the picture that the window's icon was last added or changed with (the probes of
+    // ShellHasIcon and ForgetIcon change neither).
+    std::string LastTip(HWND owner) const;
+    HICON LastIcon(HWND owner) const;
 
     bool refuse = false;
 
 private:
     static BOOL WINAPI StandIn(DWORD message, PNOTIFYICONDATAA data);
+    void Note(DWORD message, const NOTIFYICONDATAA& record);
 
+    struct Shown {
+        std::string tip;
+        HICON icon = nullptr;
+    };
+    bool m_everyCall;
     std::vector<Call> m_calls;
+    std::map<HWND, Shown> m_shown;
     ImportPatch m_patch;
 };
 

@@ -42,7 +42,14 @@ void TestApp::Stop()
 
 CProdleView* TestApp::View() const
 {
-    return GetProdleView();
+    const auto* frame = dynamic_cast<const CFrameWnd*>(m_pMainWnd);
+    return frame ? dynamic_cast<CProdleView*>(frame->GetActiveView()) : nullptr;
+}
+
+HWND TestApp::Form() const
+{
+    const CProdleView* view = View();
+    return view ? static_cast<HWND>(*view) : nullptr;
 }
 
 HWND TestApp::MainWindow() const

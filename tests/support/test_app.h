@@ -32,6 +32,8 @@ public:
 
     CProdleView* View() const;
     HWND MainWindow() const;
+    // The form: the view's window.
+    HWND Form() const;
 
     std::vector<RecordedBox> boxes;
     // Runs while a box is "up", as the box's own message loop would let things happen.

@@ -177,64 +177,22 @@ TEST_F(TrayIconTest, EachOperationHandsTheWholeRecordToTheShell)
     EXPECT_EQ(icon.SetIcon(IDI_STOPPED), 1);
     EXPECT_EQ(icon.GetIcon(), stopped);
     EXPECT_EQ(icon.GetTip(), "Prodle in 24:59");
-    icon.Hide();
-    icon.Show();
+    ASSERT_TRUE(ForgetIcon(window.m_hWnd, ID_TRAY_ICON));
+    EXPECT_EQ(icon.Restore(), 1);
     icon.Remove();
     EXPECT_FALSE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
 
     const std::vector<std::pair<DWORD, UINT>> expected = {
         {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_MODIFY, NIF_TIP}, {NIM_MODIFY, NIF_ICON},
-        {NIM_DELETE, NIF_ICON}, {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_DELETE, 0}};
+        {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_DELETE, 0}};
     std::vector<std::pair<DWORD, UINT>> actual;
     for (const ShellCall& call : icon.calls)
         actual.emplace_back(call.message, call.flags);
     EXPECT_EQ(actual, expected);
     EXPECT_EQ(icon.calls[0].icon, running);
     EXPECT_EQ(icon.calls[0].tip, "Prodle");
-    EXPECT_EQ(icon.calls[4].icon, stopped);
-    EXPECT_EQ(icon.calls[4].tip, "Prodle in 24:59");
-}
-
-TEST_F(TrayIconTest, HideAndShowActOnlyOnAChangeAndKeepTheLatestTip)
-{
-    ASSERT_TRUE(CreateIcon());
-    icon.Show();  // not hidden: nothing to add
-    EXPECT_EQ(icon.calls.size(), 1u);
-
-    icon.Hide();
-    icon.Hide();
-    EXPECT_EQ(icon.calls.size(), 2u);
-    EXPECT_FALSE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
-
-    // While hidden the record still changes; the shell, which has no such icon, refuses the change.
-    EXPECT_FALSE(icon.SetTip("Prodle has stopped"));
-    icon.Show();
-    ASSERT_EQ(icon.calls.size(), 4u);
-    EXPECT_EQ(icon.calls[3].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(icon.calls[3].tip, "Prodle has stopped");
-    EXPECT_TRUE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
-}
-
-TEST_F(TrayIconTest, DestructionAfterHideStillDeletesTheIcon)
-{
-    NOTIFYICONDATAA record;
-    {
-        CTrayNotifyIcon plain;
-        ASSERT_TRUE(plain.Create(&window, ID_TRAY_ICON, "Prodle", running, kCallback));
-        plain.Hide();
-        EXPECT_FALSE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
-        // Put an icon of the same window and id back behind the object's back: only a delete of the
-        // object's record can take it away again.
-        record = {};
-        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        record.hWnd = window.m_hWnd;
-        record.uID = ID_TRAY_ICON;
-        record.uFlags = NIF_ICON;
-        record.hIcon = running;
-        ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &record));
-        EXPECT_TRUE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
-    }
-    EXPECT_FALSE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
+    EXPECT_EQ(icon.calls[3].icon, stopped);
+    EXPECT_EQ(icon.calls[3].tip, "Prodle in 24:59");
 }
 
 TEST_F(TrayIconTest, LongTooltipIsCutTo63Characters)

@@ -1,6 +1,7 @@
 #include "ui/about_box.h"
 
 #include "app/prodle_app.h"
+#include "app/resource.h"
 #include "framework/wnd.h"
 #include "ui/static_link.h"
 
@@ -52,7 +53,7 @@ int WithAboutBox(const std::function<void()>& open, const std::function<void(HWN
 
 int WithAboutBox(const std::function<void(HWND)>& act)
 {
-    return WithAboutBox([] { GetProdleApp()->OnAppAbout(); }, act);
+    return WithAboutBox([] { ::SendMessageA(AfxGetMainWnd()->m_hWnd, WM_COMMAND, ID_APP_ABOUT, 0); }, act);
 }
 
 std::string ItemText(HWND box, int id)

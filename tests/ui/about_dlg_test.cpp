@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/resource.h"
-#include "engine/prodle_view.h"
+#include "app/prodle_app.h"
 #include "support/import_patch.h"
 #include "support/registry.h"
 #include "support/test_app.h"
@@ -48,8 +48,8 @@ protected:
         SetSetting("AutoStart", "0");  // no engine start (and no lookups) behind the box
         g_tick = launchTick_ = launchTick;
         ASSERT_TRUE(App().Start());
-        view = App().View();
-        ASSERT_NE(view, nullptr);
+        form = App().Form();
+        ASSERT_NE(form, nullptr);
     }
 
     // The time text of a box opened `elapsedMs` after the launch.
@@ -61,7 +61,7 @@ protected:
         return text;
     }
 
-    CProdleView* view = nullptr;
+    HWND form = nullptr;
 
 private:
     std::unique_ptr<ImportPatch> clock_;
@@ -74,8 +74,9 @@ TEST_F(AboutBox, ShowsTheLocalAddressAsTheEngineKnowsIt)
     EXPECT_EQ(WithAboutBox([&](HWND box) { address = ItemText(box, IDC_STATIC_IP_ADDRESS); }), 1);
     EXPECT_EQ(address, "no address yet");
 
-    view->m_strLocalAddress = "192.0.2.7";
-    WithAboutBox([&](HWND box) { address = ItemText(box, IDC_STATIC_IP_ADDRESS); });
+    // The application shows what it is handed.
+    WithAboutBox([] { GetProdleApp()->OnAppAbout("192.0.2.7", ::GetTickCount()); },
+                 [&](HWND box) { address = ItemText(box, IDC_STATIC_IP_ADDRESS); });
     EXPECT_EQ(address, "192.0.2.7");
 }
 
@@ -111,7 +112,7 @@ TEST_F(AboutBox, OpensFromTheHelpMenuAndFromTheTrayMenuWhileTheMainWindowStaysHi
     // The tray menu's About goes to the view.
     hiddenWhileUp = false;
     EXPECT_EQ(
-        WithAboutBox([&] { ::SendMessageA(view->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0); }, checkHidden),
+        WithAboutBox([&] { ::SendMessageA(form, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0); }, checkHidden),
         1);
     EXPECT_TRUE(hiddenWhileUp);
     EXPECT_FALSE(::IsWindowVisible(frame));

@@ -6,6 +6,7 @@
 
 #include "settings/rules/stored_int.h"
 
+
 namespace {
 
 bool IsDigit(char c)
@@ -79,18 +80,4 @@ PeriodCheck CheckMinutesText(const char* text, bool debug)
             return PeriodCheck{false, 0};
     }
     return PeriodCheck{true, static_cast<int>(static_cast<double>(value) * 60.0)};
-}
-
-int InitialPeriodSecs(const char* storedOften)
-{
-    int minutes = 25;
-    ScanStoredInt(storedOften, &minutes); // leaves 25 when there is no number
-    if (minutes > 60)
-        minutes = 60;
-    // No lower bound is part of the rule, but minutes * 60 must stay an int:
-    // below -(INT_MAX / 60) minutes the value is held at that bound, which
-    // gives -2147483640 seconds.
-    if (minutes < -(INT_MAX / 60))
-        minutes = -(INT_MAX / 60);
-    return minutes * 60;
 }

@@ -1,5 +1,4 @@
-// Checking the "prodle every N minutes" value the user types, and the period
-// the program starts with from the stored setting.
+// Checking the "prodle every N minutes" value the user types.
 #pragma once
 
 struct PeriodCheck {
@@ -14,7 +13,3 @@ struct PeriodCheck {
 // quarter minute, so that a test run does not have to wait. A null text counts
 // as empty.
 PeriodCheck CheckMinutesText(const char* text, bool debug);
-
-// The period at start-up from the stored minutes text: 25 minutes when it
-// holds no number, at most 60 minutes, no lower bound applied.
-int InitialPeriodSecs(const char* storedOften);

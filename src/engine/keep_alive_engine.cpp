@@ -1,0 +1,573 @@
+#include "engine/keep_alive_engine.h"
+
+#include <cassert>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "app/resource.h"
+#include "engine/rules/countdown_text.h"
+#include "engine/rules/host_entry.h"
+#include "engine/rules/host_text.h"
+#include "engine/rules/http_request.h"
+#include "engine/rules/minutes_text.h"
+#include "engine/rules/random_offset.h"
+
+namespace {
+
+// The current local time as HH:MM:SS.
+CString CurrentTimeText()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return FormatString("%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+}
+
+}  // namespace
+
+KeepAliveEngine::KeepAliveEngine(KeepAliveFrontEnd& frontEnd) : m_frontEnd(frontEnd)
+{
+    // Seeded once: the random picks and shifts of the whole run draw from it.
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+}
+
+void KeepAliveEngine::Attach(HWND window)
+{
+    m_window = window;
+    m_connection.Attach(window, WM_PRODLE_SOCKET);
+}
+
+void KeepAliveEngine::NoteLaunch()
+{
+    m_launchTime = CurrentTimeText();
+    m_launchTick = ::GetTickCount();
+}
+
+void KeepAliveEngine::Enter(Phase to, Trigger why)
+{
+    assert(IsListedMove(m_phase, why, to) && "a move that engine/rules/phases.cpp does not list");
+    const Phase from = m_phase;
+    m_phase = to;
+    m_frontEnd.PhaseChanged(from, why, to);
+}
+
+// ---- Start and stop --------------------------------------------------------------------------------
+
+void KeepAliveEngine::Start()
+{
+    if (!m_closed)
+        StartCycle();
+}
+
+void KeepAliveEngine::ArmAutoStart()
+{
+    ::SetTimer(m_window, TIMER_AUTO_START, 1000, nullptr);
+    m_autoStartArmed = true;
+}
+
+void KeepAliveEngine::Shutdown()
+{
+    StopCycle(false);
+    m_closed = true;
+}
+
+void KeepAliveEngine::StartCycle()
+{
+    StopCycle(false);
+    m_frontEnd.ShowTrayPicture(TrayPicture::Running);
+    m_frontEnd.EnableStart(false);
+    m_busy = true;
+    m_frontEnd.ShowStatus("Starting Connection");
+    if (m_localAddressKnown) {
+        CheckHost(Trigger::Start);
+        return;
+    }
+    m_frontEnd.ShowStatus("Getting Local IP Address");
+    LookUpLocalAddress();
+}
+
+void KeepAliveEngine::StopCycle(bool notifyTray, Trigger why)
+{
+    Enter(Phase::Stopped, why);
+    m_frontEnd.EnableStart(true);
+    m_busy = false;
+    if (m_window) {
+        ::KillTimer(m_window, TIMER_COUNTDOWN);
+        if (m_autoStartArmed)
+            ::KillTimer(m_window, TIMER_AUTO_START);
+        m_autoStartArmed = false;
+    }
+    m_frontEnd.ShowStatus("NOT RUNNING");
+    m_frontEnd.ShowCountdown("");
+    m_frontEnd.ShowCounting(false);
+    // A connection being made or waiting for its reply is given up, and so is a lookup: nothing of
+    // either is acted on any more.
+    m_connection.Close();
+    EndConnectWait();
+    EndLookupWait();
+    if (notifyTray) {
+        m_frontEnd.ShowTrayTip("Prodle has stopped");
+        m_frontEnd.ShowTrayPicture(TrayPicture::Stopped);
+    }
+}
+
+void KeepAliveEngine::HostListChanged()
+{
+    m_lastHost = m_frontEnd.HostText();
+}
+
+// ---- Messages --------------------------------------------------------------------------------------
+
+bool KeepAliveEngine::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case TIMER_COUNTDOWN:
+        OnTick();
+        return true;
+    case TIMER_AUTO_START:
+        ::KillTimer(m_window, TIMER_AUTO_START);
+        m_autoStartArmed = false;
+        Start();
+        return true;
+    case TIMER_CONNECT_BOUND:
+        OnConnectBound();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void KeepAliveEngine::OnLookupAnswer(UINT message, WPARAM task, LPARAM result)
+{
+    HostEntryCopy entry;
+    if (m_closed || !m_lookups.TakeAnswer(task, &entry))
+        return;  // an answer nobody waits for any more
+    if (message == WM_PRODLE_LOCAL_LOOKUP)
+        OnLocalAddressAnswer(result, entry);
+    else if (message == WM_PRODLE_HOST_LOOKUP)
+        OnHostAnswer(result, entry);
+    else if (message == WM_PRODLE_CONNECT_LOOKUP)
+        OnConnectLookupAnswer(result, entry);
+}
+
+void KeepAliveEngine::OnSocketNews(WPARAM socket, LPARAM news)
+{
+    if (m_closed || !m_connection.Owns(socket))
+        return;  // news of an earlier socket
+    const WORD event = WSAGETSELECTEVENT(news);
+    if (m_phase == Phase::Connecting) {
+        // Only the connect's own outcome counts until it is known; a close before it is a failure.
+        if (event == FD_CONNECT && !m_connectLookup) {
+            if (WSAGETSELECTERROR(news) == 0)
+                OnConnected();
+            else
+                OnFailedConnection(FailureKind::CannotConnect);
+        } else if (event == FD_CLOSE) {
+            OnFailedConnection(FailureKind::CannotConnect);
+        }
+        return;
+    }
+    if (event == FD_READ) {
+        ReadReply(false);
+    } else if (event == FD_CLOSE) {
+        // The close can overtake the read notification of data that came just before it.
+        if (m_phase == Phase::WaitingForReply)
+            ReadReply(true);
+        m_connection.Close();
+    }
+}
+
+// ---- Local address and host check ------------------------------------------------------------------
+
+void KeepAliveEngine::StartLookup(UINT message, const CString& name)
+{
+    if (!m_lookups.Start(m_window, message, name.c_str())) {
+        // No answer would ever come: give one that says it failed, so that the engine goes on as for any
+        // failed lookup instead of waiting for ever with a disabled Start button.
+        int error = ::WSAGetLastError();
+        if (error == 0)
+            error = WSANOTINITIALISED;
+        ::PostMessageA(m_window, message, 0, WSAMAKEASYNCREPLY(0, error));
+    }
+}
+
+void KeepAliveEngine::BeginLookupWait()
+{
+    m_frontEnd.BeginWait();  // until the answer
+    m_lookupWait = true;
+}
+
+void KeepAliveEngine::EndLookupWait()
+{
+    if (!m_lookupWait)
+        return;
+    m_lookups.GiveUp();
+    m_lookupWait = false;
+    m_frontEnd.EndWait();
+}
+
+void KeepAliveEngine::LookUpLocalAddress()
+{
+    m_localAddress = "no address yet";
+    char name[100] = {};
+    // A failed call normally leaves the name empty, and the empty name is looked up; the last byte is
+    // made a terminator whatever a failed call wrote.
+    ::gethostname(name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    BeginLookupWait();
+    StartLookup(WM_PRODLE_LOCAL_LOOKUP, name);
+    m_frontEnd.ShowStatus("Determining Local IP Address");
+    Enter(Phase::LookingUpLocalAddress, Trigger::Start);
+}
+
+void KeepAliveEngine::OnLocalAddressAnswer(LPARAM result, const HostEntryCopy& entry)
+{
+    EndLookupWait();
+    unsigned char address[4];
+    if (WSAGETASYNCERROR(result) == 0 && PickLocalAddress(entry.View(), address)) {
+        in_addr local;
+        std::memcpy(&local, address, sizeof address);
+        const char* text = ::inet_ntoa(local);
+        if (text && StartsWithDigit(text)) {
+            m_localAddress = text;
+            m_localAddressKnown = true;
+            CheckHost(Trigger::LocalAddressFound);
+            return;
+        }
+    }
+    StopCycle(true, Trigger::LocalAddressFailed);
+    ShowBox("Unable to get local IP address.\nHave you dialed your ISP?" + TimeStampSuffix());
+}
+
+void KeepAliveEngine::CheckHost(Trigger why)
+{
+    m_cycleHost = m_frontEnd.HostText();
+    if (StartsWithDigit(m_cycleHost)) {
+        StartCountdown(why);
+        return;
+    }
+    m_lastEntryHost = m_cycleHost;
+    BeginLookupWait();
+    StartLookup(WM_PRODLE_HOST_LOOKUP, m_cycleHost);
+    m_frontEnd.ShowStatus("Validating Domain Name");
+    Enter(Phase::CheckingHost, why);
+}
+
+void KeepAliveEngine::OnHostAnswer(LPARAM result, const HostEntryCopy& entry)
+{
+    EndLookupWait();
+    if (WSAGETASYNCERROR(result) == 0) {
+        // Kept: the prodles to this host connect to its first address.
+        m_lastEntry = entry;
+        StartCountdown(Trigger::HostFound);
+        return;
+    }
+    m_lastEntryHost.clear();
+    StopCycle(true, Trigger::HostNotFound);
+    ShowBox(FormatString("Prodle: Name %s Not Found", m_cycleHost.c_str()) + TimeStampSuffix());
+}
+
+void KeepAliveEngine::StartCountdown(Trigger why)
+{
+    const CString text = m_frontEnd.MinutesText();
+    const PeriodCheck period = CheckMinutesText(text.c_str(), m_options.debug);
+    if (!period.accepted) {
+        StopCycle(true, Trigger::PeriodRefused);
+        m_frontEnd.SetMinutesText(m_acceptedMinutes);
+        ShowBox("Prodle: Time period must be between 1 and 60");
+        return;
+    }
+    m_acceptedMinutes = text;
+    m_countdown.Start(period.periodSecs);
+    m_cycleHost = m_frontEnd.HostText();
+    m_frontEnd.ShowCounting(true);
+    m_firstExpiry = true;
+    ::SetTimer(m_window, TIMER_COUNTDOWN, 1000, nullptr);
+    m_prodleCycleHost = true;
+    // The status line keeps the text of the step before until the first prodle writes its own.
+    Enter(Phase::CountingDown, why);
+}
+
+// ---- Countdown -------------------------------------------------------------------------------------
+
+void KeepAliveEngine::OnTick()
+{
+    if (m_closed || !IsCounting(m_phase))
+        return;
+    if (!m_busy)
+        m_frontEnd.EnableStart(true);
+    if (m_countdown.Tick())
+        OnCountdownExpired();
+    // After the expiry, so that the display already shows the new target.
+    ShowCountdown();
+}
+
+void KeepAliveEngine::ShowCountdown()
+{
+    if (m_closed || !IsCounting(m_phase))
+        return;
+    const CString text = FormatCountdown(m_countdown.SecondsLeft());
+    m_frontEnd.ShowCountdown(text);
+    m_frontEnd.ShowTrayTip("Prodle in " + text);
+}
+
+void KeepAliveEngine::OnCountdownExpired()
+{
+    if (IsConnecting()) {
+        // One connection at a time: a prodle (or random pick) that falls due while the last one's
+        // connection is still being made, or its failure reported, is skipped; the count starts over.
+        SetNextTarget();
+        return;
+    }
+    const bool pickAnotherHost = m_options.randomHost && !m_firstExpiry && !m_frontEnd.Hosts().empty();
+    if (m_options.randomHost)
+        m_firstExpiry = false;
+    if (pickAnotherHost) {
+        PickRandomHost();
+        return;
+    }
+    SetNextTarget();
+    Prodle();
+}
+
+void KeepAliveEngine::SetNextTarget()
+{
+    if (!m_options.randomTime) {
+        m_countdown.SetTarget(m_countdown.PeriodSecs());
+        return;
+    }
+    const int limit = m_options.debug ? 5 : 30;
+    int offset = 0;
+    while (offset == 0)
+        offset = OffsetFromDraw(std::rand(), limit);
+    m_countdown.SetTarget(TargetWithOffset(m_countdown.PeriodSecs(), offset));
+}
+
+void KeepAliveEngine::PickRandomHost()
+{
+    // Another entry than the current one, when there is another; then the cycle starts over from the
+    // check of the picked host, whose prodle follows one second after its countdown starts.
+    const int count = static_cast<int>(m_frontEnd.Hosts().size());
+    const int current = m_frontEnd.SelectedHost();
+    int pick = std::rand() % count;
+    while (count > 1 && current != -1 && pick == current)
+        pick = std::rand() % count;
+    m_frontEnd.SelectHost(pick);
+    StartCycle();
+}
+
+// ---- One prodle ------------------------------------------------------------------------------------
+
+void KeepAliveEngine::Prodle()
+{
+    m_frontEnd.EnableStart(false);
+    m_busy = true;
+    // The first prodle of a cycle goes to the host just checked, the later ones to the host of the last
+    // successful connection.
+    const CString host = m_prodleCycleHost ? m_cycleHost : m_lastHost;
+    m_prodleCycleHost = false;
+    BeginConnection(host);
+}
+
+void KeepAliveEngine::BeginConnection(const CString& host)
+{
+    Enter(Phase::Connecting, Trigger::ProdleDue);
+    m_connectHost = host;
+    m_frontEnd.BeginWait();  // until the outcome
+    m_connectWait = true;
+    // A connection whose server never replied nor closed is replaced.
+    m_connection.Close();
+
+    const CString bare = WithoutLeadingSpaces(host);
+    if (bare.empty()) {
+        OnFailedConnection(FailureKind::NoAttempt);
+        return;
+    }
+    sockaddr_in address = {};
+    address.sin_port = ::htons(kHttpPort);
+    const bool known = AddressOf(bare, &address);
+    if (!m_connection.Open()) {
+        EndConnectWait();
+        if (ShowBox("Prodle: Error opening stream socket" + TimeStampSuffix()))
+            OnFailedConnection(FailureKind::NoAttempt);
+        return;
+    }
+    m_connectStart = ::GetTickCount();
+    ::SetTimer(m_window, TIMER_CONNECT_BOUND, m_connectBoundMs, nullptr);
+    if (!known) {
+        // The name is looked up without blocking; the connect starts when the answer comes.
+        m_connectAddress = address;
+        m_lastEntryHost.clear();
+        m_connectLookup = true;
+        StartLookup(WM_PRODLE_CONNECT_LOOKUP, bare);
+        return;
+    }
+    if (!m_connection.Connect(address))
+        OnFailedConnection(FailureKind::CannotConnect);
+}
+
+bool KeepAliveEngine::AddressOf(const CString& host, sockaddr_in* address) const
+{
+    if (StartsWithDigit(host)) {
+        // Taken as it comes: a text that is no address gives the no-address value, whose connect fails.
+        address->sin_family = AF_INET;
+        address->sin_addr.s_addr = ::inet_addr(host.c_str());
+        return true;
+    }
+    int family = 0;
+    unsigned char bytes[4] = {};
+    if (::lstrcmpiA(host.c_str(), WithoutLeadingSpaces(m_lastEntryHost).c_str()) != 0 ||
+        !FirstAddress(m_lastEntry.View(), &family, bytes))
+        return false;  // no entry of this host is kept (the list was changed since the check)
+    address->sin_family = static_cast<short>(family);
+    std::memcpy(&address->sin_addr, bytes, sizeof bytes);
+    return true;
+}
+
+void KeepAliveEngine::OnConnectLookupAnswer(LPARAM result, const HostEntryCopy& entry)
+{
+    if (!m_connectLookup)
+        return;
+    m_connectLookup = false;
+    int family = 0;
+    unsigned char bytes[4] = {};
+    if (WSAGETASYNCERROR(result) != 0 || !FirstAddress(entry.View(), &family, bytes)) {
+        OnFailedConnection(FailureKind::CannotConnect);
+        return;
+    }
+    // Later prodles to this host use the entry as one from a check.
+    m_lastEntry = entry;
+    m_lastEntryHost = WithoutLeadingSpaces(m_connectHost);
+    m_connectAddress.sin_family = static_cast<short>(family);
+    std::memcpy(&m_connectAddress.sin_addr, bytes, sizeof bytes);
+    if (!m_connection.Connect(m_connectAddress))
+        OnFailedConnection(FailureKind::CannotConnect);
+}
+
+void KeepAliveEngine::OnConnectBound()
+{
+    if (m_phase != Phase::Connecting) {
+        // A tick queued before the outcome came, or before its failure's box went up: nothing to add.
+        ::KillTimer(m_window, TIMER_CONNECT_BOUND);
+        return;
+    }
+    // A tick of an earlier connection's timer can still be queued: the bound counts from this one's start.
+    const DWORD elapsed = ::GetTickCount() - m_connectStart;
+    if (elapsed < m_connectBoundMs) {
+        ::SetTimer(m_window, TIMER_CONNECT_BOUND, m_connectBoundMs - elapsed, nullptr);
+        return;
+    }
+    OnFailedConnection(FailureKind::CannotConnect);
+}
+
+void KeepAliveEngine::EndConnectWait()
+{
+    if (m_window)
+        ::KillTimer(m_window, TIMER_CONNECT_BOUND);
+    if (m_connectLookup) {
+        m_lookups.GiveUp();
+        m_connectLookup = false;
+    }
+    if (m_connectWait) {
+        m_connectWait = false;
+        m_frontEnd.EndWait();
+    }
+}
+
+void KeepAliveEngine::OnConnected()
+{
+    EndConnectWait();
+    RememberConnection(m_connectHost);
+    Enter(Phase::WaitingForReply, Trigger::Connected);
+    m_frontEnd.ShowTrayPicture(TrayPicture::InFlight);
+    m_connection.Send(BuildProdleRequest(m_localAddress));
+    m_frontEnd.ShowStatus("Prodle was sent");
+}
+
+void KeepAliveEngine::RememberConnection(const CString& host)
+{
+    m_frontEnd.ShowStatus("Connection made OK");
+    // A host new to the list joins it at the end; the host keeps its text as given, spaces and all.
+    m_lastHost = host;
+    std::vector<CString> hosts = m_frontEnd.Hosts();
+    int index = m_frontEnd.FindHost(host);
+    if (index < 0) {
+        m_frontEnd.AppendHost(host);
+        hosts.push_back(host);
+        index = static_cast<int>(hosts.size()) - 1;
+    }
+    m_frontEnd.SelectHost(index);
+    m_frontEnd.StoreConnection(m_acceptedMinutes, hosts, index);
+}
+
+void KeepAliveEngine::ReadReply(bool onlyWithData)
+{
+    const int received = m_connection.ReceiveAndDiscard();
+    if (m_phase != Phase::WaitingForReply || (onlyWithData && received <= 0))
+        return;
+    Enter(Phase::CountingDown, Trigger::ReplyArrived);
+    m_busy = false;
+    m_frontEnd.ShowTrayPicture(TrayPicture::Running);
+    m_frontEnd.ShowStatus("Prodle completed at " + CurrentTimeText());
+    m_frontEnd.StopFlashing();
+}
+
+// ---- A failed connection ---------------------------------------------------------------------------
+
+void KeepAliveEngine::OnFailedConnection(FailureKind kind)
+{
+    EndConnectWait();
+    m_connection.Close();
+    const CString host = WithoutLeadingSpaces(m_connectHost);
+    if (kind == FailureKind::CannotConnect)
+        Enter(Phase::ReportingFailure, Trigger::ConnectFailed);
+    ActOn(DecideAfterFailure(kind, m_options.ignoreFailures, m_frontEnd.FindHost(host),
+                             static_cast<int>(m_frontEnd.Hosts().size())),
+          host);
+    // A failure that came as news or from the bound is outside the countdown's tick: what it started
+    // shows at once.
+    ShowCountdown();
+}
+
+void KeepAliveEngine::ActOn(const FailureDecision& decision, const CString& host)
+{
+    switch (decision.action) {
+    case FailureAction::StopWithBox:
+        if (ShowBox(FormatString("Prodle: Cannot connect to %s on port %u", host.c_str(), kHttpPort) +
+                    TimeStampSuffix()))
+            StopCycle(true);
+        return;
+    case FailureAction::Stop:
+        StopCycle(true);
+        return;
+    case FailureAction::CountOn:
+        Enter(Phase::CountingDown, Trigger::NoConnection);
+        return;
+    case FailureAction::NextHost:
+        m_frontEnd.ShowStatus("Last connection failed");
+        m_frontEnd.SelectHost(decision.hostIndex);
+        StartCycle();
+        return;
+    case FailureAction::ResetIgnoreAndStop:
+        m_frontEnd.ShowStatus("Last connection failed");
+        StopCycle(false);
+        m_options.ignoreFailures = false;
+        m_frontEnd.StoreIgnoreFailuresOff();
+        if (ShowBox("You had a connection failure on the only\ndomain in the list.\n\n"
+                    "Prodle has reset your \"Ignore Connection Failures\"\noption. Please restart Prodle"))
+            StopCycle(true);
+        return;
+    }
+}
+
+// ---- Boxes -----------------------------------------------------------------------------------------
+
+bool KeepAliveEngine::ShowBox(const CString& text)
+{
+    return m_frontEnd.ShowError(text) && !m_closed;
+}
+
+CString KeepAliveEngine::TimeStampSuffix() const
+{
+    return "\n\nProdle launched at time " + m_launchTime + "\nThis message created at time " + CurrentTimeText();
+}

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "engine/prodle_view.h"
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
@@ -40,6 +41,13 @@ bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         if (auto* view = dynamic_cast<CProdleView*>(GetActiveView()))
             view->m_trayIcon.Restore();
         *result = 0;
+        return true;
+    }
+    // A later start of Prodle in this session hands its request over: the tray menu's Restore or Exit,
+    // posted so that it runs after this message, as a menu command does.
+    if (message == CSingleInstance::Message()) {
+        PostMessage(WM_COMMAND, wParam == CSingleInstance::kExit ? ID_TRAY_EXIT : ID_TRAY_RESTORE);
+        *result = TRUE;
         return true;
     }
     return CFrameWnd::OnWndMsg(message, wParam, lParam, result);

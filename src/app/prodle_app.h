@@ -3,6 +3,7 @@
 #ifndef PRODLE_APP_PRODLE_APP_H
 #define PRODLE_APP_PRODLE_APP_H
 
+#include "app/single_instance.h"
 #include "framework/win_app.h"
 
 class CProdleView;
@@ -10,6 +11,7 @@ class CProfileStore;
 
 class CProdleApp : public CWinApp {
 public:
+    CProdleApp() : m_singleInstance(m_strAppName.c_str()) {}
 
     BOOL InitInstance() override;
     int ExitInstance() override;
@@ -22,6 +24,8 @@ public:
     BOOL m_bWebLinkVisited = FALSE;
 
 protected:
+    CSingleInstance m_singleInstance;
+
     static const MessageMap* ThisMessageMap();
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
 };

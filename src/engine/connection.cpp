@@ -40,8 +40,11 @@ void CProdleView::RunTheJob(BOOL bUseNewDomain)
     }
     // A connection that is under way ends in OnConnectOutcome; this handles one that failed at once.
     // The flag is read after the attempt, which may just have reset it.
-    if (ConnectAndRemember(host) == -1 && !m_bIgnoreFailures)
+    if (ConnectAndRemember(host) != -1 || m_bDestroyed)
+        return;
+    if (!m_bIgnoreFailures)
         StopCycle(true);
+    RunDeferredCommands();
 }
 
 int CProdleView::ConnectAndRemember(CString host)
@@ -73,19 +76,26 @@ void CProdleView::OnConnectOutcome(bool connected)
         m_bWaiting = TRUE;
         m_trayIcon.SetIcon(IDI_IN_FLIGHT);
         SendRequest();
+        RunDeferredCommands();
         return;
     }
     CloseSocket();
     // Still pending while the failure is reported, so that no prodle starts from a message box's loop.
     ApplyConnectFailurePolicy(WithoutLeadingSpaces(m_strConnectHost).c_str(), "80");
     m_bConnectPending = FALSE;
+    if (m_bDestroyed)
+        return;  // the program was closed while the box was up
     if (!m_bIgnoreFailures)
         StopCycle(true);
+    // A rotation comes here outside the countdown's tick: the new countdown shows at once.
+    ShowCountdown();
+    RunDeferredCommands();
 }
 
 void CProdleView::OnConnectBoundTimer()
 {
-    if (!m_bConnectPending) {
+    // A tick queued before the outcome came, or before its failure's box went up, has nothing to add.
+    if (!m_bConnectPending || m_bReportingConnectFailure) {
         KillTimer(TIMER_CONNECT_BOUND);
         return;
     }
@@ -216,6 +226,13 @@ LRESULT CProdleView::OnConnectLookupDone(WPARAM wParam, LPARAM lParam)
 }
 
 void CProdleView::ApplyConnectFailurePolicy(const char* host, const char* port)
+{
+    m_bReportingConnectFailure = TRUE;
+    ReportConnectFailure(host, port);
+    m_bReportingConnectFailure = FALSE;
+}
+
+void CProdleView::ReportConnectFailure(const char* host, const char* port)
 {
     const CString text = FormatString("Prodle: Cannot connect to %s on port %s", host, port) + MakeTimeStampSuffix();
     if (!m_bIgnoreFailures) {

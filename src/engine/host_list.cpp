@@ -2,6 +2,7 @@
 // Names and Options commands.
 #include <vector>
 
+#include "app/resource.h"
 #include "engine/prodle_view.h"
 #include "framework/win_app.h"
 #include "settings/default_domains.h"
@@ -45,6 +46,8 @@ void CProdleView::FillNameCombo()
 // A running cycle goes on: the prodles after its next one go to the host that is current after OK.
 void CProdleView::OnEditNames()
 {
+    if (DeferWhileConnecting(ID_EDIT_NAMES))
+        return;
     CEditNamesDlg dialog;
     dialog.m_hostNames = HostNames();
     dialog.m_strSelection = m_strLastDomain;
@@ -55,6 +58,8 @@ void CProdleView::OnEditNames()
 // The new flags take effect at their next use; nothing is restarted.
 void CProdleView::OnOptions()
 {
+    if (DeferWhileConnecting(ID_OPTIONS))
+        return;
     COptionsDlg dialog;
     dialog.m_bIgnoreFailures = m_bIgnoreFailures;
     dialog.m_bRandomName = m_bRandomName;
@@ -71,4 +76,29 @@ void CProdleView::OnOptions()
     store.WriteProfileInt(kSettingsSection, kSettingAutoStart, m_bAutoStart);
     store.WriteProfileInt(kSettingsSection, kSettingRandomName, m_bRandomName);
     store.WriteProfileInt(kSettingsSection, kSettingRandomTime, m_bRandomTime);
+}
+
+bool CProdleView::DeferWhileConnecting(UINT command)
+{
+    if (!m_bConnectPending)
+        return false;
+    if (m_deferredCommands.empty())
+        BeginWaitCursor();  // until the dialog can open
+    for (UINT deferred : m_deferredCommands) {
+        if (deferred == command)
+            return true;
+    }
+    m_deferredCommands.push_back(command);
+    return true;
+}
+
+void CProdleView::RunDeferredCommands()
+{
+    if (m_deferredCommands.empty() || m_bConnectPending)
+        return;
+    EndWaitCursor();
+    // Posted: the dialogs open from the message loop, once the outcome's handler has returned.
+    for (UINT command : m_deferredCommands)
+        PostMessage(WM_COMMAND, command, 0);
+    m_deferredCommands.clear();
 }

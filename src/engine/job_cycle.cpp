@@ -46,6 +46,9 @@ void CProdleView::StopCycle(bool bNotifyTray)
         m_trayIcon.SetIcon(IDI_STOPPED);
     }
     m_bWaiting = FALSE;
+    // A stop in the middle of a failure's report leaves the dialogs to the report's end.
+    if (!m_bReportingConnectFailure)
+        RunDeferredCommands();
 }
 
 void CProdleView::StartCountdown()
@@ -92,27 +95,30 @@ void CProdleView::OnTimer(UINT_PTR nIDEvent)
     ++m_nCount;
     if (m_nCount == m_nTargetSecs)
         OnCountdownExpired();
-    if (m_staticNextLabel.IsWindowEnabled()) {
-        const CString text = FormatCountdown(m_nTargetSecs - m_nCount);
-        m_staticCountdown.SetWindowText(text);
-        m_trayIcon.SetTip(("Prodle in " + text).c_str());
-    }
+    if (!m_bDestroyed)
+        ShowCountdown();
+}
+
+void CProdleView::ShowCountdown()
+{
+    if (!m_staticNextLabel.IsWindowEnabled())
+        return;
+    const CString text = FormatCountdown(m_nTargetSecs - m_nCount);
+    m_staticCountdown.SetWindowText(text);
+    m_trayIcon.SetTip(("Prodle in " + text).c_str());
 }
 
 void CProdleView::OnCountdownExpired()
 {
     m_nCount = 0;
-    if (m_bConnectPending) {
-        // One connection at a time: the prodle (or random pick) that falls due while the last prodle's
-        // connection is still being made is skipped, and the count starts again.
-        m_nTargetSecs = m_nPeriodSecs;
-        return;
-    }
+    // One connection at a time: the prodle (or random pick) that falls due while the last prodle's
+    // connection is still being made is skipped, and the count starts again, as after any expiry.
+    const bool skipped = m_bConnectPending != FALSE;
     // In random-host mode only the first expiry of a countdown goes to the host just validated.
     const bool prodleNow = !m_bRandomName || m_bFirstRun || m_comboNames.GetCount() < 1;
-    if (m_bRandomName && m_bFirstRun)
+    if (!skipped && m_bRandomName && m_bFirstRun)
         m_bFirstRun = FALSE;
-    if (!prodleNow) {
+    if (!skipped && !prodleNow) {
         PickRandomHost();
         return;
     }
@@ -120,7 +126,8 @@ void CProdleView::OnCountdownExpired()
         RandomizeTarget();
     else
         m_nTargetSecs = m_nPeriodSecs;
-    RunTheJob(m_bNewDomain);
+    if (!skipped)
+        RunTheJob(m_bNewDomain);
 }
 
 void CProdleView::PickRandomHost()

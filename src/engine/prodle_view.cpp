@@ -158,6 +158,12 @@ LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 
 void CProdleView::OnDestroy()
 {
+    // A box may be up, whose caller must find the view gone when it returns.
+    m_bDestroyed = TRUE;
+    if (!m_deferredCommands.empty()) {
+        m_deferredCommands.clear();
+        EndWaitCursor();
+    }
     StopCycle(false);
     CFormView::OnDestroy();
 }

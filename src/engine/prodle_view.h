@@ -55,6 +55,10 @@ public:
     std::vector<CString> HostNames() const;
     void OnEditNames();
     void OnOptions();
+    // A dialog that changes the list or the options waits for a connection being made: its outcome is
+    // handled with the list and options of the moment it began, and what the user confirms comes after.
+    bool DeferWhileConnecting(UINT command);
+    void RunDeferredCommands();
 
     void OnInitialUpdate() override;
 
@@ -100,6 +104,12 @@ public:
     // A connection being made: from its start until its outcome is known and, for a failure, reported.
     // While it is, a prodle that falls due is skipped: one connection at a time.
     BOOL m_bConnectPending = FALSE;
+    // The failure of the connection is being reported (its box may be up): nothing may report it again.
+    BOOL m_bReportingConnectFailure = FALSE;
+    // The view's window has gone (the program was closed while a box was up): nothing more may run.
+    BOOL m_bDestroyed = FALSE;
+    // Edit Names and Options commands that wait for the connection's outcome.
+    std::vector<UINT> m_deferredCommands;
     // How long a connection may take before it counts as failed: Windows' own give-up time for an
     // unanswered connect, so that the outcome is the same everywhere. Tests shorten it.
     DWORD m_dwConnectBoundMs = 21000;
@@ -134,6 +144,7 @@ protected:
     // What a failed connect leads to: a message box and a stop, or, with "Ignore Connection Failures",
     // the next host of the list.
     void ApplyConnectFailurePolicy(const char* host, const char* port);
+    void ReportConnectFailure(const char* host, const char* port);
     // Ends the waiting for the connection (timer, wait cursor), whatever became of it.
     void EndConnectWait();
     // Stores what a successful connection stores and makes the host the current one.
@@ -161,6 +172,8 @@ protected:
     // The current local time as HH:MM:SS.
     static CString CurrentTimeText();
     void SetStatus(const char* text) { m_staticStatus.SetWindowText(text); }
+    // The countdown and the tooltip show the time left, while a countdown runs.
+    void ShowCountdown();
 };
 
 #endif

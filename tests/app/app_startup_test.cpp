@@ -45,6 +45,19 @@ LRESULT CALLBACK NoteTimerMessage(int code, WPARAM removal, LPARAM lParam)
     return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 
+// The intervals the program arms its windows' timers with, by window and timer id.
+std::map<std::pair<HWND, UINT_PTR>, std::vector<UINT>> g_timerIntervals;
+
+UINT_PTR WINAPI NoteSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
+{
+    if (window)
+        g_timerIntervals[{window, id}].push_back(elapse);
+    using SetTimerFunction = decltype(&::SetTimer);
+    static const auto real = reinterpret_cast<SetTimerFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetTimer")));
+    return real(window, id, elapse, proc);
+}
+
 // The width of an icon's image in pixels.
 int IconWidth(HICON icon)
 {
@@ -285,32 +298,35 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
 }
 
 // The one test that lets real time pass, a few seconds: every other one sends the timer messages
-// itself, so only here would a wrong interval show.
+// itself. The intervals are read where the program arms its timers; the ticks' real times are held only
+// to bounds that a loaded machine does not break.
 TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond)
 {
     LoopbackListener silent("127.0.0.5");  // the first tick's prodle waits there, unanswered
     ASSERT_TRUE(silent.IsListening());
     SetSetting("ComboName0", "127.0.0.5");
+    ImportPatch arming({"user32.dll"}, "SetTimer", reinterpret_cast<void*>(&NoteSetTimer));
+    ASSERT_GT(arming.Patched(), 0u);
+    g_timerIntervals.clear();
     const DWORD started = ::GetTickCount();
     ASSERT_TRUE(App().Start());  // auto-start is on by default
-    const DWORD armed = ::GetTickCount();
     g_timedWindow = App().View()->m_hWnd;
     g_timerTicks.clear();
     HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, NoteTimerMessage, nullptr, ::GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     const std::vector<DWORD>& countdown = g_timerTicks[TIMER_COUNTDOWN];
-    PumpUntil([&] { return countdown.size() >= 4; }, 8000);
+    PumpUntil([&] { return countdown.size() >= 4; }, 15000);
     ::UnhookWindowsHookEx(hook);
 
+    const auto intervals = [](UINT_PTR id) { return g_timerIntervals[{g_timedWindow, id}]; };
+    EXPECT_EQ(intervals(TIMER_AUTO_START), std::vector<UINT>{1000});
+    EXPECT_EQ(intervals(TIMER_COUNTDOWN), std::vector<UINT>{1000});
     const std::vector<DWORD>& autoStart = g_timerTicks[TIMER_AUTO_START];
     ASSERT_EQ(autoStart.size(), 1u);
     EXPECT_GE(autoStart[0] - started, 900u);
-    EXPECT_LE(autoStart[0] - armed, 1500u);
     ASSERT_GE(countdown.size(), 4u);
-    for (size_t i = 1; i < countdown.size(); ++i) {
-        EXPECT_GE(countdown[i] - countdown[i - 1], 900u) << i;
-        EXPECT_LE(countdown[i] - countdown[i - 1], 1500u) << i;
-    }
+    const DWORD meanMs = (countdown.back() - countdown.front()) / static_cast<DWORD>(countdown.size() - 1);
+    EXPECT_GE(meanMs, 800u);
 }
 
 }  // namespace

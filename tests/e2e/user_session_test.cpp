@@ -183,7 +183,9 @@ TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem
         EXPECT_TRUE(SettingIs("Often", "2.5"));
         EXPECT_TRUE(SettingIs("ComboName1", "127.0.0.7"));
         EXPECT_TRUE(SettingIs("ComboNameSel", "1"));
-        EXPECT_EQ(ControlText(form, IDC_STATIC_COUNTDOWN), " 2:30");
+        // The period of 2.5 minutes counts down from 2:30; a busy machine may have taken a few seconds.
+        const std::string countdown = ControlText(form, IDC_STATIC_COUNTDOWN);
+        EXPECT_TRUE(countdown == " 2:30" || countdown.rfind(" 2:2", 0) == 0) << countdown;
         SaveScreenshot(prodle.MainWindow(), "form-running");
 
         PressButton(form, IDC_BUTTON_CLOSE_WINDOW);

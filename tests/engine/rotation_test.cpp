@@ -1,7 +1,12 @@
 // A failed connection: with "Ignore Connection Failures" the next host of the list is tried (or the
 // option is given up when there is no other host); without it the engine stops with a message box.
 // 127.0.0.2 and 127.0.0.3 have nothing listening, so their connects are refused at once.
+#include <shellapi.h>
+
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/resource.h"
 #include "support/engine_fixture.h"
@@ -17,6 +22,35 @@ SOCKET WINAPI NoSocket(int, int, int)
 {
     ::WSASetLastError(WSAEMFILE);
     return INVALID_SOCKET;
+}
+
+// What the program asks of windows that are gone and of the shell's notification area.
+int g_callsOnGoneWindows = 0;
+std::vector<std::string> g_trayTips;
+
+template <class Function>
+Function Real(const char* dll, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA(dll), name)));
+}
+
+BOOL WINAPI NoteSetWindowText(HWND window, LPCSTR text)
+{
+    g_callsOnGoneWindows += !::IsWindow(window);
+    return Real<decltype(&::SetWindowTextA)>("user32.dll", "SetWindowTextA")(window, text);
+}
+
+BOOL WINAPI NoteEnableWindow(HWND window, BOOL enable)
+{
+    g_callsOnGoneWindows += !::IsWindow(window);
+    return Real<decltype(&::EnableWindow)>("user32.dll", "EnableWindow")(window, enable);
+}
+
+BOOL WINAPI NoteNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
+{
+    if (message == NIM_MODIFY && (data->uFlags & NIF_TIP))
+        g_trayTips.push_back(data->szTip);
+    return Real<decltype(&::Shell_NotifyIconA)>("shell32.dll", "Shell_NotifyIconA")(message, data);
 }
 
 }  // namespace
@@ -46,7 +80,9 @@ TEST_F(Rotation, HostNotInTheListGoesBackToTheFirstEntry)
     EXPECT_EQ(view_->m_comboNames.GetCurSel(), 0);
     EXPECT_EQ(view_->m_strDomain, "127.0.0.1");
     EXPECT_TRUE(Counting());
-    EXPECT_EQ(view_->m_nCount, view_->m_nTargetSecs - 1);
+    // The failure came as socket news, outside a tick: the new countdown shows at once all the same.
+    EXPECT_EQ(Countdown(), " 0:01");
+    EXPECT_EQ(view_->m_trayIcon.GetTip(), "Prodle in  0:01");
     EXPECT_TRUE(server.Requests().empty());
     Tick();
     ASSERT_TRUE(WaitForRequests(server, 1));
@@ -121,9 +157,13 @@ TEST_F(Rotation, WithoutIgnoreAFailedConnectionStopsTheEngineWithABox)
     view_->m_strLastDomain = "127.0.0.1";
     bool tooEarlyNotice = false;
     App().onBox = [&](const RecordedBox&) {
+        App().onBox = nullptr;
         tooEarlyNotice = view_->m_trayIcon.GetTip() == "Prodle has stopped";
         view_->m_nCount = view_->m_nTargetSecs - 1;
         Tick();
+        // The connect's bound, queued before the box came up, passes while it is up.
+        view_->m_dwConnectBoundMs = 0;
+        ::SendMessageA(view_->m_hWnd, WM_TIMER, TIMER_CONNECT_BOUND, 0);
         PumpFor(100);
     };
     Tick();
@@ -139,6 +179,32 @@ TEST_F(Rotation, WithoutIgnoreAFailedConnectionStopsTheEngineWithABox)
     EXPECT_EQ(view_->m_socket, -1);
     // A failed attempt stores nothing.
     EXPECT_FALSE(Setting("Often").has_value());
+}
+
+TEST_F(Rotation, ExitWhileTheFailureBoxIsUpLeavesTheClosedProgramAlone)
+{
+    SetSetting("Ignore", "0");
+    SetHosts({"127.0.0.2"});
+    StartProdle();
+    ASSERT_NE(view_, nullptr);
+    StartCycleAndSettle();
+    const HWND form = view_->m_hWnd;
+    ImportPatch text({"user32.dll"}, "SetWindowTextA", reinterpret_cast<void*>(&NoteSetWindowText));
+    ImportPatch enable({"user32.dll"}, "EnableWindow", reinterpret_cast<void*>(&NoteEnableWindow));
+    ImportPatch tray({"shell32.dll"}, "Shell_NotifyIconA", reinterpret_cast<void*>(&NoteNotifyIcon));
+    ASSERT_GT(text.Patched() * enable.Patched() * tray.Patched(), 0u);
+    g_callsOnGoneWindows = 0;
+    App().onBox = [&](const RecordedBox&) {
+        ::SendMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);  // the tray menu's Exit
+        g_trayTips.clear();
+    };
+    Tick();
+    ASSERT_TRUE(PumpUntil([] { return App().MainWindow() == nullptr; }));
+    view_ = nullptr;
+
+    ASSERT_EQ(BoxCount(), 1u);
+    EXPECT_EQ(g_callsOnGoneWindows, 0);
+    EXPECT_TRUE(g_trayTips.empty()) << "the closed program changed its tooltip to " << g_trayTips.front();
 }
 
 TEST_F(Rotation, SocketThatCannotBeMadeIsReportedAndTheCountdownRunsOn)
@@ -168,6 +234,7 @@ TEST_F(Rotation, HostThatNeverAnswersIsLeftAtTheBoundAndNoProdleStartsMeanwhile)
     LoopbackServer server(ServerBehaviour::Reply);
     ASSERT_TRUE(server.Listening());
     SetSetting("Debug", "1");  // a 15-second period, shorter than the bound
+    SetSetting("RandomTime", "1");  // targets of 10, 12, 14, 17, 19 or 20 seconds
     SetHosts({"127.0.0.8", "127.0.0.1"});
     StartProdle();
     ASSERT_NE(view_, nullptr);
@@ -176,13 +243,19 @@ TEST_F(Rotation, HostThatNeverAnswersIsLeftAtTheBoundAndNoProdleStartsMeanwhile)
     const int connecting = view_->m_socket;
     ASSERT_TRUE(view_->m_bConnectPending);
 
-    // The next prodle falls due: one connection at a time, so it is skipped and the count starts over.
-    for (int i = 0; i < 15; ++i)
+    // The next prodle falls due: one connection at a time, so it is skipped and the count starts over
+    // with a random target, as after any expiry.
+    const std::string randomTargets[] = {" 0:10", " 0:12", " 0:14", " 0:17", " 0:19", " 0:20"};
+    const auto isRandomTarget = [&](const std::string& text) {
+        return std::find(std::begin(randomTargets), std::end(randomTargets), text) != std::end(randomTargets);
+    };
+    ASSERT_TRUE(isRandomTarget(Countdown())) << Countdown();
+    for (int left = std::stoi(Countdown().substr(3)); left > 0; --left)
         Tick();
     EXPECT_TRUE(view_->m_bConnectPending);
     EXPECT_EQ(view_->m_socket, connecting);
     EXPECT_EQ(view_->m_nCount, 0);
-    EXPECT_EQ(view_->m_staticCountdown.GetWindowText(), " 0:15");
+    EXPECT_TRUE(isRandomTarget(Countdown())) << Countdown();
 
     view_->m_dwConnectBoundMs = 0;
     ::SendMessageA(view_->m_hWnd, WM_TIMER, TIMER_CONNECT_BOUND, 0);
@@ -190,6 +263,7 @@ TEST_F(Rotation, HostThatNeverAnswersIsLeftAtTheBoundAndNoProdleStartsMeanwhile)
     EXPECT_EQ(HostText(), "127.0.0.1");
     EXPECT_EQ(App().GetWaitCursorCount(), 0);
     ASSERT_TRUE(Counting());
+    EXPECT_EQ(Countdown(), " 0:01") << "the rotation's countdown shows at once";
     Tick();
     ASSERT_TRUE(WaitForRequests(server, 1));
     EXPECT_EQ(BoxCount(), 0u);

@@ -36,6 +36,7 @@ protected:
 
     std::string Status() const { return view_->m_staticStatus.GetWindowText(); }
     std::string HostText() const { return view_->m_comboNames.GetWindowText(); }
+    std::string Countdown() const { return view_->m_staticCountdown.GetWindowText(); }
     bool Counting() const { return view_->m_staticNextLabel.IsWindowEnabled() != FALSE; }
     std::string LastBox() const;
     size_t BoxCount() const;

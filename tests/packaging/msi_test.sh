@@ -27,9 +27,11 @@ check() { if "${@:2}"; then echo "ok      $1"; else echo "FAILED  $1"; failed=1;
 unix_path() { winepath -u "$(wine cmd /c "echo $1" | tr -d '\r')"; }
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 products() { wine uninstaller --list | tr -d '\r' | grep '|||Prodle$' || true; }
-uninstall_value() {  # Windows keeps a per-user product's entry under HKCU, Wine under HKLM
-    local key='Software\Microsoft\Windows\CurrentVersion\Uninstall\'"$(products | cut -d'|' -f1)"
-    reg_value "HKCU\\$key" "$1" | grep . || reg_value "HKLM\\$key" "$1"
+entry() {  # Windows keeps a per-user product's entry under HKCU, Wine under HKLM
+    local key='Software\Microsoft\Windows\CurrentVersion\Uninstall\'"$(products | cut -d'|' -f1)" name
+    for name in DisplayVersion Publisher HelpLink; do
+        reg_value "HKCU\\$key" $name | grep . || reg_value "HKLM\\$key" $name
+    done | paste -sd'|'
 }
 # A Prodle of this prefix runs and shows its tray icon (bounded: it is just being started).
 prodle_in_tray() {
@@ -39,7 +41,6 @@ prodle_in_tray() {
     done
     return 1
 }
-no_prodle() { ! xdotool search --class prodle.exe >/dev/null; }
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKLM\Software\Quendar Software\Prodle\Settings'
 dir="$(unix_path '%LOCALAPPDATA%')/Programs/Prodle"
@@ -49,38 +50,29 @@ wine reg add "$settings" /v ComboName0 /d 127.0.0.3 /f >/dev/null
 
 echo "== install $version"
 check "msiexec /i succeeds" wine msiexec /i "$work/old.msi" /qn
-check "the program is in the user's programs folder" test -f "$dir/prodle.exe"
-check "a Start-menu shortcut" test -f "$shortcut"
+check "the program in the user's programs folder, a Start-menu shortcut" test -f "$dir/prodle.exe" -a -f "$shortcut"
 check "the log-in entry starts it" test "$(reg_value "$run_key" Prodle)" = "\"$(winepath -w "$dir")\\prodle.exe\""
-check "one entry in Add or Remove Programs" test "$(products | wc -l)" = 1
-check "... with the version" test "$(uninstall_value DisplayVersion)" = "$version"
-check "... the publisher" test "$(uninstall_value Publisher)" = "Quendar Software"
-check "... and the help link" test "$(uninstall_value HelpLink)" = "http://www.prodle.example/"
-icon="$(wine reg query 'HKCU\Software\Microsoft\Installer\Products' /s /v ProductIcon | tr -d '\r' | sed -n 's/.*REG_SZ *//p')"
-icon="$(winepath -u "${icon:-none}")"
-check "... and the icon" test -s "$icon"
+check "one entry in Add or Remove Programs: version, publisher, help link" \
+      test "$(products | wc -l) $(entry)" = "1 $version|Quendar Software|http://www.prodle.example/"
+icon="$(winepath -u "$(wine reg query 'HKCU\Software\Microsoft\Installer\Products' /s /v ProductIcon | tr -d '\r' | sed -n 's/.*REG_SZ *//p')")"
+check "... and its icon" test -s "$icon"
 check "Prodle was started and shows its tray icon" prodle_in_tray
 
 echo "== update to $newer"
 check "msiexec /i succeeds" wine msiexec /i "$work/new.msi" /qn
-check "one entry, the new version" test "$(products | wc -l)/$(uninstall_value DisplayVersion)" = "1/$newer"
-cache="$(dirname "$(dirname "$icon")")"  # the installer's copies (the icon) of each product it installed
-check "the old version's files are gone" test "$(ls "$dir")/$(ls "$cache")" = "prodle.exe/$(products | cut -d'|' -f1)"
+check "one entry, of the new version" test "$(products | wc -l) $(entry)" = "1 $newer|Quendar Software|http://www.prodle.example/"
+cache="$(dirname "$(dirname "$icon")")"  # the installer's copies of each product's icon
+check "no file of the old version is left" test "$(ls "$dir") $(ls "$cache")" = "prodle.exe $(products | cut -d'|' -f1)"
 check "Prodle runs again" prodle_in_tray
 
 echo "== uninstall while Prodle runs"
 check "msiexec /x succeeds" wine msiexec /x "$work/new.msi" /qn
-check "Prodle has ended" no_prodle
-check "the program is gone" test ! -e "$dir"
-check "the shortcut is gone" test ! -e "$shortcut"
-check "the log-in entry is gone" test -z "$(reg_value "$run_key" Prodle)"
-check "no entry in Add or Remove Programs" test -z "$(products)"
+check "Prodle has ended" test -z "$(xdotool search --class prodle.exe)"
+check "program, shortcut, log-in entry and entry are gone" \
+      test ! -e "$dir" -a ! -e "$shortcut" -a -z "$(reg_value "$run_key" Prodle)$(products)"
 check "the settings stay" test "$(reg_value "$settings" ComboName0)" = 127.0.0.3
 
 echo "== install with STARTATLOGON=0"
-check "msiexec /i succeeds" wine msiexec /i "$work/old.msi" /qn STARTATLOGON=0
-check "the program and its shortcut are installed" test -f "$dir/prodle.exe" -a -f "$shortcut"
-check "no log-in entry" test -z "$(reg_value "$run_key" Prodle)"
-check "msiexec /x succeeds" wine msiexec /x "$work/old.msi" /qn
-check "nothing is left" test ! -e "$dir" -a ! -e "$shortcut" -a -z "$(products)"
+check "msiexec /i STARTATLOGON=0 succeeds" wine msiexec /i "$work/old.msi" /qn STARTATLOGON=0
+check "... without a log-in entry" test -f "$dir/prodle.exe" -a -z "$(reg_value "$run_key" Prodle)"
 exit "$failed"

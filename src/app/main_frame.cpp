@@ -43,10 +43,14 @@ bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         *result = 0;
         return true;
     }
-    // A later start of Prodle in this session hands its request over: the tray menu's Restore or Exit,
-    // posted so that it runs after this message, as a menu command does.
+    // A later start of Prodle in this session hands its request over: the tray menu's Restore, at once
+    // (the form is up when that start ends), or its Exit, posted so that the frame is not destroyed
+    // under this message.
     if (message == CSingleInstance::Message()) {
-        PostMessage(WM_COMMAND, wParam == CSingleInstance::kExit ? ID_TRAY_EXIT : ID_TRAY_RESTORE);
+        if (wParam == CSingleInstance::kExit)
+            PostMessage(WM_COMMAND, ID_TRAY_EXIT);
+        else
+            SendMessage(WM_COMMAND, ID_TRAY_RESTORE);
         *result = TRUE;
         return true;
     }

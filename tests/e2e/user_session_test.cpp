@@ -224,7 +224,8 @@ TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
     ASSERT_TRUE(second.Start());
     EXPECT_EQ(second.WaitForExit(5000), 0);
     EXPECT_TRUE(::IsWindowVisible(main));
-    EXPECT_EQ(::GetForegroundWindow(), main);
+    HWND front = ::GetForegroundWindow();
+    EXPECT_EQ(front, main) << "in front instead: \"" << WindowText(front) << "\"";
     EXPECT_EQ(TrayIconCount(), icons);
     EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
     EXPECT_TRUE(prodle.IsRunning());

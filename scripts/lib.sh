@@ -7,9 +7,10 @@ as_root() {
     if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Debian packages the build, the tests and the fuzzers need.
+# Debian packages the build, the tests, the fuzzers and the release (zip, msitools' wixl) need.
 PACKAGES="cmake make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
-          fonts-wine xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3 iproute2"
+          fonts-wine xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3 iproute2
+          wixl msitools"
 
 install_missing() {
     local missing=""
@@ -23,6 +24,11 @@ install_missing() {
     fi
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+# The program's version: CMakeLists.txt's project VERSION, its one source.
+prodle_version() {
+    sed -nE 's/^project\(Prodle VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt"
 }
 
 # Wine runs 32-bit programs only where the machine can execute 32-bit Linux code; elsewhere the

@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Builds the release artefact: out/prodle-1.8.zip with the 32-bit prodle.exe and a read-me for Windows users.
+# Builds the release artefacts in out/, named with CMakeLists.txt's version:
+#   prodle-<version>.msi  the installer (per user, no administrator rights; scripts/make_msi.sh)
+#   prodle-<version>.zip  the 32-bit prodle.exe and a read-me, for those who keep it portable
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 install_missing
 build i686 OFF prodle
+version="$(prodle_version)"
 mkdir -p "$ROOT/out"
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 cp "$ROOT/build-i686/prodle.exe" "$stage/prodle.exe"
 i686-w64-mingw32-strip "$stage/prodle.exe"
-sed 's/$/\r/' "$ROOT/packaging/README.txt" > "$stage/README.txt"   # Windows line ends
-rm -f "$ROOT/out/prodle-1.8.zip"
-(cd "$stage" && zip -q -X "$ROOT/out/prodle-1.8.zip" prodle.exe README.txt)
-echo "== $ROOT/out/prodle-1.8.zip"
-unzip -l "$ROOT/out/prodle-1.8.zip"
+sed "s/@VERSION@/$version/g; s/\$/\r/" "$ROOT/packaging/README.txt" > "$stage/README.txt"   # Windows line ends
+rm -f "$ROOT/out/prodle-$version.zip" "$ROOT/out/prodle-$version.msi"
+(cd "$stage" && zip -q -X "$ROOT/out/prodle-$version.zip" prodle.exe README.txt)
+"$ROOT/scripts/make_msi.sh" "$stage/prodle.exe" "$version" "$ROOT/out/prodle-$version.msi"
+echo "== $ROOT/out/prodle-$version.zip"
+unzip -l "$ROOT/out/prodle-$version.zip"
+echo "== $ROOT/out/prodle-$version.msi"
+ls -l "$ROOT/out/prodle-$version.msi"

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "framework/view.h"
 #include "tray/tray_notify_icon.h"
 
@@ -40,6 +41,17 @@ bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         if (CView* view = GetActiveView())
             view->SendMessage(message, wParam, lParam);
         *result = 0;
+        return true;
+    }
+    // A later start of Prodle in this session hands its request over: the tray menu's Restore, at once
+    // (the form is up when that start ends), or its Exit, posted so that the frame is not destroyed
+    // under this message.
+    if (message == CSingleInstance::Message()) {
+        if (wParam == CSingleInstance::kExit)
+            PostMessage(WM_COMMAND, ID_TRAY_EXIT);
+        else
+            SendMessage(WM_COMMAND, ID_TRAY_RESTORE);
+        *result = TRUE;
         return true;
     }
     return CFrameWnd::OnWndMsg(message, wParam, lParam, result);

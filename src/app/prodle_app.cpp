@@ -1,8 +1,11 @@
 #include "app/prodle_app.h"
 
+#include <cstdlib>
+
 #include "app/main_frame.h"
 #include "app/prodle_doc.h"
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "engine/prodle_view.h"
 #include "framework/document.h"
 #include "settings/profile_store.h"
@@ -31,10 +34,28 @@ CView* NewProdleView()
     return new CProdleView(&ShowAbout);
 }
 
+// "/exit" (the uninstaller's): end the running Prodle of this user, and start none.
+bool CommandLineAsksToExit()
+{
+    for (int i = 1; i < __argc; ++i)
+        if (::lstrcmpiA(__argv[i], "/exit") == 0)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 BOOL CProdleApp::InitInstance()
 {
+    if (CommandLineAsksToExit()) {
+        m_singleInstance.Send(CSingleInstance::kExit, CMainFrame::kClassName);
+        return FALSE;
+    }
+    // A second start brings the running Prodle's form up and ends.
+    if (!m_singleInstance.Claim()) {
+        m_singleInstance.Send(CSingleInstance::kShowForm, CMainFrame::kClassName);
+        return FALSE;
+    }
     m_pProfileStore = new CProfileStore;
     const CString baseKey = "Software\\Quendar Software\\" + m_strAppName;
     HKEY key = nullptr;
@@ -55,6 +76,7 @@ int CProdleApp::ExitInstance()
 {
     delete m_pProfileStore;
     m_pProfileStore = nullptr;
+    m_singleInstance.Release();
     return CWinApp::ExitInstance();
 }
 

@@ -3,12 +3,15 @@
 #ifndef PRODLE_APP_PRODLE_APP_H
 #define PRODLE_APP_PRODLE_APP_H
 
+#include "app/single_instance.h"
 #include "framework/win_app.h"
 
 class CProfileStore;
 
 class CProdleApp : public CWinApp {
 public:
+    CProdleApp() : m_singleInstance(m_strAppName.c_str()) {}
+
     BOOL InitInstance() override;
     int ExitInstance() override;
     // The About box, with the engine's local address and the time since the launch tick.
@@ -19,6 +22,9 @@ public:
     // the later ones of the run.
     BOOL m_bMailLinkVisited = FALSE;
     BOOL m_bWebLinkVisited = FALSE;
+
+protected:
+    CSingleInstance m_singleInstance;
 };
 
 CProdleApp* GetProdleApp();

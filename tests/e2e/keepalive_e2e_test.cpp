@@ -131,12 +131,16 @@ TEST_F(DeadLinkEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUnti
     EXPECT_TRUE(WaitFor(Stopped::Check, &stopped, 5000));
 }
 
+// Asked to exit as the uninstaller does, by "prodle.exe /exit", which waits for it to end.
 TEST_F(DeadLinkEndToEnd, ExitWhileAConnectIsPendingEndsAtOnce)
 {
     HWND form = StartAndClickStart();
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(WaitFor(ProdleStarted, form, 15000));
 
-    ::PostMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
-    EXPECT_EQ(prodle_.WaitForExit(5000), 0);
+    ProdleProcess exit;
+    ASSERT_TRUE(exit.Start("/exit"));
+    EXPECT_EQ(exit.WaitForExit(5000), 0);
+    EXPECT_FALSE(prodle_.IsRunning()) << "\"/exit\" returned before the running program ended";
+    EXPECT_EQ(prodle_.WaitForExit(0), 0);
 }

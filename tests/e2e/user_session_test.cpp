@@ -202,6 +202,31 @@ TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem
     EXPECT_EQ(WindowText(::GetDlgItem(form, IDC_COMBO_NAMES)), "127.0.0.7");
 }
 
+// Started again (a double-click on prodle.exe while the Startup entry's copy runs): the running
+// program's form comes up in front, and the new process ends without an icon of its own.
+TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
+{
+    SetSetting("AutoStart", "0");
+    SetSetting("ComboName0", "127.0.0.3");
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    HWND form = prodle.Form();
+    ASSERT_NE(form, nullptr);
+    HWND main = prodle.MainWindow();
+    ASSERT_FALSE(::IsWindowVisible(main));
+    const int icons = TrayIconCount();
+
+    ProdleProcess second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_EQ(second.WaitForExit(5000), 0);
+    EXPECT_TRUE(::IsWindowVisible(main));
+    HWND front = ::GetForegroundWindow();
+    EXPECT_EQ(front, main) << "in front instead: \"" << WindowText(front) << "\"";
+    EXPECT_EQ(TrayIconCount(), icons);
+    EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
+    EXPECT_TRUE(prodle.IsRunning());
+}
+
 TEST_F(UserSession, EditNamesOptionsAndAboutThroughTheMenusAndTheTray)
 {
     SetSetting("AutoStart", "0");

@@ -122,3 +122,12 @@ bool FindNewestTrayIcon(RECT* areaWindow, RECT* icon)
     }
     return found;
 }
+
+int TrayIconCount()
+{
+    int count = 0;
+    if (HWND area = ::FindWindowA(nullptr, "Wine System Tray"))
+        for (HWND child = ::GetWindow(area, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            count += ::IsWindowVisible(child) ? 1 : 0;
+    return count;
+}

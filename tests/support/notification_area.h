@@ -65,5 +65,7 @@ private:
 // Where Wine shows the notification area on a display without a tray manager: its window ("Wine System
 // Tray"), and in it the newest icon (the rightmost), in screen coordinates. False when there is none.
 bool FindNewestTrayIcon(RECT* areaWindow, RECT* icon);
+// How many icons that window shows.
+int TrayIconCount();
 
 #endif

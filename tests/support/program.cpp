@@ -94,9 +94,9 @@ ProdleProcess::~ProdleProcess()
     ::CloseHandle(m_info.hProcess);
 }
 
-bool ProdleProcess::Start()
+bool ProdleProcess::Start(const std::string& arguments)
 {
-    std::string commandLine = "\"" + ProgramPath() + "\"";
+    std::string commandLine = "\"" + ProgramPath() + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

@@ -20,7 +20,8 @@ public:
     ProdleProcess& operator=(const ProdleProcess&) = delete;
     ~ProdleProcess();  // ends a program that is still running
 
-    bool Start();
+    // Starts prodle.exe, with these command-line arguments.
+    bool Start(const std::string& arguments = "");
     bool IsRunning() const;
     // Waits for the program to end by itself; its exit code, or -1 on time-out.
     int WaitForExit(DWORD timeoutMs);

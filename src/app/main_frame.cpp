@@ -5,7 +5,7 @@
 #include "framework/view.h"
 #include "tray/tray_notify_icon.h"
 
-BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
+bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
 {
     cs.lpszClass = kClassName;
     cs.style = WS_BORDER;

@@ -7,7 +7,7 @@
 
 class CMainFrame : public CFrameWnd {
 public:
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    bool PreCreateWindow(CREATESTRUCTA& cs) override;
 
     // The frame's window class, by which other programs (and the tests) find Prodle's window.
     static constexpr const char* kClassName = "ProdleFrame";

@@ -45,16 +45,16 @@ bool CommandLineAsksToExit()
 
 }  // namespace
 
-BOOL CProdleApp::InitInstance()
+bool CProdleApp::InitInstance()
 {
     if (CommandLineAsksToExit()) {
         m_singleInstance.Send(CSingleInstance::kExit, CMainFrame::kClassName);
-        return FALSE;
+        return false;
     }
     // A second start brings the running Prodle's form up and ends.
     if (!m_singleInstance.Claim()) {
         m_singleInstance.Send(CSingleInstance::kShowForm, CMainFrame::kClassName);
-        return FALSE;
+        return false;
     }
     m_pProfileStore = new CProfileStore;
     const CString baseKey = "Software\\Quendar Software\\" + m_strAppName;

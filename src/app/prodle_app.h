@@ -12,7 +12,7 @@ class CProdleApp : public CWinApp {
 public:
     CProdleApp() : m_singleInstance(m_strAppName.c_str()) {}
 
-    BOOL InitInstance() override;
+    bool InitInstance() override;
     int ExitInstance() override;
     // The About box, with the engine's local address and the time since the launch tick.
     void OnAppAbout(const CString& localAddress, DWORD launchTick);
@@ -20,8 +20,8 @@ public:
     CProfileStore* m_pProfileStore = nullptr;
     // The links' visited flags: they outlive every About box, so that a followed link stays purple in
     // the later ones of the run.
-    BOOL m_bMailLinkVisited = FALSE;
-    BOOL m_bWebLinkVisited = FALSE;
+    bool m_bMailLinkVisited = false;
+    bool m_bWebLinkVisited = false;
 
 protected:
     CSingleInstance m_singleInstance;

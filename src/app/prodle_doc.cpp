@@ -2,11 +2,11 @@
 
 #include "framework/win_app.h"
 
-BOOL CProdleDoc::OnNewDocument()
+bool CProdleDoc::OnNewDocument()
 {
     if (!CDocument::OnNewDocument())
-        return FALSE;
+        return false;
     // The program lives in the notification area: the frame is activated hidden.
     AfxGetApp()->m_nCmdShow = SW_HIDE;
-    return TRUE;
+    return true;
 }

@@ -6,7 +6,7 @@
 
 class CProdleDoc : public CDocument {
 public:
-    BOOL OnNewDocument() override;
+    bool OnNewDocument() override;
 };
 
 #endif

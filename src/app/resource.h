@@ -28,7 +28,7 @@
 
 // Form controls
 #define IDC_EDIT_OFTEN              1000
-#define IDC_COMBO_NAMES             1001
+#define IDC_COMBO_HOSTS             1001
 #define IDC_BUTTON_START            1003
 #define IDC_STATIC_STATUS           1004
 #define IDC_BUTTON_CLOSE_WINDOW     1005
@@ -39,7 +39,7 @@
 // Edit Names dialog
 #define IDC_BUTTON_RESTORE_DEFAULT  3
 #define IDC_BUTTON_DELETE_SELECTION 4
-#define IDC_LIST_NAMES              1010
+#define IDC_LIST_HOSTS              1010
 
 // Options dialog
 #define IDC_CHECK_AUTO_START        1011

@@ -55,7 +55,7 @@ void CProdleView::DoDataExchange(CDataExchange* pDX)
 {
     CFormView::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_BUTTON_START, m_btnStart);
-    DDX_Control(pDX, IDC_COMBO_NAMES, m_comboHosts);
+    DDX_Control(pDX, IDC_COMBO_HOSTS, m_comboHosts);
     DDX_Control(pDX, IDC_EDIT_OFTEN, m_editMinutes);
     DDX_Control(pDX, IDC_STATIC_NEXT_LABEL, m_staticNextLabel);
     DDX_Control(pDX, IDC_STATIC_COUNTDOWN, m_staticCountdown);
@@ -159,7 +159,7 @@ void CProdleView::OnEditNames()
         return;
     // Entries that dropped off the end of a shorter list are blanked, up to the old end.
     const HostListStore store(Profile());
-    store.StoreNames(dialog.m_hosts, HostListStore::Beyond::Blank);
+    store.StoreHosts(dialog.m_hosts, HostListStore::Beyond::Blank);
     store.StoreSelection(dialog.m_nSelected);
     LoadHostList();
 }
@@ -278,7 +278,7 @@ void CProdleView::ShowHosts(const std::vector<CString>& hosts)
 void CProdleView::LoadHostList()
 {
     const HostListStore store(Profile());
-    std::vector<CString> hosts = store.LoadNames();
+    std::vector<CString> hosts = store.LoadHosts();
     if (hosts.empty()) {
         // Shown, not stored: the set reaches the store like any list, with a successful prodle or OK in
         // Edit Names.
@@ -325,7 +325,7 @@ void CProdleView::StoreConnection(const CString& often, const std::vector<CStrin
     Profile().WriteProfileString(kSettingsSection, kSettingOften, often.c_str());
     // Entries stored beyond the list are left alone.
     const HostListStore store(Profile());
-    store.StoreNames(hosts, HostListStore::Beyond::Keep);
+    store.StoreHosts(hosts, HostListStore::Beyond::Keep);
     store.StoreSelection(selected);
 }
 

@@ -31,7 +31,6 @@ public:
             SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(text.c_str())));
     }
     CString GetLBText(int index) const;
-    void GetLBText(int index, CString& text) const { text = GetLBText(index); }
 };
 
 class CListBox : public CWnd {

@@ -11,15 +11,15 @@ INT_PTR CDialog::DoModal()
                              reinterpret_cast<LPARAM>(this));
 }
 
-BOOL CDialog::OnInitDialog()
+bool CDialog::OnInitDialog()
 {
-    UpdateData(FALSE);
-    return TRUE;
+    UpdateData(false);
+    return true;
 }
 
 void CDialog::OnOK()
 {
-    UpdateData(TRUE);
+    UpdateData(true);
     EndDialog(IDOK);
 }
 

@@ -14,7 +14,7 @@ public:
 
 protected:
     // Sets the controls from the members.
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
     // Reads the controls into the members and closes the dialog with IDOK.
     virtual void OnOK();
     virtual void OnCancel();

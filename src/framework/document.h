@@ -9,7 +9,7 @@ class CView;
 
 class CDocument : public CCmdTarget {
 public:
-    virtual BOOL OnNewDocument() { return TRUE; }
+    virtual bool OnNewDocument() { return true; }
 };
 
 class CSingleDocTemplate {

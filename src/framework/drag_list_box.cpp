@@ -42,7 +42,7 @@ bool CDragListBox::SubclassWindow(HWND hWnd)
     return InstallSubclass(hWnd);
 }
 
-int CDragListBox::ItemFromPt(POINT screenPoint, BOOL autoScroll) const
+int CDragListBox::ItemFromPt(POINT screenPoint, bool autoScroll) const
 {
     const int item = ::LBItemFromPt(m_hWnd, screenPoint, autoScroll);
     if (item != -1)
@@ -71,7 +71,7 @@ bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
     const auto* info = reinterpret_cast<const DRAGLISTINFO*>(lParam);
     switch (info->uNotification) {
     case DL_BEGINDRAG:
-        *result = BeginDrag(info->ptCursor);
+        *result = BeginDrag(info->ptCursor) ? TRUE : FALSE;
         return true;
     case DL_DRAGGING:
         *result = Dragging(info->ptCursor);
@@ -89,13 +89,13 @@ bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
     }
 }
 
-BOOL CDragListBox::BeginDrag(POINT point)
+bool CDragListBox::BeginDrag(POINT point)
 {
     m_nSourceIndex = ::LBItemFromPt(m_hWnd, point, FALSE);
     if (m_nSourceIndex == -1)
-        return FALSE;
+        return false;
     DrawInsert(m_nSourceIndex);
-    return TRUE;
+    return true;
 }
 
 UINT CDragListBox::Dragging(POINT point)
@@ -109,7 +109,7 @@ void CDragListBox::Dropped(int sourceIndex, POINT point)
 {
     DrawInsert(-1);
     m_nSourceIndex = -1;
-    int destination = ItemFromPt(point, FALSE);
+    int destination = ItemFromPt(point, false);
     const int count = GetCount();
     if (sourceIndex < 0 || sourceIndex >= count || destination < 0)
         return;

@@ -17,13 +17,13 @@ public:
     // The insertion point under a screen point: the entry before which a drop would insert; the entry
     // count below the last entry, inside the list or below it once the last entry is in view; else -1.
     // With autoScroll, a point above or below the list scrolls it.
-    int ItemFromPt(POINT screenPoint, BOOL autoScroll = TRUE) const;
+    int ItemFromPt(POINT screenPoint, bool autoScroll = true) const;
 
 protected:
     bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // The drag's steps; each gets the cursor in screen coordinates.
-    virtual BOOL BeginDrag(POINT point);
+    virtual bool BeginDrag(POINT point);
     virtual UINT Dragging(POINT point);
     virtual void Dropped(int sourceIndex, POINT point);
     virtual void CancelDrag(POINT point);

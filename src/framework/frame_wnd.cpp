@@ -21,7 +21,7 @@ const char* CFrameWnd::RegisterFrameClass(const char* className, UINT iconId)
     return ::RegisterClassExA(&wc) ? className : nullptr;
 }
 
-BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs)
+bool CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs)
 {
     cs.lpszClass = RegisterFrameClass(cs.lpszClass, m_nIDResource);
     return cs.lpszClass != nullptr;

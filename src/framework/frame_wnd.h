@@ -12,7 +12,7 @@ public:
     bool LoadFrame(UINT id);
     // Registers the window class that cs.lpszClass names (the framework's own when it names none), with
     // the frame's icon; a derived frame may name its own class before it calls this.
-    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
+    virtual bool PreCreateWindow(CREATESTRUCTA& cs);
 
     CView* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CView* view) { m_pActiveView = view; }

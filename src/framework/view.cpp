@@ -4,13 +4,13 @@
 #include "framework/framework_ids.h"
 #include "framework/win_app.h"
 
-BOOL CView::PreCreateWindow(CREATESTRUCTA& cs)
+bool CView::PreCreateWindow(CREATESTRUCTA& cs)
 {
     if (cs.style & WS_BORDER) {
         cs.style &= ~WS_BORDER;
         cs.dwExStyle |= WS_EX_CLIENTEDGE;
     }
-    return TRUE;
+    return true;
 }
 
 bool CFormView::Create(CFrameWnd* frame)
@@ -36,7 +36,7 @@ bool CFormView::Create(CFrameWnd* frame)
 
 void CFormView::OnInitialUpdate()
 {
-    UpdateData(FALSE);
+    UpdateData(false);
 }
 
 bool CFormView::PreTranslateMessage(MSG* msg)

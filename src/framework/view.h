@@ -16,7 +16,7 @@ public:
     // Called once, after the view's window and controls exist.
     virtual void OnInitialUpdate() {}
     // A view asked for a border gets the sunken client edge instead, the usual look of a view.
-    virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
+    virtual bool PreCreateWindow(CREATESTRUCTA& cs);
     // Keyboard handling before dispatch; true when the message was used up.
     virtual bool PreTranslateMessage(MSG* msg) { return false; }
 
@@ -38,7 +38,7 @@ protected:
     // No focus at creation: the frame may start hidden, and a focused control would make the hidden
     // frame the active window. The focus comes with the frame's (see CFrameWnd), to the control that
     // had it last or the first one with a tab stop, as in any dialog.
-    BOOL OnInitDialog() override { return FALSE; }
+    bool OnInitDialog() override { return false; }
 
     UINT m_nIDTemplate;
 };

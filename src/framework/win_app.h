@@ -24,7 +24,7 @@ public:
     CString m_strAppName;
     CWnd* m_pMainWnd = nullptr;
 
-    virtual BOOL InitInstance() { return TRUE; }
+    virtual bool InitInstance() { return true; }
     // Returns the process's exit code.
     virtual int ExitInstance() { return m_nExitCode; }
     // The message loop; returns ExitInstance's result.

@@ -75,14 +75,6 @@ void CWnd::UnregisterPermanent()
     m_bPermanent = false;
 }
 
-HWND CWnd::Detach()
-{
-    UnregisterPermanent();
-    HWND hWnd = m_hWnd;
-    m_hWnd = nullptr;
-    return hWnd;
-}
-
 bool CWnd::SubclassWindow(HWND hWnd)
 {
     Attach(hWnd);
@@ -124,11 +116,11 @@ void CWnd::EndWaitCursor() const
     AfxGetApp()->DoWaitCursor(-1);
 }
 
-BOOL CWnd::UpdateData(BOOL saveAndValidate)
+bool CWnd::UpdateData(bool saveAndValidate)
 {
-    CDataExchange dx(this, saveAndValidate != FALSE);
+    CDataExchange dx(this, saveAndValidate);
     DoDataExchange(&dx);
-    return TRUE;
+    return true;
 }
 
 bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -265,7 +257,7 @@ INT_PTR CALLBACK CWnd::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->m_bDialogProc = true;
         self->RegisterPermanent(hWnd);
-        return self->OnInitDialog();
+        return self->OnInitDialog() ? TRUE : FALSE;
     }
     self = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     if (!self)

@@ -29,7 +29,6 @@ public:
 
     // Binds the wrapper to an existing window without taking it over.
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND Detach();
     // Binds a control found by DDX_Control; controls with messages of their own override it.
     virtual bool SubclassWindow(HWND hWnd);
     bool SubclassDlgItem(UINT id, CWnd* parent);
@@ -41,7 +40,6 @@ public:
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     void SetWindowText(const CString& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
     CString GetWindowText() const;
-    void GetWindowText(CString& text) const { text = GetWindowText(); }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
@@ -73,7 +71,7 @@ public:
 
     // Data exchange between the controls and members.
     virtual void DoDataExchange(CDataExchange* pDX) {}
-    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    bool UpdateData(bool saveAndValidate = true);
 
     // The entry points that Windows calls.
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -95,7 +93,7 @@ protected:
     LRESULT Default();
     // A notification from the parent about this control (reflection); true when handled.
     virtual bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual bool OnInitDialog() { return true; }
     // Last message the window receives; windows that own themselves delete themselves here.
     virtual void PostNcDestroy() {}
 

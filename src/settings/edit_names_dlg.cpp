@@ -22,41 +22,41 @@ const MessageMap* CEditNamesDlg::ThisMessageMap()
 void CEditNamesDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_LIST_NAMES, m_listNames);
-    DDX_LBString(pDX, IDC_LIST_NAMES, m_strSelection);
+    DDX_Control(pDX, IDC_LIST_HOSTS, m_listHosts);
+    DDX_LBString(pDX, IDC_LIST_HOSTS, m_strSelection);
 }
 
-BOOL CEditNamesDlg::OnInitDialog()
+bool CEditNamesDlg::OnInitDialog()
 {
     // Binds the list first; it can be filled only after that.
     CDialog::OnInitDialog();
 
     ShowHosts(m_hosts);
-    m_listNames.SetCurSel(m_listNames.FindStringExact(-1, m_strSelection));
+    m_listHosts.SetCurSel(m_listHosts.FindStringExact(-1, m_strSelection));
     // The system gives the focus to the first control with a tab stop.
-    return TRUE;
+    return true;
 }
 
 void CEditNamesDlg::OnOK()
 {
     m_hosts.clear();
-    const int count = m_listNames.GetCount();
+    const int count = m_listHosts.GetCount();
     for (int i = 0; i < count; ++i)
-        m_hosts.push_back(m_listNames.GetText(i));
+        m_hosts.push_back(m_listHosts.GetText(i));
     // The host that was current when the dialog opened keeps its selection wherever it went; when it
     // is gone, the first entry becomes current.
-    m_nSelected = m_listNames.FindStringExact(-1, m_strSelection);
+    m_nSelected = m_listHosts.FindStringExact(-1, m_strSelection);
     if (m_nSelected < 0)
         m_nSelected = 0;
-    m_listNames.SetCurSel(m_nSelected);
+    m_listHosts.SetCurSel(m_nSelected);
     CDialog::OnOK();
 }
 
 void CEditNamesDlg::OnDeleteSelection()
 {
-    const int index = m_listNames.GetCurSel();
+    const int index = m_listHosts.GetCurSel();
     if (index != LB_ERR)
-        m_listNames.DeleteString(index);
+        m_listHosts.DeleteString(index);
 }
 
 void CEditNamesDlg::OnRestoreDefault()
@@ -66,7 +66,7 @@ void CEditNamesDlg::OnRestoreDefault()
 
 void CEditNamesDlg::ShowHosts(const std::vector<CString>& hosts)
 {
-    m_listNames.ResetContent();
+    m_listHosts.ResetContent();
     for (const CString& host : hosts)
-        m_listNames.AddString(host);
+        m_listHosts.AddString(host);
 }

@@ -13,7 +13,7 @@ public:
     explicit CEditNamesDlg(CWnd* parent = nullptr);
     ~CEditNamesDlg() override;
 
-    CDragListBox m_listNames;
+    CDragListBox m_listHosts;
     // The host list, in order: set by the caller before DoModal, the edited list after OK.
     std::vector<CString> m_hosts;
     // The current host, set by the caller. After OK, m_nSelected is where it went (0 when it is gone):
@@ -23,7 +23,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
     void OnOK() override;
 
     void OnDeleteSelection();

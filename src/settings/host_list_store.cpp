@@ -15,22 +15,22 @@ CString NameValue(int index)
 
 }  // namespace
 
-std::vector<CString> HostListStore::LoadNames() const
+std::vector<CString> HostListStore::LoadHosts() const
 {
-    std::vector<CString> names;
+    std::vector<CString> hosts;
     for (int i = 0;; ++i) {
-        CString name = m_store.GetProfileString(kSettingsSection, NameValue(i).c_str(), "");
-        if (name.empty())
-            return names;
-        names.push_back(std::move(name));
+        CString host = m_store.GetProfileString(kSettingsSection, NameValue(i).c_str(), "");
+        if (host.empty())
+            return hosts;
+        hosts.push_back(std::move(host));
     }
 }
 
-void HostListStore::StoreNames(const std::vector<CString>& names, Beyond beyond) const
+void HostListStore::StoreHosts(const std::vector<CString>& hosts, Beyond beyond) const
 {
     int i = 0;
-    for (; i < static_cast<int>(names.size()); ++i)
-        m_store.WriteProfileString(kSettingsSection, NameValue(i).c_str(), names[static_cast<size_t>(i)].c_str());
+    for (; i < static_cast<int>(hosts.size()); ++i)
+        m_store.WriteProfileString(kSettingsSection, NameValue(i).c_str(), hosts[static_cast<size_t>(i)].c_str());
     if (beyond == Beyond::Keep)
         return;
     for (;; ++i) {

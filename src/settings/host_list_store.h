@@ -16,11 +16,11 @@ public:
     explicit HostListStore(const CProfileStore& store) : m_store(store) {}
 
     // The stored entries, in order; empty when none is stored.
-    std::vector<CString> LoadNames() const;
+    std::vector<CString> LoadHosts() const;
     // What happens to entries stored beyond the ones written: kept as they are, or overwritten with
     // the empty text up to the old end, so that a shorter list reads back as itself.
     enum class Beyond { Keep, Blank };
-    void StoreNames(const std::vector<CString>& names, Beyond beyond) const;
+    void StoreHosts(const std::vector<CString>& hosts, Beyond beyond) const;
 
     // The stored selection, 0 when there is none (it may be out of the list's range).
     int LoadSelection() const;

@@ -71,19 +71,20 @@ BOOL CTrayNotifyIcon::Create(CWnd* notifyWnd, UINT id, const char* tip, HICON ic
     m_nid.hIcon = icon;
     CopyTip(m_nid.szTip, tip);
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_bWanted = TRUE;
-    m_bCreated = CallShell(NIM_ADD) ? TRUE : FALSE;
-    return m_bCreated;
+    m_bWanted = true;
+    const BOOL added = CallShell(NIM_ADD);
+    m_bCreated = added != FALSE;
+    return added;
 }
 
 void CTrayNotifyIcon::Remove()
 {
-    m_bWanted = FALSE;
+    m_bWanted = false;
     if (!m_bCreated)
         return;
     m_nid.uFlags = 0;
     CallShell(NIM_DELETE);
-    m_bCreated = FALSE;
+    m_bCreated = false;
 }
 
 BOOL CTrayNotifyIcon::Restore()
@@ -93,7 +94,7 @@ BOOL CTrayNotifyIcon::Restore()
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     const BOOL added = CallShell(NIM_ADD);
     if (added)
-        m_bCreated = TRUE;
+        m_bCreated = true;
     return added;
 }
 

@@ -35,7 +35,7 @@ public:
 
     CString GetTip() const;
     HICON GetIcon() const;
-    BOOL IsCreated() const { return m_bCreated; }
+    bool IsCreated() const { return m_bCreated; }
 
     // The callback message's handler: wParam is the icon id, lParam the mouse message. Returns 0 for
     // another icon's message or a missing menu, else 1.
@@ -46,10 +46,10 @@ protected:
     virtual BOOL CallShell(DWORD message);
 
     NOTIFYICONDATAA m_nid;
-    BOOL m_bCreated = FALSE;
+    bool m_bCreated = false;
     // Create was called and Remove has not run since: the owner wants the icon shown, even when the
     // shell could not take it yet.
-    BOOL m_bWanted = FALSE;
+    bool m_bWanted = false;
 };
 
 #endif

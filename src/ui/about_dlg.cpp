@@ -16,12 +16,12 @@ void CAboutDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_STATIC_TIME_SINCE, m_strTimeSinceLaunch);
 }
 
-BOOL CAboutDlg::OnInitDialog()
+bool CAboutDlg::OnInitDialog()
 {
     m_linkMail.SubclassDlgItem(IDC_STATIC_MAIL_LINK, this);
     m_linkWeb.SubclassDlgItem(IDC_STATIC_WEB_LINK, this);
     m_linkMail.m_pbVisited = m_pbMailLinkVisited;
     m_linkWeb.m_pbVisited = m_pbWebLinkVisited;
     CDialog::OnInitDialog();
-    return TRUE;
+    return true;
 }

@@ -17,12 +17,12 @@ public:
     CString m_strTimeSinceLaunch;
     // The links' visited flags, set by the caller: they outlive the box, so that a followed link stays
     // purple in later boxes.
-    BOOL* m_pbMailLinkVisited = nullptr;
-    BOOL* m_pbWebLinkVisited = nullptr;
+    bool* m_pbMailLinkVisited = nullptr;
+    bool* m_pbWebLinkVisited = nullptr;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
 };
 
 #endif

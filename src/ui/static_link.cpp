@@ -21,7 +21,7 @@ HCURSOR HandCursor()
 }  // namespace
 
 CStaticLink::CStaticLink()
-    : m_crUnvisited(0x00FF0000), m_crVisited(0x00800080), m_bCaptured(FALSE), m_bClickTimer(FALSE)
+    : m_crUnvisited(0x00FF0000), m_crVisited(0x00800080)
 {
 }
 
@@ -81,7 +81,7 @@ HBRUSH CStaticLink::CtlColor(HDC hdc, UINT)
     if (m_fontUnderline.GetSafeHandle())
         ::SelectObject(hdc, m_fontUnderline.GetSafeHandle());
 
-    ::SetTextColor(hdc, Visited() == 1 ? m_crVisited : m_crUnvisited);
+    ::SetTextColor(hdc, Visited() ? m_crVisited : m_crUnvisited);
     ::SetBkMode(hdc, TRANSPARENT);
     return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
@@ -92,11 +92,11 @@ void CStaticLink::OnClicked()
     if (m_strLink.empty())
         m_strLink = LinkTarget(GetWindowText(), kContactMailboxPrefix);
 
-    m_bCaptured = FALSE;
+    m_bCaptured = false;
     ::ReleaseCapture();
 
     // For a second after a click the hover behaviour rests, so that the arrow set below stays.
-    m_bClickTimer = TRUE;
+    m_bClickTimer = true;
     SetTimer(TIMER_LINK_COOL_DOWN, kClickCoolDownMs);
 
     const HINSTANCE result = AfxGetApp()->ShellOpen(m_strLink.c_str());
@@ -104,7 +104,7 @@ void CStaticLink::OnClicked()
         AfxGetApp()->DoMessageBeep(0);
         return;
     }
-    Visited() = 1;
+    Visited() = true;
     ::SetCursor(ArrowCursor());
     InvalidateRect(nullptr, TRUE);
 }
@@ -119,14 +119,14 @@ void CStaticLink::OnMouseMove(UINT, POINT point)
     GetClientRect(&client);
     const bool inside = ::PtInRect(&client, point) != FALSE;
     if (!m_bCaptured && inside) {
-        m_bCaptured = TRUE;
+        m_bCaptured = true;
         ::SetCapture(m_hWnd);
         ::SetCursor(HandCursor());
     }
     // While captured the control keeps getting moves after the pointer has left it.
     if (m_bCaptured && !inside) {
         ::ReleaseCapture();
-        m_bCaptured = FALSE;
+        m_bCaptured = false;
         ::SetCursor(ArrowCursor());
     }
 }
@@ -137,7 +137,7 @@ void CStaticLink::OnCaptureChanged()
     // Another window took the mouse (a menu, a drag, a switch to another program): the control no
     // longer hears of the pointer leaving, so it must not think it still holds the capture, or the
     // next visit would never capture again nor show the hand.
-    m_bCaptured = FALSE;
+    m_bCaptured = false;
 }
 
 void CStaticLink::OnTimer(UINT_PTR id)
@@ -145,6 +145,6 @@ void CStaticLink::OnTimer(UINT_PTR id)
     Default();
     if (id == TIMER_LINK_COOL_DOWN) {
         KillTimer(TIMER_LINK_COOL_DOWN);
-        m_bClickTimer = FALSE;
+        m_bClickTimer = false;
     }
 }

@@ -21,9 +21,9 @@ public:
 
     COLORREF m_crUnvisited;
     COLORREF m_crVisited;
-    BOOL* m_pbVisited = nullptr;  // the owner's flag, not owned; 1 once followed
-    BOOL m_bCaptured;             // the pointer is over the control and it holds the capture
-    BOOL m_bClickTimer;           // the one-second cool-down after a click is running
+    bool* m_pbVisited = nullptr;  // the owner's flag, not owned; true once followed
+    bool m_bCaptured = false;     // the pointer is over the control and it holds the capture
+    bool m_bClickTimer = false;   // the one-second cool-down after a click is running
     CString m_strLink;            // the target, taken from the window text at the first click
     CFont m_fontUnderline;        // the control's font, underlined; made at the first colouring
 
@@ -39,8 +39,8 @@ protected:
 
 private:
     // The flag in use: the owner's, or, should no owner have set one, the control's own.
-    BOOL& Visited() { return m_pbVisited ? *m_pbVisited : m_bOwnVisited; }
-    BOOL m_bOwnVisited = FALSE;
+    bool& Visited() { return m_pbVisited ? *m_pbVisited : m_bOwnVisited; }
+    bool m_bOwnVisited = false;
     // The font the control had before it was given the underlined one (see CtlColor).
     HFONT m_hOriginalFont = nullptr;
 };

@@ -20,7 +20,7 @@ constexpr DWORD kWait = 15000;
 // The text typed into the combo box's edit field.
 void TypeHost(HWND form, const std::string& host)
 {
-    HWND combo = ::GetDlgItem(form, IDC_COMBO_NAMES);
+    HWND combo = ::GetDlgItem(form, IDC_COMBO_HOSTS);
     HWND edit = ::FindWindowExA(combo, nullptr, "Edit", nullptr);
     ::SendMessageA(edit ? edit : combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(host.c_str()));
 }
@@ -199,7 +199,7 @@ TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem
     HWND form = again.Form();
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(ControlText(form, IDC_EDIT_OFTEN), "2.5");
-    EXPECT_EQ(WindowText(::GetDlgItem(form, IDC_COMBO_NAMES)), "127.0.0.7");
+    EXPECT_EQ(WindowText(::GetDlgItem(form, IDC_COMBO_HOSTS)), "127.0.0.7");
 }
 
 // Started again (a double-click on prodle.exe while the Startup entry's copy runs): the running

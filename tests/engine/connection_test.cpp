@@ -33,7 +33,7 @@ protected:
         Tick();
         ASSERT_TRUE(WaitForRequests(server, before + 1));
     }
-    Entries HostEntries() const { return ComboEntries(Form(), IDC_COMBO_NAMES); }
+    Entries HostEntries() const { return ComboEntries(Form(), IDC_COMBO_HOSTS); }
 };
 
 TEST_F(Connection, SuccessfulConnectionStoresThePeriodTheListAndANewHost)
@@ -53,7 +53,7 @@ TEST_F(Connection, SuccessfulConnectionStoresThePeriodTheListAndANewHost)
     EXPECT_EQ(Setting("ComboName2"), "127.0.0.1");
     EXPECT_EQ(Setting("ComboNameSel"), "2");
     EXPECT_EQ(HostEntries(), (Entries{"127.0.0.2", "127.0.0.3", "127.0.0.1"}));
-    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 2);
+    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_HOSTS), 2);
     EXPECT_EQ(Engine().CurrentHost(), "127.0.0.1");
     EXPECT_EQ(server.Requests()[0], ExpectedRequest(Engine().LocalAddress()));
     ASSERT_TRUE(WaitUntilCompleted());
@@ -83,9 +83,9 @@ TEST_F(Connection, HostDifferingOnlyInLetterCaseSelectsTheExistingEntry)
     ASSERT_TRUE(WaitUntilCompleted());
     DialogScript script("Edit Names");
     script.Inspect([](HWND dialog) {
-        EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_LIST_NAMES, LB_GETCURSEL, 0, 0), 1);
+        EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_LIST_HOSTS, LB_GETCURSEL, 0, 0), 1);
     });
-    script.Drag(IDC_LIST_NAMES, 1, 0).Click(IDOK);
+    script.Drag(IDC_LIST_HOSTS, 1, 0).Click(IDOK);
     script.Arm();
     ::SendMessageA(Form(), WM_COMMAND, ID_EDIT_NAMES, 0);
     ASSERT_TRUE(script.Finished()) << script.Failure();
@@ -216,7 +216,7 @@ TEST_F(Connection, EditNamesWaitsForTheConnectionAndRedirectsTheLaterProdles)
 
     // The current host is deleted: the next entry, a name never looked up, becomes current.
     DialogScript script("Edit Names");
-    script.SelectListEntry(IDC_LIST_NAMES, 0).Click(IDC_BUTTON_DELETE_SELECTION).Click(IDOK);
+    script.SelectListEntry(IDC_LIST_HOSTS, 0).Click(IDC_BUTTON_DELETE_SELECTION).Click(IDOK);
     script.Arm();
     ::SendMessageA(Form(), WM_COMMAND, ID_EDIT_NAMES, 0);
     EXPECT_FALSE(script.Finished()) << "the dialog waits for the connection";

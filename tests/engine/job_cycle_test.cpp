@@ -211,7 +211,7 @@ TEST_F(JobCycle, RandomHostWithOneEntryAlwaysPicksIt)
     Ticks(1);  // first expiry: the host just checked
     for (int pick = 0; pick < 5; ++pick) {
         TickToExpiry();
-        EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 0);
+        EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_HOSTS), 0);
         EXPECT_EQ(HostText(), kSilentHost);
         EXPECT_EQ(Countdown(), " 0:01") << "the cycle starts again on the picked host";
         Ticks(1);
@@ -230,7 +230,7 @@ TEST_F(JobCycle, RandomHostWithTwoEntriesAlternates)
     int expected = 1;
     for (int pick = 0; pick < 4; ++pick, expected = 1 - expected) {
         TickToExpiry();
-        EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), expected);
+        EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_HOSTS), expected);
         Ticks(1);
         EXPECT_NE(CurrentPhase(), Phase::CountingDown) << "the picked host is prodled at the next tick";
     }
@@ -248,10 +248,10 @@ TEST_F(JobCycle, RandomHostSwitchedOnMidCountdownStillProdlesTheCurrentHostFirst
     Engine().SetOptions(options);
     TickToExpiry();
     WaitForConnection();
-    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 0);
+    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_HOSTS), 0);
     EXPECT_EQ(CurrentPhase(), Phase::WaitingForReply);
     TickToExpiry();
-    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 1) << "the expiry after that picks";
+    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_HOSTS), 1) << "the expiry after that picks";
 }
 
 TEST_F(JobCycle, AutoStartFiresOnceAndAManualStartFirstCancelsIt)

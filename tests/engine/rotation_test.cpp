@@ -85,7 +85,7 @@ TEST_F(Rotation, HostNotInTheListGoesBackToTheFirstEntry)
     ASSERT_TRUE(WaitForConnection());
 
     // The cycle was started again on entry 0: its first prodle is due at the next tick.
-    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 0);
+    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_HOSTS), 0);
     EXPECT_EQ(HostText(), "127.0.0.1");
     EXPECT_TRUE(Counting());
     // The failure came as socket news, outside a tick: the new countdown shows at once all the same.
@@ -96,7 +96,7 @@ TEST_F(Rotation, HostNotInTheListGoesBackToTheFirstEntry)
     ASSERT_TRUE(WaitForRequests(server, 1));
     EXPECT_EQ(Setting("ComboNameSel"), "0");
     EXPECT_EQ(BoxCount(), 0u);
-    EXPECT_EQ(ComboEntries(Form(), IDC_COMBO_NAMES).size(), 2u) << "the failed host was not added";
+    EXPECT_EQ(ComboEntries(Form(), IDC_COMBO_HOSTS).size(), 2u) << "the failed host was not added";
 }
 
 TEST_F(Rotation, OnlyEntryStopsTheEngineAndGivesUpTheOption)
@@ -231,7 +231,7 @@ TEST_F(Rotation, SocketThatCannotBeMadeIsReportedAndTheCountdownRunsOn)
     EXPECT_TRUE(IsErrorBox(LastBox(), "Prodle: Error opening stream socket")) << LastBox();
     // No rotation for this failure: the same host, the countdown going on, nothing stored.
     EXPECT_EQ(CurrentPhase(), Phase::CountingDown);
-    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_NAMES), 0);
+    EXPECT_EQ(ComboSelection(Form(), IDC_COMBO_HOSTS), 0);
     EXPECT_EQ(Engine().ConnectionSocket(), INVALID_SOCKET);
     EXPECT_FALSE(Setting("Often").has_value());
 }

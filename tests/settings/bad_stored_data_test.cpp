@@ -90,7 +90,7 @@ TEST_F(BadStoredData, AbsurdSelectionIndexes)
     for (const auto& c : cases) {
         SetSetting("ComboNameSel", c.stored);
         ASSERT_TRUE(App().Start());
-        EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_NAMES), c.selection) << c.stored;
+        EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_HOSTS), c.selection) << c.stored;
         App().Stop();
     }
 }
@@ -106,8 +106,8 @@ TEST_F(BadStoredData, FiveHundredHostsLoadAndStartUpStaysQuick)
         SetSetting(("ComboName" + std::to_string(i)).c_str(), (i % 2 ? "   " : "  host") + std::to_string(i));
     SetSetting("ComboNameSel", "499");
     const double loaded = TimedStart();
-    EXPECT_EQ(static_cast<int>(ComboEntries(App().Form(), IDC_COMBO_NAMES).size()), 500);
-    EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_NAMES), 499);
+    EXPECT_EQ(static_cast<int>(ComboEntries(App().Form(), IDC_COMBO_HOSTS).size()), 500);
+    EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_HOSTS), 499);
     EXPECT_EQ(App().View()->Engine().CurrentHost(), "   499") << "spaces are kept as stored";
     std::cout << "start-up: " << plain << " ms with one host, " << loaded << " ms with 500\n";
     EXPECT_LT(loaded, plain + 2000);

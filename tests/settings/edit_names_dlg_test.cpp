@@ -11,7 +11,7 @@ namespace {
 
 Names ListEntries(HWND dialog)
 {
-    HWND list = ::GetDlgItem(dialog, IDC_LIST_NAMES);
+    HWND list = ::GetDlgItem(dialog, IDC_LIST_HOSTS);
     Names names;
     const int count = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
@@ -24,7 +24,7 @@ Names ListEntries(HWND dialog)
 
 int ListSelection(HWND dialog)
 {
-    return static_cast<int>(::SendMessageA(::GetDlgItem(dialog, IDC_LIST_NAMES), LB_GETCURSEL, 0, 0));
+    return static_cast<int>(::SendMessageA(::GetDlgItem(dialog, IDC_LIST_HOSTS), LB_GETCURSEL, 0, 0));
 }
 
 // The last entry's place in the list's client area; the list shows it whole when its bottom is in.
@@ -83,7 +83,7 @@ TEST_F(EditNames, OpensWithTheFormsListAndTheCurrentHostSelected)
         EXPECT_EQ(ListEntries(dialog), kFive);
         EXPECT_EQ(ListSelection(dialog), 2);
         // The list keeps the order it is given and holds one selection.
-        const LONG_PTR style = ::GetWindowLongPtrA(::GetDlgItem(dialog, IDC_LIST_NAMES), GWL_STYLE);
+        const LONG_PTR style = ::GetWindowLongPtrA(::GetDlgItem(dialog, IDC_LIST_HOSTS), GWL_STYLE);
         EXPECT_EQ(style & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL), 0);
         EXPECT_EQ(style & (LBS_NOTIFY | LBS_NOINTEGRALHEIGHT), LBS_NOTIFY | LBS_NOINTEGRALHEIGHT);
         EXPECT_EQ(ControlText(dialog, IDC_BUTTON_DELETE_SELECTION), "Delete Selection");
@@ -99,7 +99,7 @@ TEST_F(EditNames, DraggingTheCurrentHostToTheTopKeepsItCurrent)
     StartWith(kFive, 2);
     const Names reordered = {"gamma.test", "alpha.test", "beta.test", "delta.test", "epsilon.test"};
     DialogScript script("Edit Names");
-    script.Drag(IDC_LIST_NAMES, 2, 0);
+    script.Drag(IDC_LIST_HOSTS, 2, 0);
     script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), reordered); });
     script.Click(IDOK);
     Run(script);
@@ -126,12 +126,12 @@ TEST_F(EditNames, DraggingDownAndPastTheEndOfALongList)
     Names host1ToTheEnd = host0BeforeHost3;
     std::rotate(host1ToTheEnd.begin(), host1ToTheEnd.begin() + 1, host1ToTheEnd.end());
     DialogScript script("Edit Names");
-    script.Drag(IDC_LIST_NAMES, 0, 3);
+    script.Drag(IDC_LIST_HOSTS, 0, 3);
     script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), host0BeforeHost3); });
     int ticksHeld = 0;
     bool markAfterTheLast = false;
-    script.Drag(IDC_LIST_NAMES, 0, 12, [&](HWND dialog) {
-        HWND list = ::GetDlgItem(dialog, IDC_LIST_NAMES);
+    script.Drag(IDC_LIST_HOSTS, 0, 12, [&](HWND dialog) {
+        HWND list = ::GetDlgItem(dialog, IDC_LIST_HOSTS);
         RECT area;
         ::GetClientRect(list, &area);
         if (LastEntry(list).bottom > area.bottom && ++ticksHeld < 100)
@@ -141,7 +141,7 @@ TEST_F(EditNames, DraggingDownAndPastTheEndOfALongList)
     });
     script.Inspect([&](HWND dialog) {
         EXPECT_EQ(ListEntries(dialog), host1ToTheEnd);
-        HWND list = ::GetDlgItem(dialog, IDC_LIST_NAMES);
+        HWND list = ::GetDlgItem(dialog, IDC_LIST_HOSTS);
         EXPECT_FALSE(MarkBesideList(list, LastEntry(list).bottom)) << "the mark goes with the drop";
     });
     script.Click(IDOK);
@@ -155,7 +155,7 @@ TEST_F(EditNames, PickingAnotherEntryLeavesTheCurrentHostSelected)
 {
     StartWith(kFive, 2);
     DialogScript script("Edit Names");
-    script.SelectListEntry(IDC_LIST_NAMES, 4);
+    script.SelectListEntry(IDC_LIST_HOSTS, 4);
     script.Click(IDOK);
     Run(script);
     EXPECT_EQ(StoredNames(5), kFive);
@@ -186,7 +186,7 @@ TEST_F(EditNames, CuttingFiveEntriesToTwoBlanksTheRest)
     StartWith(kFive, 1);
     DialogScript script("Edit Names");
     for (int index : {4, 3, 2}) {
-        script.SelectListEntry(IDC_LIST_NAMES, index);
+        script.SelectListEntry(IDC_LIST_HOSTS, index);
         script.Click(IDC_BUTTON_DELETE_SELECTION);
     }
     script.Click(IDOK);
@@ -202,7 +202,7 @@ TEST_F(EditNames, DeletingEveryEntryBringsBackTheDefaultSet)
     StartWith(kFive, 3);
     DialogScript script("Edit Names");
     for (int i = 0; i < 5; ++i) {
-        script.SelectListEntry(IDC_LIST_NAMES, 0);
+        script.SelectListEntry(IDC_LIST_HOSTS, 0);
         script.Click(IDC_BUTTON_DELETE_SELECTION);
     }
     script.Inspect([&](HWND dialog) { EXPECT_TRUE(ListEntries(dialog).empty()); });
@@ -238,7 +238,7 @@ TEST_F(EditNames, DeleteWithoutASelectionDoesNothing)
 {
     StartWith(kFive, 2);
     DialogScript script("Edit Names");
-    script.SelectListEntry(IDC_LIST_NAMES, -1);
+    script.SelectListEntry(IDC_LIST_HOSTS, -1);
     script.Click(IDC_BUTTON_DELETE_SELECTION);
     script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), kFive); });
     script.Click(IDOK);
@@ -251,7 +251,7 @@ TEST_F(EditNames, CancelAfterChangesStoresNothing)
 {
     StartWith(kFive, 2);
     DialogScript script("Edit Names");
-    script.Drag(IDC_LIST_NAMES, 4, 0);
+    script.Drag(IDC_LIST_HOSTS, 4, 0);
     script.Click(IDC_BUTTON_DELETE_SELECTION);
     script.Click(IDC_BUTTON_RESTORE_DEFAULT);
     script.Click(IDCANCEL);

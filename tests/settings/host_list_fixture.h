@@ -55,8 +55,8 @@ protected:
         return names;
     }
 
-    Names ComboEntries() const { return ::ComboEntries(form, IDC_COMBO_NAMES); }
-    int ComboSelection() const { return ::ComboSelection(form, IDC_COMBO_NAMES); }
+    Names ComboEntries() const { return ::ComboEntries(form, IDC_COMBO_HOSTS); }
+    int ComboSelection() const { return ::ComboSelection(form, IDC_COMBO_HOSTS); }
     // The host of the engine's later prodles.
     static std::string CurrentHost() { return App().View()->Engine().CurrentHost(); }
 

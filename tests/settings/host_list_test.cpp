@@ -47,7 +47,7 @@ TEST_P(StoredSelection, SelectsTheStoredEntryOrTheFirstWhenBeyondTheList)
     if (expected >= 0) {
         EXPECT_EQ(CurrentHost(), ComboEntries()[static_cast<size_t>(expected)]);
     } else {
-        EXPECT_EQ(ControlText(form, IDC_COMBO_NAMES), "");
+        EXPECT_EQ(ControlText(form, IDC_COMBO_HOSTS), "");
         EXPECT_EQ(CurrentHost(), "");
     }
 }

@@ -132,7 +132,7 @@ std::string EngineFixture::Status() const
 
 std::string EngineFixture::HostText() const
 {
-    return ControlText(form_, IDC_COMBO_NAMES);
+    return ControlText(form_, IDC_COMBO_HOSTS);
 }
 
 std::string EngineFixture::Countdown() const
@@ -147,7 +147,7 @@ void EngineFixture::TypeMinutes(const std::string& text) const
 
 void EngineFixture::TypeHost(const std::string& text) const
 {
-    SetControlText(form_, IDC_COMBO_NAMES, text);
+    SetControlText(form_, IDC_COMBO_HOSTS, text);
 }
 
 bool EngineFixture::Counting() const

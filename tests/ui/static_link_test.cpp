@@ -84,8 +84,8 @@ protected:
         App().shellResult = reinterpret_cast<HINSTANCE>(33);
         App().realShell = false;
         // A fresh run: nothing followed yet.
-        App().m_bMailLinkVisited = FALSE;
-        App().m_bWebLinkVisited = FALSE;
+        App().m_bMailLinkVisited = false;
+        App().m_bWebLinkVisited = false;
         ASSERT_TRUE(App().Start());
     }
     void TearDown() override
@@ -144,8 +144,8 @@ TEST_F(StaticLink, AFollowedLinkTurnsPurpleAndStaysSoInLaterBoxes)
         ClickStatic(box, IDC_STATIC_MAIL_LINK);
         EXPECT_EQ(ColouringOf(box, mail).text, kPurple);
     });
-    EXPECT_EQ(App().m_bMailLinkVisited, 1);
-    EXPECT_EQ(App().m_bWebLinkVisited, 0);
+    EXPECT_TRUE(App().m_bMailLinkVisited);
+    EXPECT_FALSE(App().m_bWebLinkVisited);
     EXPECT_TRUE(App().beeps.empty());
 
     WithAboutBox([&](HWND box) {
@@ -181,7 +181,7 @@ TEST_F(StaticLink, AFailedOpenBeepsAndLeavesTheLinkUnvisited)
     });
     EXPECT_EQ(App().opened.size(), 1u);
     EXPECT_EQ(App().beeps, std::vector<UINT>{0});
-    EXPECT_EQ(App().m_bWebLinkVisited, 0);
+    EXPECT_FALSE(App().m_bWebLinkVisited);
 }
 
 TEST_F(StaticLink, AStaticThatIsNotTextKeepsTheParentsColours)
@@ -194,7 +194,7 @@ TEST_F(StaticLink, AStaticThatIsNotTextKeepsTheParentsColours)
         {
             CStaticLink link;
             ASSERT_TRUE(link.SubclassWindow(icon));
-            BOOL visited = FALSE;
+            bool visited = false;
             link.m_pbVisited = &visited;
             const Colouring asLink = ColouringOf(box, icon);
             EXPECT_NE(asLink.brush, kNullBrush);
@@ -297,8 +297,8 @@ TEST_F(StaticLink, TheRealShellOpensAnExistingTargetAndFailsOnAMissingOne)
         ClickStatic(box, IDC_STATIC_WEB_LINK);
     });
     EXPECT_EQ(App().beeps.size(), 1u);
-    EXPECT_EQ(App().m_bMailLinkVisited, 0);
-    EXPECT_EQ(App().m_bWebLinkVisited, 1);
+    EXPECT_FALSE(App().m_bMailLinkVisited);
+    EXPECT_TRUE(App().m_bWebLinkVisited);
 }
 
 // Not expected in the program, but safe: a static without a font of its own is underlined in the system

@@ -84,8 +84,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.lpszClassName = kClassName;
     if (!::RegisterClassA(&windowClass))
         return 1;
-    HWND window = ::CreateWindowExA(0, kClassName, "Baseline", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    200, 100, nullptr, nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExA(0, kClassName, "Baseline", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance, nullptr);
     if (!window)
         return 1;
 

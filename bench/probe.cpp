@@ -46,7 +46,8 @@ double EpochSeconds()
         precise(&now);
     else
         ::GetSystemTimeAsFileTime(&now);
-    const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     constexpr unsigned long long kUnixEpochTicks = 116444736000000000ULL;  // 1970-01-01 in 100 ns since 1601
     return static_cast<double>(ticks - kUnixEpochTicks) / 1e7;
 }
@@ -154,9 +155,10 @@ int Answers(DWORD durationMs, bool click)
     }
     std::vector<double> sorted = waits;
     std::sort(sorted.begin(), sorted.end());
-    std::printf("polls=%u\nworst_ms=%.3f\nworst_at_ms=%.0f\nmedian_ms=%.3f\nunanswered=%d\ngone=%d\nbox_at_ms=%.0f\n",
-                static_cast<unsigned>(sorted.size()), sorted.empty() ? 0.0 : sorted.back(), worstAt,
-                sorted.empty() ? 0.0 : sorted[sorted.size() / 2], unanswered ? 1 : 0, gone ? 1 : 0, boxAt);
+    std::printf(
+        "polls=%u\nworst_ms=%.3f\nworst_at_ms=%.0f\nmedian_ms=%.3f\nunanswered=%d\ngone=%d\nbox_at_ms=%.0f\n",
+        static_cast<unsigned>(sorted.size()), sorted.empty() ? 0.0 : sorted.back(), worstAt,
+        sorted.empty() ? 0.0 : sorted[sorted.size() / 2], unanswered ? 1 : 0, gone ? 1 : 0, boxAt);
     if (!unanswered && !gone)
         std::printf("status=%s\n", TextOf(::GetDlgItem(form, kStatusText)).c_str());
     return 0;
@@ -191,7 +193,8 @@ int main(int argc, char** argv)
     if (command == "ready" && argc > 3)
         status = Ready(argv[2], static_cast<DWORD>(std::atoi(argv[3])));
     else if (command == "answers" && argc > 2)
-        status = Answers(static_cast<DWORD>(std::atoi(argv[2])), argc > 3 && std::strcmp(argv[3], "click") == 0);
+        status =
+            Answers(static_cast<DWORD>(std::atoi(argv[2])), argc > 3 && std::strcmp(argv[3], "click") == 0);
     else if (command == "click")
         status = Click();
     else if (command == "close" && argc > 2)

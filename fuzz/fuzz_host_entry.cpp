@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 1024)
-        size = 1024; // the program's lookup buffer is never larger
+        size = 1024;  // the program's lookup buffer is never larger
     std::unique_ptr<unsigned char[]> buffer(new unsigned char[size]);
     if (size > 0)
         std::memcpy(buffer.get(), data, size);

@@ -10,7 +10,7 @@ as_root() {
 # Debian packages the build, the tests, the fuzzers and the release (zip, msitools' wixl) need.
 PACKAGES="cmake make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
           fonts-wine xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3 iproute2
-          wixl msitools"
+          wixl msitools clang-format"
 
 install_missing() {
     local missing=""

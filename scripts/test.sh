@@ -7,6 +7,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 install_missing
 "$ROOT/scripts/check_rules.sh"
+"$ROOT/scripts/check_format.sh"
 arch="$(test_arch)"
 echo "== Building for $arch"
 build "$arch" ON

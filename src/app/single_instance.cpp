@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr DWORD kFindWindowMs = 5000;   // a Prodle that was just started may not have its frame yet
+constexpr DWORD kFindWindowMs = 5000;  // a Prodle that was just started may not have its frame yet
 constexpr DWORD kAnswerMs = 5000;
 constexpr DWORD kExitMs = 10000;
 

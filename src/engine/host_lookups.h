@@ -23,7 +23,8 @@ struct HostEntryCopy {
 
     HostEntryView View() const
     {
-        return HostEntryView{bytes, sizeof bytes, static_cast<uint64_t>(base), static_cast<int>(sizeof(void*))};
+        return HostEntryView{bytes, sizeof bytes, static_cast<uint64_t>(base),
+                             static_cast<int>(sizeof(void*))};
     }
 };
 

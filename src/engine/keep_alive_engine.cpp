@@ -121,19 +121,14 @@ void KeepAliveEngine::HostListChanged()
 bool KeepAliveEngine::OnTimer(UINT_PTR id)
 {
     switch (id) {
-    case TIMER_COUNTDOWN:
-        OnTick();
-        return true;
+    case TIMER_COUNTDOWN: OnTick(); return true;
     case TIMER_AUTO_START:
         ::KillTimer(m_window, TIMER_AUTO_START);
         m_autoStartArmed = false;
         Start();
         return true;
-    case TIMER_CONNECT_BOUND:
-        OnConnectBound();
-        return true;
-    default:
-        return false;
+    case TIMER_CONNECT_BOUND: OnConnectBound(); return true;
+    default: return false;
     }
 }
 
@@ -537,12 +532,8 @@ void KeepAliveEngine::ActOn(const FailureDecision& decision, const CString& host
                     TimeStampSuffix()))
             StopCycle(true);
         return;
-    case FailureAction::Stop:
-        StopCycle(true);
-        return;
-    case FailureAction::CountOn:
-        Enter(Phase::CountingDown, Trigger::NoConnection);
-        return;
+    case FailureAction::Stop: StopCycle(true); return;
+    case FailureAction::CountOn: Enter(Phase::CountingDown, Trigger::NoConnection); return;
     case FailureAction::NextHost:
         m_frontEnd.ShowStatus("Last connection failed");
         m_frontEnd.SelectHost(decision.hostIndex);
@@ -569,5 +560,6 @@ bool KeepAliveEngine::ShowBox(const CString& text)
 
 CString KeepAliveEngine::TimeStampSuffix() const
 {
-    return "\n\nProdle launched at time " + m_launchTime + "\nThis message created at time " + CurrentTimeText();
+    return "\n\nProdle launched at time " + m_launchTime + "\nThis message created at time " +
+           CurrentTimeText();
 }

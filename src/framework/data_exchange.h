@@ -8,7 +8,9 @@ class CWnd;
 
 class CDataExchange {
 public:
-    CDataExchange(CWnd* window, bool saveAndValidate) : m_pDlgWnd(window), m_bSaveAndValidate(saveAndValidate) {}
+    CDataExchange(CWnd* window, bool saveAndValidate) : m_pDlgWnd(window), m_bSaveAndValidate(saveAndValidate)
+    {
+    }
     CWnd* m_pDlgWnd;
     bool m_bSaveAndValidate;  // true: controls -> members; false: members -> controls
 };

@@ -6,7 +6,10 @@
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, CWnd* parent = nullptr) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr)
+        : m_nIDTemplate(templateId), m_pParentWnd(parent)
+    {
+    }
 
     // Runs the dialog until EndDialog; IDOK, IDCANCEL, or -1 when it could not be created.
     virtual INT_PTR DoModal();

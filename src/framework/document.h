@@ -18,7 +18,8 @@ public:
     using FrameFactory = CFrameWnd* (*)();
     using ViewFactory = CView* (*)();
 
-    CSingleDocTemplate(UINT resourceId, DocumentFactory newDocument, FrameFactory newFrame, ViewFactory newView)
+    CSingleDocTemplate(UINT resourceId, DocumentFactory newDocument, FrameFactory newFrame,
+                       ViewFactory newView)
         : m_nIDResource(resourceId), m_newDocument(newDocument), m_newFrame(newFrame), m_newView(newView)
     {
     }

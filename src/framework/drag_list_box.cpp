@@ -59,7 +59,8 @@ int CDragListBox::ItemFromPt(POINT screenPoint, bool autoScroll) const
     GetClientRect(&area);
     RECT last;
     if (client.x < area.left || client.x >= area.right ||
-        SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last)) == LB_ERR)
+        SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last)) ==
+            LB_ERR)
         return -1;
     return last.bottom <= area.bottom && client.y >= last.bottom ? count : -1;
 }
@@ -70,12 +71,8 @@ bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
         return CListBox::OnChildNotify(message, wParam, lParam, result);
     const auto* info = reinterpret_cast<const DRAGLISTINFO*>(lParam);
     switch (info->uNotification) {
-    case DL_BEGINDRAG:
-        *result = BeginDrag(info->ptCursor) ? TRUE : FALSE;
-        return true;
-    case DL_DRAGGING:
-        *result = Dragging(info->ptCursor);
-        return true;
+    case DL_BEGINDRAG: *result = BeginDrag(info->ptCursor) ? TRUE : FALSE; return true;
+    case DL_DRAGGING: *result = Dragging(info->ptCursor); return true;
     case DL_DROPPED:
         Dropped(m_nSourceIndex, info->ptCursor);
         *result = 0;
@@ -84,8 +81,7 @@ bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
         CancelDrag(info->ptCursor);
         *result = 0;
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -151,7 +147,8 @@ RECT CDragListBox::InsertMarkRect(int item) const
     HWND parent = ::GetParent(m_hWnd);
     ::MapWindowPoints(m_hWnd, parent, &line, 1);
     ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&list), 2);
-    ::SetRect(&mark, list.left - kMarkWidth, line.y - kMarkHalfHeight, list.left, line.y + kMarkHalfHeight + 1);
+    ::SetRect(&mark, list.left - kMarkWidth, line.y - kMarkHalfHeight, list.left,
+              line.y + kMarkHalfHeight + 1);
     return mark;
 }
 

@@ -84,9 +84,7 @@ bool CFrameWnd::PreTranslateMessage(MSG* msg)
 bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     switch (message) {
-    case WM_SIZE:
-        RecalcLayout();
-        break;
+    case WM_SIZE: RecalcLayout(); break;
     case WM_GETMINMAXINFO:
         if (m_lockedSize.cx) {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -117,8 +115,7 @@ bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
             ::PostQuitMessage(0);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return CWnd::OnWndMsg(message, wParam, lParam, result);
 }

@@ -77,7 +77,8 @@ LRESULT Call(T* self, void (T::*handler)(UINT, POINT), WPARAM wParam, LPARAM lPa
 template <class T>
 LRESULT Call(T* self, HBRUSH (T::*handler)(HDC, UINT), WPARAM wParam, LPARAM lParam)
 {
-    return reinterpret_cast<LRESULT>((self->*handler)(reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam)));
+    return reinterpret_cast<LRESULT>(
+        (self->*handler)(reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam)));
 }
 
 // The class a member function belongs to.

@@ -29,7 +29,8 @@ bool CFormView::Create(CFrameWnd* frame)
     const LONG_PTR exStyle = ::GetWindowLongPtrA(hWnd, GWL_EXSTYLE);
     ::SetWindowLongPtrA(hWnd, GWL_STYLE, (style & ~WS_BORDER) | (cs.style & WS_BORDER));
     ::SetWindowLongPtrA(hWnd, GWL_EXSTYLE, (exStyle & ~WS_EX_CLIENTEDGE) | (cs.dwExStyle & WS_EX_CLIENTEDGE));
-    ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ::ShowWindow(hWnd, SW_SHOW);
     return true;
 }

@@ -151,7 +151,8 @@ bool CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
         // A control that gives no brush leaves its colours to the parent.
         LRESULT brush = 0;
-        if (!DispatchToMap(kReflectBase + kReflectedCtlColor, wParam, message - WM_CTLCOLORMSGBOX, &brush) || !brush)
+        if (!DispatchToMap(kReflectBase + kReflectedCtlColor, wParam, message - WM_CTLCOLORMSGBOX, &brush) ||
+            !brush)
             return false;
         *result = brush;
         return true;

@@ -57,7 +57,10 @@ public:
     }
     BOOL SetForegroundWindow() const { return ::SetForegroundWindow(m_hWnd); }
     BOOL FlashWindow(BOOL invert) const { return ::FlashWindow(m_hWnd, invert); }
-    BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) const { return ::InvalidateRect(m_hWnd, rect, erase); }
+    BOOL InvalidateRect(const RECT* rect, BOOL erase = TRUE) const
+    {
+        return ::InvalidateRect(m_hWnd, rect, erase);
+    }
     BOOL DestroyWindow();
 
     // The wait cursor, counted on the application object so that nested users balance.

@@ -4,7 +4,9 @@
 #include "framework/data_exchange.h"
 #include "settings/default_hosts.h"
 
-CEditNamesDlg::CEditNamesDlg(CWnd* parent) : CDialog(IDD_EDIT_NAMES, parent) {}
+CEditNamesDlg::CEditNamesDlg(CWnd* parent) : CDialog(IDD_EDIT_NAMES, parent)
+{
+}
 
 CEditNamesDlg::~CEditNamesDlg() = default;
 

@@ -30,7 +30,8 @@ void HostListStore::StoreHosts(const std::vector<CString>& hosts, Beyond beyond)
 {
     int i = 0;
     for (; i < static_cast<int>(hosts.size()); ++i)
-        m_store.WriteProfileString(kSettingsSection, NameValue(i).c_str(), hosts[static_cast<size_t>(i)].c_str());
+        m_store.WriteProfileString(kSettingsSection, NameValue(i).c_str(),
+                                   hosts[static_cast<size_t>(i)].c_str());
     if (beyond == Beyond::Keep)
         return;
     for (;; ++i) {

@@ -42,8 +42,8 @@ void CProfileStore::ImportIniFile(HKEY parent)
         const IniLine line = ClassifyIniLine(CString(buffer));
         if (line.kind == IniLineKind::Header) {
             section.Close();
-            if (::RegCreateKeyExA(parent, line.section.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                  nullptr, section.Receive(), nullptr) != ERROR_SUCCESS)
+            if (::RegCreateKeyExA(parent, line.section.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE, nullptr, section.Receive(), nullptr) != ERROR_SUCCESS)
                 break;  // a section that cannot be made calls the rest of the import off
         } else if (line.kind == IniLineKind::Value && section.IsOpen()) {
             // A value that cannot be stored is skipped; the import goes on.

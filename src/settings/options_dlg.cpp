@@ -3,7 +3,9 @@
 #include "app/resource.h"
 #include "framework/data_exchange.h"
 
-COptionsDlg::COptionsDlg(CWnd* parent) : CDialog(IDD_OPTIONS, parent) {}
+COptionsDlg::COptionsDlg(CWnd* parent) : CDialog(IDD_OPTIONS, parent)
+{
+}
 
 COptionsDlg::~COptionsDlg() = default;
 

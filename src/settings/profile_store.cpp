@@ -8,8 +8,8 @@ bool CProfileStore::Create(HKEY* key, DWORD* disposition, HKEY root, CString bas
 {
     m_strBaseKey = baseKey;
     m_hRoot = root;
-    return ::RegCreateKeyExA(root, m_strBaseKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key,
-                             disposition) == ERROR_SUCCESS;
+    return ::RegCreateKeyExA(root, m_strBaseKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                             nullptr, key, disposition) == ERROR_SUCCESS;
 }
 
 CString CProfileStore::SectionPath(const char* section) const
@@ -54,8 +54,8 @@ int CProfileStore::GetProfileInt(const char* section, const char* name, int defa
 bool CProfileStore::WriteProfileString(const char* section, const char* name, const char* text) const
 {
     RegistryKey key;
-    if (::RegCreateKeyExA(m_hRoot, SectionPath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                          nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExA(m_hRoot, SectionPath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_WRITE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
         return false;
     const CString data(text ? text : "");
     return ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),

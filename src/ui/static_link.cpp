@@ -20,8 +20,7 @@ HCURSOR HandCursor()
 
 }  // namespace
 
-CStaticLink::CStaticLink()
-    : m_crUnvisited(0x00FF0000), m_crVisited(0x00800080)
+CStaticLink::CStaticLink() : m_crUnvisited(0x00FF0000), m_crVisited(0x00800080)
 {
 }
 
@@ -67,7 +66,8 @@ HBRUSH CStaticLink::CtlColor(HDC hdc, UINT)
     if (!m_fontUnderline.GetSafeHandle()) {
         // A control without a font of its own draws with the system font: underline that.
         m_hOriginalFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
-        HGDIOBJ font = m_hOriginalFont ? static_cast<HGDIOBJ>(m_hOriginalFont) : ::GetStockObject(SYSTEM_FONT);
+        HGDIOBJ font =
+            m_hOriginalFont ? static_cast<HGDIOBJ>(m_hOriginalFont) : ::GetStockObject(SYSTEM_FONT);
         LOGFONTA description = {};
         if (::GetObjectA(font, sizeof description, &description) == sizeof description) {
             description.lfUnderline = TRUE;

@@ -31,9 +31,8 @@ TEST(Accelerators, AreTheStandardKeysForNewOpenSaveUndoAndThePanes)
     // The standard command numbers: new 0xE100, open 0xE101, save 0xE103, undo 0xE12B, next and
     // previous pane 0xE150 and 0xE151.
     std::vector<Binding> expected = {
-        {FCONTROL, 'N', 0xE100}, {FCONTROL, 'O', 0xE101}, {FCONTROL, 'S', 0xE103},
-        {FCONTROL, 'Z', 0xE12B}, {FALT, VK_BACK, 0xE12B}, {0, VK_F6, 0xE150},
-        {FSHIFT, VK_F6, 0xE151},
+        {FCONTROL, 'N', 0xE100}, {FCONTROL, 'O', 0xE101}, {FCONTROL, 'S', 0xE103}, {FCONTROL, 'Z', 0xE12B},
+        {FALT, VK_BACK, 0xE12B}, {0, VK_F6, 0xE150},      {FSHIFT, VK_F6, 0xE151},
     };
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(BindingsOf(table), expected);

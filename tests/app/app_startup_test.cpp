@@ -194,7 +194,8 @@ TEST_F(AppStartup, FrameIsFittedToTheFormAndCannotBeResized)
     const LONG_PTR viewExStyle = ::GetWindowLongPtrA(form, GWL_EXSTYLE);
     EXPECT_EQ(viewStyle & WS_BORDER, 0);
     EXPECT_EQ(viewExStyle & WS_EX_CLIENTEDGE, WS_EX_CLIENTEDGE);
-    const LRESULT corner = ::SendMessageA(frame, WM_NCHITTEST, 0, MAKELPARAM(fitted.right - 1, fitted.bottom - 1));
+    const LRESULT corner =
+        ::SendMessageA(frame, WM_NCHITTEST, 0, MAKELPARAM(fitted.right - 1, fitted.bottom - 1));
     EXPECT_NE(corner, HTBOTTOMRIGHT);
     ::MoveWindow(frame, fitted.left + 10, fitted.top + 10, width + 100, height + 50, TRUE);
     const RECT moved = WindowRect(frame);
@@ -245,7 +246,8 @@ TEST_F(AppStartup, ExitFromTheTrayWhileADialogIsOpenEndsCleanly)
         {"Edit Names", ID_EDIT_NAMES, false, IDC_BUTTON_RESTORE_DEFAULT},
     };
     for (const auto& c : cases) {
-        const std::string what = std::string(c.caption) + (c.fromTrayMenu ? " from the tray menu" : " from the menu");
+        const std::string what =
+            std::string(c.caption) + (c.fromTrayMenu ? " from the tray menu" : " from the menu");
         StartStopped();
         const HWND frame = App().MainWindow();
         const HWND form = App().Form();
@@ -282,7 +284,8 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
 
     // Windows Sockets that will not start is told, and the program goes on after the same pause.
     {
-        ImportPatch refused({"ws2_32.dll", "wsock32.dll"}, "WSAStartup", reinterpret_cast<void*>(&RefuseStartup));
+        ImportPatch refused({"ws2_32.dll", "wsock32.dll"}, "WSAStartup",
+                            reinterpret_cast<void*>(&RefuseStartup));
         ASSERT_GT(refused.Patched(), 0u);
         App().pausedMs = 0;
         StartStopped();

@@ -37,7 +37,8 @@ protected:
     }
 
     // The shell's last call about the view's icon was an add of the whole record, with this picture and tip.
-    static void ExpectAddedWith(const ShellNotifyRecorder& shell, HWND form, UINT icon, const std::string& tip)
+    static void ExpectAddedWith(const ShellNotifyRecorder& shell, HWND form, UINT icon,
+                                const std::string& tip)
     {
         const auto calls = shell.CallsFor(form);
         ASSERT_FALSE(calls.empty());

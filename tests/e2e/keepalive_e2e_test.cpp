@@ -112,20 +112,23 @@ TEST_F(DeadLinkEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUnti
         ::Sleep(20);
     }
     const DWORD boxAfterMs = ::GetTickCount() - clicked;
-    std::printf("[ figures  ] a connect never answered: the box %lu ms after the click, the window answering within %lu ms\n",
+    std::printf("[ figures  ] a connect never answered: the box %lu ms after the click, the window answering "
+                "within %lu ms\n",
                 static_cast<unsigned long>(boxAfterMs), static_cast<unsigned long>(worstAnswerMs));
     ASSERT_NE(box, nullptr);
     EXPECT_LT(worstAnswerMs, 100u);
     EXPECT_GE(boxAfterMs, 21000u) << "the connect failed before its bound";
     EXPECT_LE(boxAfterMs, 23000u) << "the connect was not given up at its bound";
     const std::string text = MessageBoxText(box);
-    EXPECT_EQ(text.rfind(std::string("Prodle: Cannot connect to ") + kDeadHost + " on port 80\n\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind(std::string("Prodle: Cannot connect to ") + kDeadHost + " on port 80\n\n", 0), 0u)
+        << text;
     PressButton(box, IDOK);
     struct Stopped {
         HWND form;
         static bool Check(void* self)
         {
-            return WindowText(::GetDlgItem(static_cast<Stopped*>(self)->form, IDC_STATIC_STATUS)) == "NOT RUNNING";
+            return WindowText(::GetDlgItem(static_cast<Stopped*>(self)->form, IDC_STATIC_STATUS)) ==
+                   "NOT RUNNING";
         }
     } stopped{form};
     EXPECT_TRUE(WaitFor(Stopped::Check, &stopped, 5000));

@@ -97,7 +97,9 @@ TEST_F(UserSession, FirstRunRestoresTheDefaultsAutoStartsAndReportsTheUnreachabl
 
     // Auto-start: the first default host is validated and prodled; nothing answers there.
     const std::string failure = AnswerBox(prodle, "connect-failure-box");
-    EXPECT_EQ(failure.rfind("Prodle: Cannot connect to www.example.com on port 80\n\nProdle launched at time ", 0), 0u)
+    EXPECT_EQ(
+        failure.rfind("Prodle: Cannot connect to www.example.com on port 80\n\nProdle launched at time ", 0),
+        0u)
         << failure;
     HWND form = prodle.Form();
     EXPECT_TRUE(StatusIs(form, "NOT RUNNING"));

@@ -131,7 +131,8 @@ TEST_F(AddressResolution, LookupsThatCannotStartStopTheEngineInsteadOfHanging)
         StartCycleAndSettle();
     }
     ASSERT_EQ(BoxCount(), 1u);
-    EXPECT_TRUE(IsErrorBox(LastBox(), "Unable to get local IP address.\nHave you dialed your ISP?")) << LastBox();
+    EXPECT_TRUE(IsErrorBox(LastBox(), "Unable to get local IP address.\nHave you dialed your ISP?"))
+        << LastBox();
     EXPECT_EQ(Engine().LocalAddress(), "no address yet");
     EXPECT_EQ(TrayTip(), "Prodle has stopped");
     EXPECT_TRUE(StartEnabled());

@@ -82,9 +82,8 @@ TEST_F(Connection, HostDifferingOnlyInLetterCaseSelectsTheExistingEntry)
     // Edit Names finds the current host in the list the same way, and it stays current through a move.
     ASSERT_TRUE(WaitUntilCompleted());
     DialogScript script("Edit Names");
-    script.Inspect([](HWND dialog) {
-        EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_LIST_HOSTS, LB_GETCURSEL, 0, 0), 1);
-    });
+    script.Inspect(
+        [](HWND dialog) { EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_LIST_HOSTS, LB_GETCURSEL, 0, 0), 1); });
     script.Drag(IDC_LIST_HOSTS, 1, 0).Click(IDOK);
     script.Arm();
     ::SendMessageA(Form(), WM_COMMAND, ID_EDIT_NAMES, 0);

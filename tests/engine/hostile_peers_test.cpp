@@ -152,9 +152,9 @@ TEST_P(EachHostilePeer, LeavesTheStateItsReplyDecidesLeaksNothingAndTheNextProdl
                 ASSERT_TRUE(PumpUntil([&] { return server.ClientsGone() == static_cast<size_t>(i); }));
                 EXPECT_TRUE(ConnectionOpen());
             } else {
-                ASSERT_TRUE(PumpUntil([&] { return server.Finished() == static_cast<size_t>(i + 1) &&
-                                                   !ConnectionOpen(); },
-                                      peer.settleMs));
+                ASSERT_TRUE(PumpUntil(
+                    [&] { return server.Finished() == static_cast<size_t>(i + 1) && !ConnectionOpen(); },
+                    peer.settleMs));
             }
             if (peer.sendsData)
                 EXPECT_EQ(Status(), "after the first data");
@@ -236,7 +236,8 @@ TEST_F(HostileTiming, NewsOfAReplacedConnectionIsNotTakenForTheNextOne)
     ASSERT_TRUE(WaitForRequests(silent, 1));
     PumpFor(200);
     // Windows Sockets gives the lowest free number: only then could the old news be mistaken.
-    ASSERT_EQ(Engine().ConnectionSocket(), replaced) << "the next socket did not get the replaced one's number";
+    ASSERT_EQ(Engine().ConnectionSocket(), replaced)
+        << "the next socket did not get the replaced one's number";
     EXPECT_EQ(silent.OpenClients(), 1u);
     ExpectStillWaiting();
 }

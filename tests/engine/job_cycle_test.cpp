@@ -162,7 +162,8 @@ TEST_F(JobCycle, FirstProdleComesOnTheFirstTickThenTheDisplayCountsDown)
     Start("25");
     EXPECT_EQ(Engine().ConnectionSocket(), INVALID_SOCKET);
     Ticks(1);
-    EXPECT_NE(Engine().ConnectionSocket(), INVALID_SOCKET) << "the first tick expires the countdown and prodles";
+    EXPECT_NE(Engine().ConnectionSocket(), INVALID_SOCKET)
+        << "the first tick expires the countdown and prodles";
     EXPECT_EQ(Countdown(), "25:00");
     EXPECT_EQ(TrayTip(), "Prodle in 25:00");
     Ticks(1);

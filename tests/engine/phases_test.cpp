@@ -187,8 +187,8 @@ TEST(Phases, AnEngineWithoutAFormMovesOnlyAsTheTableSays)
             << PhaseName(move.from) << " -> " << PhaseName(move.to) << ": " << TriggerText(move.why);
         visited.push_back(move.to);
     }
-    for (Phase phase : {Phase::LookingUpLocalAddress, Phase::CheckingHost, Phase::CountingDown, Phase::Connecting,
-                        Phase::ReportingFailure, Phase::WaitingForReply})
+    for (Phase phase : {Phase::LookingUpLocalAddress, Phase::CheckingHost, Phase::CountingDown,
+                        Phase::Connecting, Phase::ReportingFailure, Phase::WaitingForReply})
         EXPECT_NE(std::find(visited.begin(), visited.end(), phase), visited.end()) << PhaseName(phase);
 }
 

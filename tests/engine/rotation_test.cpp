@@ -29,7 +29,8 @@ int g_callsOnGoneWindows = 0;
 template <class Function>
 Function Real(const char* dll, const char* name)
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA(dll), name)));
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA(dll), name)));
 }
 
 BOOL WINAPI NoteSetWindowText(HWND window, LPCSTR text)
@@ -242,7 +243,7 @@ TEST_F(Rotation, HostThatNeverAnswersIsLeftAtTheBoundAndNoProdleStartsMeanwhile)
     ASSERT_TRUE(dead.IsListening());
     LoopbackServer server(ServerBehaviour::Reply);
     ASSERT_TRUE(server.Listening());
-    SetSetting("Debug", "1");  // a 15-second period, shorter than the bound
+    SetSetting("Debug", "1");       // a 15-second period, shorter than the bound
     SetSetting("RandomTime", "1");  // targets of 10, 12, 14, 17, 19 or 20 seconds
     SetHosts({"127.0.0.8", "127.0.0.1"});
     StartProdle();

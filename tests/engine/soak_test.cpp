@@ -57,7 +57,10 @@ protected:
     // The figures once the server has finished every connection and the engine holds none.
     void Settle(const LoopbackServer& server) const
     {
-        EXPECT_TRUE(PumpUntil([&] { return server.Finished() == server.RequestCount() && Engine().ConnectionSocket() == INVALID_SOCKET; }));
+        EXPECT_TRUE(PumpUntil([&] {
+            return server.Finished() == server.RequestCount() &&
+                   Engine().ConnectionSocket() == INVALID_SOCKET;
+        }));
         PumpFor(50);
     }
 };
@@ -100,8 +103,9 @@ TEST_F(Soak, TwoThousandProdlesWithRandomHostRandomTimeAndRotationLeaveNothingBe
     std::printf("[ figures  ] soak: %d prodles (%d answered and completed %d, %d refused) in %.1f s "
                 "after %d warm-up prodles; handles %lu -> %lu; memory %lu KB -> %lu KB (halfway %lu KB)\n",
                 tally.prodles, tally.answered, tally.completed, tally.refused, elapsedMs / 1000.0,
-                kWarmUpProdles, static_cast<unsigned long>(handlesBefore), static_cast<unsigned long>(handlesAfter),
-                static_cast<unsigned long>(memoryBefore / 1024), static_cast<unsigned long>(memoryAfter / 1024),
+                kWarmUpProdles, static_cast<unsigned long>(handlesBefore),
+                static_cast<unsigned long>(handlesAfter), static_cast<unsigned long>(memoryBefore / 1024),
+                static_cast<unsigned long>(memoryAfter / 1024),
                 static_cast<unsigned long>(memoryHalfway / 1024));
     ASSERT_EQ(tally.prodles, kProdles) << "the run passed its time limit";
     EXPECT_EQ(tally.completed, tally.answered);

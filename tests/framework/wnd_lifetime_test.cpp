@@ -49,8 +49,8 @@ HWND CreateTestWindow(const char* className, DWORD style, HWND parent, CWnd* obj
         wc.lpszClassName = className;
         ::RegisterClassA(&wc);
     }
-    return ::CreateWindowExA(0, className, "", style, 0, 0, 10, 10, parent, nullptr, ::GetModuleHandleA(nullptr),
-                             object);
+    return ::CreateWindowExA(0, className, "", style, 0, 0, 10, 10, parent, nullptr,
+                             ::GetModuleHandleA(nullptr), object);
 }
 
 class ClosingWindow : public CWnd {

@@ -10,7 +10,7 @@ TEST(TimeSinceLaunch, SecondsUpToTwoMinutesThenMinutesAcrossTickWrap)
     EXPECT_EQ(FormatTimeSinceLaunch(5000 + 120000, 5000), "2 minutes");
     EXPECT_EQ(FormatTimeSinceLaunch(5000 + 179999, 5000), "2 minutes");
     EXPECT_EQ(FormatTimeSinceLaunch(5000 + 7200000, 5000), "120 minutes");
-    EXPECT_EQ(FormatTimeSinceLaunch(0x00010000u, 0xFFFFF000u), "69 seconds"); // 69632 ms across the wrap
+    EXPECT_EQ(FormatTimeSinceLaunch(0x00010000u, 0xFFFFF000u), "69 seconds");  // 69632 ms across the wrap
 }
 
 TEST(LinkTarget, MailboxesBecomeMailtoLinks)

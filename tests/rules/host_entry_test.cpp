@@ -10,7 +10,7 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-const uint64_t kBase = 0x00340000; // where the buffer pretends to live
+const uint64_t kBase = 0x00340000;  // where the buffer pretends to live
 const uint64_t kNull = ~0ull;
 
 // A 1024-byte lookup buffer holding an entry laid out as the lookup does it:
@@ -59,7 +59,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_P(HostEntry, PicksTheAddressJustBeforeTheName)
 {
@@ -68,7 +68,7 @@ TEST_P(HostEntry, PicksTheAddressJustBeforeTheName)
     Build({{192, 168, 1, 5}, {10, 1, 2, 3}}, "desk");
     EXPECT_EQ(Read(true), (Bytes{10, 1, 2, 3}));
     EXPECT_EQ(Read(false), (Bytes{192, 168, 1, 5}));
-    Build({{10, 0, 0, 1}, {192, 168, 1, 5}}, "desk"); // the zero ends the string early
+    Build({{10, 0, 0, 1}, {192, 168, 1, 5}}, "desk");  // the zero ends the string early
     EXPECT_EQ(Read(true), (Bytes{10, 0, 0, 1}));
 }
 
@@ -77,7 +77,7 @@ TEST_P(HostEntry, EmptyNameMatchesAtTheFirstAddressItself)
     Build({{192, 168, 1, 5}}, "");
     std::memcpy(&buf[124], "\1\2\3\4", 4);
     EXPECT_EQ(Read(true), (Bytes{1, 2, 3, 4}));
-    Pointer(64, 2); // the bytes before it would now start ahead of the buffer
+    Pointer(64, 2);  // the bytes before it would now start ahead of the buffer
     EXPECT_EQ(Read(true), Bytes());
 }
 
@@ -95,15 +95,15 @@ TEST_P(HostEntry, FirstAddressGivesFamilyAndAtMostFourBytesNameOptional)
 TEST_P(HostEntry, DamagedEntriesAreRefused)
 {
     const std::vector<std::function<void()>> damage = {
-        [&] { Pointer(0, 1024); },             // name past the end
-        [&] { Pointer(listField, -8); },       // list before the start
-        [&] { Pointer(listField, 1022); },     // list entry cut by the end
-        [&] { Pointer(64, 1021); },            // address cut by the end
-        [&] { Pointer(64, kNull); },           // empty list
-        [&] { Pointer(listField, kNull); },    // no list
-        [&] { Header(2, -1); },                // negative length
-        [&] { Pointer(0, 1020), std::memset(&buf[1020], 'x', 4); }, // name without its zero
-        [&] { buf.resize(size_t(ps) * 3); },   // shorter than the entry
+        [&] { Pointer(0, 1024); },                                   // name past the end
+        [&] { Pointer(listField, -8); },                             // list before the start
+        [&] { Pointer(listField, 1022); },                           // list entry cut by the end
+        [&] { Pointer(64, 1021); },                                  // address cut by the end
+        [&] { Pointer(64, kNull); },                                 // empty list
+        [&] { Pointer(listField, kNull); },                          // no list
+        [&] { Header(2, -1); },                                      // negative length
+        [&] { Pointer(0, 1020), std::memset(&buf[1020], 'x', 4); },  // name without its zero
+        [&] { buf.resize(size_t(ps) * 3); },                         // shorter than the entry
     };
     for (size_t i = 0; i < damage.size(); ++i) {
         Build({{192, 168, 1, 5}}, "desk");
@@ -117,7 +117,7 @@ TEST_P(HostEntry, SearchStopsAtTheBufferEnd)
 {
     Build({{192, 168, 1, 5}}, "desk");
     Pointer(64, 1016);
-    std::memcpy(&buf[1016], "ddddddes", 8); // no zero up to the end, and half a name
+    std::memcpy(&buf[1016], "ddddddes", 8);  // no zero up to the end, and half a name
     EXPECT_EQ(Read(true), (Bytes{'d', 'd', 'd', 'd'}));
 }
 

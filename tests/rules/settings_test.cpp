@@ -9,7 +9,7 @@
 
 static int Scanned(const char* text)
 {
-    int value = 12345; // kept when there is no number
+    int value = 12345;  // kept when there is no number
     return ScanStoredInt(text, &value) ? value : (value == 12345 ? -12345 : 0);
 }
 
@@ -22,9 +22,12 @@ TEST(StoredInt, LeadingNumberRestIgnoredOverflowClamped)
     EXPECT_EQ(Scanned("2147483648"), INT_MAX);
     EXPECT_EQ(Scanned("-2147483648"), INT_MIN);
     EXPECT_EQ(Scanned("-2147483649"), INT_MIN);
-    EXPECT_EQ(Scanned("4294967321"), INT_MAX); // would wrap to 25
+    EXPECT_EQ(Scanned("4294967321"), INT_MAX);  // would wrap to 25
     EXPECT_EQ(Scanned("99999999999999999999999999999999999"), INT_MAX);
-    for (const char* text : {"", "abc", "-", "+", " - 3", "+-3", "\xA0" "5", static_cast<const char*>(nullptr)})
+    for (const char* text : {"", "abc", "-", "+", " - 3", "+-3",
+                             "\xA0"
+                             "5",
+                             static_cast<const char*>(nullptr)})
         EXPECT_EQ(Scanned(text), -12345) << (text ? text : "null");
 }
 
@@ -56,5 +59,6 @@ TEST(IniLine, ValueSplitsAtTheFirstEqualsSignKeepingInnerSpaces)
     ExpectLine("a=b=c", IniLineKind::Value, "", "a", "b=c");
     ExpectLine(";note=1", IniLineKind::Value, "", ";note", "1");
     ExpectLine("=x", IniLineKind::Value, "", "", "x");
-    ExpectLine(std::string("N\0me=t\0xt", 9), IniLineKind::Value, "", std::string("N\0me", 4), std::string("t\0xt", 4));
+    ExpectLine(std::string("N\0me=t\0xt", 9), IniLineKind::Value, "", std::string("N\0me", 4),
+               std::string("t\0xt", 4));
 }

@@ -16,7 +16,7 @@ TEST(Countdown, MinutesSpacePaddedSecondsZeroPaddedAnyIntSafe)
     EXPECT_EQ(FormatCountdown(300), " 5:00");
     EXPECT_EQ(FormatCountdown(247), " 4:07");
     EXPECT_EQ(FormatCountdown(0), " 0:00");
-    EXPECT_EQ(FormatCountdown(6005), "100: 5"); // index 3 is the colon here
+    EXPECT_EQ(FormatCountdown(6005), "100: 5");  // index 3 is the colon here
     EXPECT_EQ(FormatCountdown(-5), " 0:-5");
     EXPECT_EQ(FormatCountdown(INT_MAX), "35791394: 7");
     EXPECT_EQ(FormatCountdown(INT_MIN), "-35791394:-8");
@@ -35,16 +35,17 @@ TEST(MinutesText, OneToSixtyWholeMinutesKeepTheirFraction)
     EXPECT_EQ(PeriodOf("60.5"), 3630);
     EXPECT_EQ(PeriodOf("  \t7 minutes"), 420);
     EXPECT_EQ(PeriodOf(".5e1"), 300);
-    EXPECT_EQ(PeriodOf("2e"), 120); // a bare exponent mark is not part of the number
-    EXPECT_EQ(PeriodOf("1.9"), 113); // single precision: 1.9f is just below 1.9
+    EXPECT_EQ(PeriodOf("2e"), 120);   // a bare exponent mark is not part of the number
+    EXPECT_EQ(PeriodOf("1.9"), 113);  // single precision: 1.9f is just below 1.9
     EXPECT_EQ(PeriodOf("0.999999999"), 60);
-    EXPECT_EQ(PeriodOf("60.999999"), -1); // rounds up to 61.0f
+    EXPECT_EQ(PeriodOf("60.999999"), -1);  // rounds up to 61.0f
 }
 
 TEST(MinutesText, RefusesAnythingElseUnlessDebugging)
 {
-    for (const char* text : {"0.5", "0", "-1", "61", "abc", "", "-", ".", "e5", "0x10", "inf", "nan", "1e30",
-                             "1e99999", "99999999999999999999999999999999999999999", static_cast<const char*>(nullptr)}) {
+    for (const char* text :
+         {"0.5", "0", "-1", "61", "abc", "", "-", ".", "e5", "0x10", "inf", "nan", "1e30", "1e99999",
+          "99999999999999999999999999999999999999999", static_cast<const char*>(nullptr)}) {
         EXPECT_EQ(PeriodOf(text), -1) << (text ? text : "null");
         EXPECT_EQ(PeriodOf(text, true), 15) << (text ? text : "null");
     }
@@ -62,12 +63,12 @@ static std::set<int> OffsetsOfDraws0To63(int limit)
 
 TEST(RandomOffset, OddDrawsShortenEvenLengthenUpToTheLimit)
 {
-    std::set<int> expected{-30}; // draw 31, held at the limit, still odd
+    std::set<int> expected{-30};  // draw 31, held at the limit, still odd
     for (int size = 1; size <= 30; ++size)
         expected.insert(size % 2 ? -size : size);
     EXPECT_EQ(OffsetsOfDraws0To63(30), expected);
     EXPECT_EQ(OffsetsOfDraws0To63(5), (std::set<int>{-1, 2, -3, 4, 5, -5}));
-    EXPECT_EQ(OffsetFromDraw(32, 30), 0); // zero: draw again
+    EXPECT_EQ(OffsetFromDraw(32, 30), 0);  // zero: draw again
     EXPECT_EQ(OffsetFromDraw(7, INT_MIN), 0);
 }
 
@@ -76,7 +77,7 @@ TEST(RandomOffset, AnHourIsNeverLengthened)
     for (int draw = 0; draw < 64; ++draw)
         EXPECT_LE(TargetWithOffset(3600, OffsetFromDraw(draw, 30)), 3600) << draw;
     EXPECT_EQ(TargetWithOffset(3600, 12), 3588);
-    EXPECT_EQ(TargetWithOffset(3630, 12), 3642); // only exactly an hour is turned around
+    EXPECT_EQ(TargetWithOffset(3630, 12), 3642);  // only exactly an hour is turned around
     EXPECT_EQ(TargetWithOffset(1500, -29), 1471);
     EXPECT_EQ(TargetWithOffset(INT_MIN + 10, -30), INT_MIN);
 }

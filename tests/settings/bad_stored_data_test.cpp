@@ -86,7 +86,8 @@ TEST_F(BadStoredData, AbsurdSelectionIndexes)
     const struct {
         const char* stored;
         int selection;
-    } cases[] = {{"99999999999999", 0}, {"2147483647", 0}, {"-2147483648", -1}, {"-99999999999", -1}, {"zz", 0}};
+    } cases[] = {
+        {"99999999999999", 0}, {"2147483647", 0}, {"-2147483648", -1}, {"-99999999999", -1}, {"zz", 0}};
     for (const auto& c : cases) {
         SetSetting("ComboNameSel", c.stored);
         ASSERT_TRUE(App().Start());
@@ -128,8 +129,8 @@ TEST_F(BadStoredData, JunkIniFilesStoreWhatTheirLinesHold)
         {"NUL bytes", std::string("[Settings]\nOften=3\0junk\n[Other\0]\nA=\0B\n", 36), "3"},
         {"no final newline", "[Settings]\nOften=4", "4"},
         {"CR-only line ends", "[Settings]\rOften=5\rComboName0=alpha\r", std::nullopt},  // one line
-        {"10,000-character lines", "[Settings]\n" + std::string(10000, 'x') + "=y\nOften=6\n" + std::string(10000, '['),
-         "6"},
+        {"10,000-character lines",
+         "[Settings]\n" + std::string(10000, 'x') + "=y\nOften=6\n" + std::string(10000, '['), "6"},
         {"binary junk", junk, std::nullopt},
     };
     for (const auto& file : files) {

@@ -76,8 +76,8 @@ TEST_F(HostListTest, TheFrameCarriesTheMenuWithBothDialogCommands)
 TEST_F(HostListTest, MenuCommandsSentToTheFrameOpenTheDialogs)
 {
     StartWith(kFive, 0);
-    for (const auto& [command, caption] : {std::make_pair(ID_EDIT_NAMES, "Edit Names"),
-                                           std::make_pair(ID_OPTIONS, "Options")}) {
+    for (const auto& [command, caption] :
+         {std::make_pair(ID_EDIT_NAMES, "Edit Names"), std::make_pair(ID_OPTIONS, "Options")}) {
         SCOPED_TRACE(caption);
         DialogScript script(caption);
         script.Click(IDCANCEL);

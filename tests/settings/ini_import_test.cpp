@@ -94,7 +94,7 @@ TEST_F(IniImportTest, NamesAndTextsAreSplitAtTheFirstEqualsSign)
            "  Ignore=1 \t\n"
            "no equals sign\n"
            "\n"
-           "Last=end");  // no newline at the end of the file
+           "Last=end");                        // no newline at the end of the file
     EXPECT_EQ(Contents(kBaseKey).first, 1ul);  // "[a]b]" opened no section
     EXPECT_EQ(Text("Settings", "Often "), " 10");
     EXPECT_EQ(Text("Settings", "Often"), "<missing>");
@@ -134,8 +134,9 @@ TEST_F(IniImportTest, SectionThatCannotBeCreatedEndsTheImport)
 {
     // The registry refuses a key name with a leading backslash.
     HKEY parent = nullptr, bad = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBaseKey, 0, nullptr, 0, KEY_WRITE, nullptr, &parent, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBaseKey, 0, nullptr, 0, KEY_WRITE, nullptr, &parent, nullptr),
+        ERROR_SUCCESS);
     const LONG refused = ::RegCreateKeyExA(parent, "\\Bad", 0, nullptr, 0, KEY_WRITE, nullptr, &bad, nullptr);
     ::RegCloseKey(parent);
     ASSERT_NE(refused, ERROR_SUCCESS);

@@ -37,10 +37,11 @@ TEST_F(Options, OkWithoutChangesStillStoresAllFourFlags)
     StartWith(kFive, 0);
     DialogScript script("Options");
     script.Inspect([&](HWND dialog) {
-        const std::pair<int, const char*> boxes[] = {{IDC_CHECK_AUTO_START, "Auto-Start"},
-                                                     {IDC_CHECK_RANDOM_NAME, "Randomize Domain Name"},
-                                                     {IDC_CHECK_RANDOM_TIME, "Randomize Prodle Time"},
-                                                     {IDC_CHECK_IGNORE_FAILURES, "Ignore Connection Failures"}};
+        const std::pair<int, const char*> boxes[] = {
+            {IDC_CHECK_AUTO_START, "Auto-Start"},
+            {IDC_CHECK_RANDOM_NAME, "Randomize Domain Name"},
+            {IDC_CHECK_RANDOM_TIME, "Randomize Prodle Time"},
+            {IDC_CHECK_IGNORE_FAILURES, "Ignore Connection Failures"}};
         for (const auto& [id, text] : boxes) {
             char shown[64] = {};
             ::GetDlgItemTextA(dialog, id, shown, sizeof shown);
@@ -96,7 +97,8 @@ TEST_F(Options, CancelStoresNothingAndKeepsTheFlags)
     SetSetting("RandomName", "1");
     StartWith(kFive, 0);
     DialogScript script("Options");
-    for (int id : {IDC_CHECK_AUTO_START, IDC_CHECK_RANDOM_NAME, IDC_CHECK_RANDOM_TIME, IDC_CHECK_IGNORE_FAILURES})
+    for (int id :
+         {IDC_CHECK_AUTO_START, IDC_CHECK_RANDOM_NAME, IDC_CHECK_RANDOM_TIME, IDC_CHECK_IGNORE_FAILURES})
         script.Click(id);
     script.Click(IDCANCEL);
     Run(script);

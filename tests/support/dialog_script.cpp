@@ -30,7 +30,9 @@ BOOL CALLBACK FindOwnWindow(HWND hWnd, LPARAM lParam)
 
 }  // namespace
 
-DialogScript::DialogScript(std::string caption) : m_caption(std::move(caption)) {}
+DialogScript::DialogScript(std::string caption) : m_caption(std::move(caption))
+{
+}
 
 DialogScript::~DialogScript()
 {

@@ -33,8 +33,9 @@ void EngineFixture::SetUp()
     RemoveIniFile();
     SetSetting("AutoStart", "0");
     SetClock(1, 2, 3);
-    clock_ = std::make_unique<ImportPatch>(std::initializer_list<const char*>{"kernel32.dll", "kernelbase.dll"},
-                                           "GetLocalTime", reinterpret_cast<void*>(&ReadClock));
+    clock_ =
+        std::make_unique<ImportPatch>(std::initializer_list<const char*>{"kernel32.dll", "kernelbase.dll"},
+                                      "GetLocalTime", reinterpret_cast<void*>(&ReadClock));
     ASSERT_GT(clock_->Patched(), 0u);
     shell_ = std::make_unique<ShellNotifyRecorder>(false);
 }
@@ -185,7 +186,9 @@ std::string EngineFixture::ExpectedRequest(const std::string& localAddress)
     return "GET / HTTP/1.0\r\n"
            "Connection: Keep-Alive\r\n"
            "User-Agent: Mozilla/3.0 (Win95; I)\r\n"
-           "Host: " + localAddress + "\r\n"
+           "Host: " +
+           localAddress +
+           "\r\n"
            "Accept: image/gif, image/jpeg, */*\r\n"
            "\r\n";
 }

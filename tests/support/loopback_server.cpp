@@ -28,7 +28,8 @@ void CloseGracefully(SOCKET s)
 
 }  // namespace
 
-const char LoopbackServer::kReply[] = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nok";
+const char LoopbackServer::kReply[] =
+    "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nok";
 
 LoopbackServer::LoopbackServer(ServerBehaviour behaviour, const char* address)
     : behaviour_(behaviour), listener_(INVALID_SOCKET)
@@ -122,16 +123,12 @@ void LoopbackServer::Answer(Socket client)
         silent_.push_back(client);
         ++openClients_;
         return;  // not finished: it stays open
-    case ServerBehaviour::CloseAtOnce:
-        CloseGracefully(client);
-        break;
+    case ServerBehaviour::CloseAtOnce: CloseGracefully(client); break;
     case ServerBehaviour::SendFiveMegabytes:
         SendAll(client, bigReply_.data(), bigReply_.size());
         CloseGracefully(client);
         break;
-    case ServerBehaviour::Reset:
-        Abort(client);
-        break;
+    case ServerBehaviour::Reset: Abort(client); break;
     case ServerBehaviour::ReplyThenReset:
         // The pause lets the reply be read before the reset arrives.
         SendAll(client, kReply, sizeof kReply - 1);
@@ -140,7 +137,8 @@ void LoopbackServer::Answer(Socket client)
         break;
     case ServerBehaviour::Trickle:
         // Stops early when the client has gone (a send fails).
-        for (size_t i = 0; i < kTrickleBytes && i < sizeof kReply - 1 && SendAll(client, kReply + i, 1); ++i) {
+        for (size_t i = 0; i < kTrickleBytes && i < sizeof kReply - 1 && SendAll(client, kReply + i, 1);
+             ++i) {
             if (!PauseUnlessStopping(kTrickleIntervalMs))
                 break;
         }
@@ -182,7 +180,8 @@ bool LoopbackServer::SendAll(Socket client, const char* data, size_t size)
     while (sent < size && !stop_) {
         if (!WaitFor(client, true))
             continue;
-        const int part = ::send(client, data + sent, static_cast<int>(size - sent < 65536 ? size - sent : 65536), 0);
+        const int part =
+            ::send(client, data + sent, static_cast<int>(size - sent < 65536 ? size - sent : 65536), 0);
         if (part > 0)
             sent += static_cast<size_t>(part);
         else if (::WSAGetLastError() != WSAEWOULDBLOCK)

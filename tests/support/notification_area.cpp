@@ -32,7 +32,8 @@ void KeepNotificationAreaOpen()
     static bool added = false;
     if (added)
         return;
-    HWND owner = ::CreateWindowExA(0, "STATIC", "tray keeper", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND owner =
+        ::CreateWindowExA(0, "STATIC", "tray keeper", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     NOTIFYICONDATAA record = Record(owner, 1);
     added = owner && ::Shell_NotifyIconA(NIM_ADD, &record);
 }

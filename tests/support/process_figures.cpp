@@ -11,8 +11,8 @@ namespace {
 DWORD CountFromKernel()
 {
     using Function = BOOL(WINAPI*)(HANDLE, PDWORD);
-    static const auto function = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetProcessHandleCount")));
+    static const auto function = reinterpret_cast<Function>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetProcessHandleCount")));
     DWORD count = 0;
     if (!function || !function(::GetCurrentProcess(), &count))
         return 0;
@@ -36,15 +36,16 @@ DWORD CountFromSystemTable()
         Entry entries[1];
     };
     using Function = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
-    static const auto query = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    static const auto query = reinterpret_cast<Function>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
     if (!query)
         return 0;
     constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
     std::vector<unsigned char> buffer(1 << 16);
     LONG status;
     ULONG needed = 0;
-    while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) == kLengthMismatch &&
+    while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
+               kLengthMismatch &&
            buffer.size() < (64u << 20))
         buffer.resize(buffer.size() * 2);
     if (status != 0)

@@ -39,7 +39,8 @@ std::vector<HWND> FindWindows(DWORD processId, const char* caption, const char* 
     return search.found;
 }
 
-HWND WaitForFirst(DWORD processId, const char* caption, const char* className, bool visibleOnly, DWORD timeoutMs)
+HWND WaitForFirst(DWORD processId, const char* caption, const char* className, bool visibleOnly,
+                  DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();
     do {
@@ -164,8 +165,8 @@ std::string WindowText(HWND window)
     // Asked of the window itself: GetWindowText does not read another program's edit controls.
     char text[1024] = {};
     DWORD_PTR copied = 0;
-    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                          &copied);
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                          5000, &copied);
     return text;
 }
 
@@ -183,7 +184,8 @@ std::string MessageBoxText(HWND box)
 
 void PressButton(HWND dialog, int id)
 {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 bool WaitFor(bool (*done)(void*), void* context, DWORD timeoutMs)
@@ -202,7 +204,8 @@ std::string SaveScreenshot(HWND window, const std::string& name)
     // Let the window (perhaps just opened, perhaps another program's) paint itself whole first.
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ::Sleep(300);
     ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
     RECT rect;

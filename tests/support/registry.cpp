@@ -52,7 +52,8 @@ void WriteRawValue(const char* keyPath, const char* name, DWORD type, const std:
     if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return;
-    ::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+    ::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                     static_cast<DWORD>(data.size()));
     ::RegCloseKey(key);
 }
 

@@ -182,9 +182,11 @@ TEST_F(TrayIconTest, EachOperationHandsTheWholeRecordToTheShell)
     icon.Remove();
     EXPECT_FALSE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
 
-    const std::vector<std::pair<DWORD, UINT>> expected = {
-        {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_MODIFY, NIF_TIP}, {NIM_MODIFY, NIF_ICON},
-        {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_DELETE, 0}};
+    const std::vector<std::pair<DWORD, UINT>> expected = {{NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP},
+                                                          {NIM_MODIFY, NIF_TIP},
+                                                          {NIM_MODIFY, NIF_ICON},
+                                                          {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP},
+                                                          {NIM_DELETE, 0}};
     std::vector<std::pair<DWORD, UINT>> actual;
     for (const ShellCall& call : icon.calls)
         actual.emplace_back(call.message, call.flags);
@@ -214,7 +216,8 @@ TEST_F(TrayIconTest, EachStateLooksTheSameAtEveryTraySizeAsInTheLargeImage)
     const std::pair<UINT, const char*> states[] = {
         {IDI_RUNNING, "white"}, {IDI_STOPPED, "white red"}, {IDI_IN_FLIGHT, "green"}};
     for (const auto& [id, colours] : states) {
-        EXPECT_EQ(FillColours(::LoadIconA(module, MAKEINTRESOURCEA(id))), colours) << "icon " << id << ", large";
+        EXPECT_EQ(FillColours(::LoadIconA(module, MAKEINTRESOURCEA(id))), colours)
+            << "icon " << id << ", large";
         ASSERT_TRUE(icon.SetIcon(id));
         EXPECT_EQ(FillColours(icon.GetIcon()), colours) << "icon " << id << " as handed to the shell";
         for (int size : {16, 20, 24}) {

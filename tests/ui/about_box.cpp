@@ -18,7 +18,8 @@ HWND FindOwnAboutBox()
 {
     HWND box = ::FindWindowA("#32770", "About Prodle");
     DWORD process = 0;
-    if (!box || !::IsWindowVisible(box) || ::GetWindowThreadProcessId(box, &process) != ::GetCurrentThreadId())
+    if (!box || !::IsWindowVisible(box) ||
+        ::GetWindowThreadProcessId(box, &process) != ::GetCurrentThreadId())
         return nullptr;
     return box;
 }
@@ -33,7 +34,8 @@ void CALLBACK OnDriverTimer(HWND, UINT, UINT_PTR, DWORD)
     g_driver->busy = true;
     ++g_driver->boxes;
     g_driver->act(box);
-    ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+    ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
     g_driver->busy = false;
 }
 
@@ -70,7 +72,8 @@ CStaticLink* LinkOf(HWND box, int id)
 
 void ClickStatic(HWND box, int id)
 {
-    ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+    ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
 }
 
 Colouring ColouringOf(HWND box, HWND control)
@@ -78,8 +81,8 @@ Colouring ColouringOf(HWND box, HWND control)
     HDC dc = ::GetDC(control);
     const int saved = ::SaveDC(dc);
     Colouring colouring{};
-    colouring.brush = reinterpret_cast<HBRUSH>(
-        ::SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+    colouring.brush = reinterpret_cast<HBRUSH>(::SendMessageA(
+        box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     colouring.text = ::GetTextColor(dc);
     colouring.bkMode = ::GetBkMode(dc);
     LOGFONTA font = {};

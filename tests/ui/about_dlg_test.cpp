@@ -27,8 +27,9 @@ class AboutBox : public testing::Test {
 protected:
     void SetUp() override
     {
-        clock_ = std::make_unique<ImportPatch>(std::initializer_list<const char*>{"kernel32.dll", "kernelbase.dll"},
-                                               "GetTickCount", reinterpret_cast<void*>(&ReadTick));
+        clock_ = std::make_unique<ImportPatch>(
+            std::initializer_list<const char*>{"kernel32.dll", "kernelbase.dll"}, "GetTickCount",
+            reinterpret_cast<void*>(&ReadTick));
         ASSERT_GT(clock_->Patched(), 0u);
         StartAtTick(1000);
     }
@@ -104,8 +105,9 @@ TEST_F(AboutBox, OpensFromTheHelpMenuAndFromTheTrayMenuWhileTheMainWindowStaysHi
     const auto checkHidden = [&](HWND) { hiddenWhileUp = !::IsWindowVisible(frame); };
 
     // The main menu's Help > About goes to the frame, which routes it on; one box, not one per handler.
-    EXPECT_EQ(WithAboutBox([&] { ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0); }, checkHidden),
-              1);
+    EXPECT_EQ(
+        WithAboutBox([&] { ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0); }, checkHidden),
+        1);
     EXPECT_TRUE(hiddenWhileUp);
     EXPECT_FALSE(::IsWindowVisible(frame));
 

@@ -306,8 +306,8 @@ TEST_F(StaticLink, TheRealShellOpensAnExistingTargetAndFailsOnAMissingOne)
 TEST_F(StaticLink, AStaticWithoutFontOrVisitedFlagStillWorks)
 {
     WithAboutBox([&](HWND box) {
-        HWND bare = ::CreateWindowExA(0, "Static", "http://bare.example/", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0,
-                                      120, 16, box, nullptr, nullptr, nullptr);
+        HWND bare = ::CreateWindowExA(0, "Static", "http://bare.example/", WS_CHILD | WS_VISIBLE | SS_LEFT, 0,
+                                      0, 120, 16, box, nullptr, nullptr, nullptr);
         ASSERT_NE(bare, nullptr);
         ASSERT_EQ(::SendMessageA(bare, WM_GETFONT, 0, 0), 0);
         CStaticLink link;

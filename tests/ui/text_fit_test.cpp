@@ -26,7 +26,8 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM)
 class HiddenDialog {
 public:
     explicit HiddenDialog(int templateId)
-        : m_hParent(::CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)),
+        : m_hParent(
+              ::CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)),
           m_hDialog(::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), m_hParent,
                                          QuietDialogProc, 0))
     {
@@ -146,10 +147,11 @@ struct RuntimeTexts {
 
 // The texts the program puts into controls after they are created; for numbers, the widest that occur.
 const RuntimeTexts kRuntimeTexts[] = {
-    {IDD_PRODLE_FORM, IDC_STATIC_STATUS,
+    {IDD_PRODLE_FORM,
+     IDC_STATIC_STATUS,
      {"PLEASE START ME", "Starting Connection", "Getting Local IP Address", "Determining Local IP Address",
-      "Validating Domain Name", "NOT RUNNING", "Connection made OK", "Last connection failed", "Prodle was sent",
-      "Prodle completed at 00:00:00"}},
+      "Validating Domain Name", "NOT RUNNING", "Connection made OK", "Last connection failed",
+      "Prodle was sent", "Prodle completed at 00:00:00"}},
     {IDD_PRODLE_FORM, IDC_STATIC_COUNTDOWN, {"60:30", "00:00"}},
     {IDD_ABOUTBOX, IDC_STATIC_IP_ADDRESS, {"no address yet", "255.255.255.255"}},
     {IDD_ABOUTBOX, IDC_STATIC_TIME_SINCE, {"119 seconds", "71582 minutes"}},
@@ -179,7 +181,8 @@ TEST_P(TextFit, EveryTextOfTheTemplateAndEveryTextPutInLaterFitsItsControl)
     HiddenDialog dialog(GetParam());
     ASSERT_NE(dialog.Get(), nullptr);
     std::string clips;
-    for (HWND control = ::GetWindow(dialog.Get(), GW_CHILD); control; control = ::GetWindow(control, GW_HWNDNEXT)) {
+    for (HWND control = ::GetWindow(dialog.Get(), GW_CHILD); control;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
         char text[256] = {};
         ::GetWindowTextA(control, text, sizeof text);
         clips += ClipOf(control, text);
@@ -237,7 +240,8 @@ TEST(Manifest, TheControlsAreThoseOfCommonControlsSix)
     HiddenDialog options(IDD_OPTIONS);
     ASSERT_NE(options.Get(), nullptr);
     SIZE ideal = {};
-    EXPECT_TRUE(::SendMessageA(::GetDlgItem(options.Get(), IDOK), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+    EXPECT_TRUE(::SendMessageA(::GetDlgItem(options.Get(), IDOK), BCM_GETIDEALSIZE, 0,
+                               reinterpret_cast<LPARAM>(&ideal)));
     EXPECT_GT(ideal.cx, 0);
 }
 

@@ -15,7 +15,7 @@ std::string FormatCountdown(int secondsLeft)
     if (length <= 0)
         return std::string();
     std::string text(buffer, static_cast<size_t>(length) < sizeof buffer ? static_cast<size_t>(length)
-                                                                          : sizeof buffer - 1);
+                                                                         : sizeof buffer - 1);
     // "%2d" pads a single-digit seconds value with a space; show it as "05".
     if (text.size() > 3 && text[3] == ' ')
         text[3] = '0';

@@ -1,5 +1,6 @@
 // Text of the time left until the next prodle, as shown in the tray tip.
-#pragma once
+#ifndef PRODLE_ENGINE_RULES_COUNTDOWN_TEXT_H
+#define PRODLE_ENGINE_RULES_COUNTDOWN_TEXT_H
 
 #include <string>
 
@@ -7,3 +8,5 @@
 // with a zero: 1500 -> "25:00", 247 -> " 4:07". Any int is accepted; values
 // that do not fit the usual range come out as the "%2d:%2d" layout gives them.
 std::string FormatCountdown(int secondsLeft);
+
+#endif

@@ -3,11 +3,11 @@
 #define PRODLE_ENGINE_RULES_FAILURE_POLICY_H
 
 enum class FailureAction {
-    StopWithBox,       // "Cannot connect" box, then the engine stops with the tray's notice
-    Stop,              // the engine stops with the tray's notice, without a box of the policy's own
-    CountOn,           // the countdown goes on, to the same host
-    NextHost,          // the list entry `hostIndex` is selected and the cycle starts again on it
-    ResetIgnoreAndStop // the only entry failed: "Ignore Connection Failures" is turned off, box, stop
+    StopWithBox,        // "Cannot connect" box, then the engine stops with the tray's notice
+    Stop,               // the engine stops with the tray's notice, without a box of the policy's own
+    CountOn,            // the countdown goes on, to the same host
+    NextHost,           // the list entry `hostIndex` is selected and the cycle starts again on it
+    ResetIgnoreAndStop  // the only entry failed: "Ignore Connection Failures" is turned off, box, stop
 };
 
 struct FailureDecision {

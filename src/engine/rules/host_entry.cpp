@@ -63,10 +63,10 @@ bool ToOffset(const HostEntryView& entry, uint64_t pointer, size_t* offset)
 struct Entry {
     bool hasName = false;
     size_t nameOffset = 0;
-    size_t nameLength = 0; // without the terminating zero, which is inside the buffer
+    size_t nameLength = 0;  // without the terminating zero, which is inside the buffer
     int family = 0;
     int addrLength = 0;
-    size_t firstAddress = 0; // addrLength bytes from here lie inside the buffer
+    size_t firstAddress = 0;  // addrLength bytes from here lie inside the buffer
 };
 
 bool ReadEntry(const HostEntryView& entry, Entry* out)
@@ -113,7 +113,7 @@ void CopyAddress(const unsigned char* from, int length, unsigned char out[4])
     std::memcpy(out, from, static_cast<size_t>(std::min(length, 4)));
 }
 
-} // namespace
+}  // namespace
 
 bool PickLocalAddress(const HostEntryView& entry, unsigned char out[4])
 {
@@ -138,7 +138,7 @@ bool PickLocalAddress(const HostEntryView& entry, unsigned char out[4])
 
     const unsigned char* found = nullptr;
     if (e.nameLength == 0) {
-        found = first; // an empty name matches at once, as in any substring search
+        found = first;  // an empty name matches at once, as in any substring search
     } else {
         const unsigned char* at = std::search(first, stringEnd, name, name + e.nameLength);
         if (at != stringEnd)

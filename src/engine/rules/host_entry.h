@@ -3,16 +3,17 @@
 // its pointers are absolute addresses that lead back into the same buffer.
 // Nothing here trusts those pointers: every read is checked against the
 // buffer's size, so a damaged or hostile entry gives false, never a stray read.
-#pragma once
+#ifndef PRODLE_ENGINE_RULES_HOST_ENTRY_H
+#define PRODLE_ENGINE_RULES_HOST_ENTRY_H
 
 #include <cstddef>
 #include <cstdint>
 
 struct HostEntryView {
-    const unsigned char* data; // the lookup buffer
-    size_t size;               // its size in bytes
-    uint64_t bufferBase;       // the address of data[0] as the entry's pointers see it
-    int pointerSize;           // 4 for a 32-bit build, 8 for a 64-bit build
+    const unsigned char* data;  // the lookup buffer
+    size_t size;                // its size in bytes
+    uint64_t bufferBase;        // the address of data[0] as the entry's pointers see it
+    int pointerSize;            // 4 for a 32-bit build, 8 for a 64-bit build
 };
 
 // The address to use for this machine (it becomes the Host header). Takes the
@@ -26,3 +27,5 @@ bool PickLocalAddress(const HostEntryView& entry, unsigned char out[4]);
 // The entry's first address and its family, for connecting to it. Checks as
 // PickLocalAddress does, except that an entry without a name is fine.
 bool FirstAddress(const HostEntryView& entry, int* family, unsigned char out[4]);
+
+#endif

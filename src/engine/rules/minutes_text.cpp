@@ -6,7 +6,6 @@
 
 #include "settings/rules/stored_int.h"
 
-
 namespace {
 
 bool IsDigit(char c)
@@ -63,7 +62,7 @@ bool ReadFloatPrefix(const char* text, float* value)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 PeriodCheck CheckMinutesText(const char* text, bool debug)
 {

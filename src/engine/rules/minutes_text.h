@@ -1,9 +1,10 @@
 // Checking the "prodle every N minutes" value the user types.
-#pragma once
+#ifndef PRODLE_ENGINE_RULES_MINUTES_TEXT_H
+#define PRODLE_ENGINE_RULES_MINUTES_TEXT_H
 
 struct PeriodCheck {
-    bool accepted;  // false: the text is refused and the period stays as it was
-    int periodSecs; // the new period, meaningful only when accepted
+    bool accepted;   // false: the text is refused and the period stays as it was
+    int periodSecs;  // the new period, meaningful only when accepted
 };
 
 // Reads a leading decimal number into a single-precision float ("1.5 min" ->
@@ -13,3 +14,5 @@ struct PeriodCheck {
 // quarter minute, so that a test run does not have to wait. A null text counts
 // as empty.
 PeriodCheck CheckMinutesText(const char* text, bool debug);
+
+#endif

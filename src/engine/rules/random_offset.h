@@ -1,6 +1,7 @@
 // A small random shift of each period, so that prodles do not fall on a
 // regular beat that a provider could spot as machine-made.
-#pragma once
+#ifndef PRODLE_ENGINE_RULES_RANDOM_OFFSET_H
+#define PRODLE_ENGINE_RULES_RANDOM_OFFSET_H
 
 // The offset one draw of rand() gives: the draw's low five bits are the size,
 // held at `limit`, and its lowest bit makes it negative. 0 means the draw gave
@@ -12,3 +13,5 @@ int OffsetFromDraw(int draw, int limit);
 // since 60 minutes is the longest period the user can choose and the offset
 // must not carry it past that; a positive offset is turned around instead.
 int TargetWithOffset(int periodSecs, int offset);
+
+#endif

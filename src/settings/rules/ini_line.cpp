@@ -18,7 +18,7 @@ std::string Trim(const std::string& text)
     return text.substr(begin, end - begin);
 }
 
-} // namespace
+}  // namespace
 
 IniLine ClassifyIniLine(const std::string& line)
 {

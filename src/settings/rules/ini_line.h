@@ -1,13 +1,14 @@
 // One line of the old INI settings file, read while importing it into the
 // registry.
-#pragma once
+#ifndef PRODLE_SETTINGS_RULES_INI_LINE_H
+#define PRODLE_SETTINGS_RULES_INI_LINE_H
 
 #include <string>
 
 enum class IniLineKind {
-    Header, // "[Section]": `section` holds the name, trimmed
-    Value,  // "name=text": `name` and `text` exactly as written around the first '='
-    Skip    // anything else (blank lines, stray text)
+    Header,  // "[Section]": `section` holds the name, trimmed
+    Value,   // "name=text": `name` and `text` exactly as written around the first '='
+    Skip     // anything else (blank lines, stray text)
 };
 
 struct IniLine {
@@ -25,3 +26,5 @@ struct IniLine {
 // recognised here: ";x=1" is a value named ";x". Zero bytes are ordinary
 // characters; deciding what to do about them is up to the caller.
 IniLine ClassifyIniLine(const std::string& line);
+
+#endif

@@ -1,5 +1,6 @@
 // Reading a whole number kept as text (registry string or imported INI value).
-#pragma once
+#ifndef PRODLE_SETTINGS_RULES_STORED_INT_H
+#define PRODLE_SETTINGS_RULES_STORED_INT_H
 
 // Reads a leading decimal number the way "%d" does: white space is skipped,
 // an optional + or - may come next, then at least one digit; whatever follows
@@ -12,3 +13,5 @@ bool ScanStoredInt(const char* text, int* value);
 // The white space that scanning a number skips: the C locale's, spelled out so that neither the
 // locale nor the signedness of char can change the answer.
 bool IsScanSpace(char c);
+
+#endif

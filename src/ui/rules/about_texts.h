@@ -1,5 +1,6 @@
 // Texts shown in the About box.
-#pragma once
+#ifndef PRODLE_UI_RULES_ABOUT_TEXTS_H
+#define PRODLE_UI_RULES_ABOUT_TEXTS_H
 
 #include <cstdint>
 #include <string>
@@ -14,3 +15,5 @@ std::string FormatTimeSinceLaunch(uint32_t nowTick, uint32_t launchTick);
 // mailto: link when the text looks like a mailbox, i.e. contains
 // `mailboxPrefix`.
 std::string LinkTarget(const std::string& windowText, const std::string& mailboxPrefix);
+
+#endif

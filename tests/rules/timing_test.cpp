@@ -1,12 +1,15 @@
-// The countdown text, the period the user types, and the random
-// shift applied to each period.
+// The countdown and its text, the period the user types, the random shift applied to each period, and
+// what a failed connection leads to.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <initializer_list>
 #include <set>
+#include <utility>
 
+#include "engine/rules/countdown.h"
 #include "engine/rules/countdown_text.h"
+#include "engine/rules/failure_policy.h"
 #include "engine/rules/minutes_text.h"
 #include "engine/rules/random_offset.h"
 
@@ -80,4 +83,35 @@ TEST(RandomOffset, AnHourIsNeverLengthened)
     EXPECT_EQ(TargetWithOffset(3630, 12), 3642);  // only exactly an hour is turned around
     EXPECT_EQ(TargetWithOffset(1500, -29), 1471);
     EXPECT_EQ(TargetWithOffset(INT_MIN + 10, -30), INT_MIN);
+}
+
+TEST(Countdown, TheFirstTickExpiresThenEachTargetCountsFromZero)
+{
+    Countdown countdown;
+    countdown.Start(90);
+    EXPECT_EQ(countdown.SecondsLeft(), 1);
+    EXPECT_TRUE(countdown.Tick());
+    EXPECT_EQ(countdown.SecondsLeft(), 90);
+    countdown.SetTarget(2);
+    EXPECT_FALSE(countdown.Tick());
+    EXPECT_TRUE(countdown.Tick());
+    EXPECT_EQ(countdown.SecondsLeft(), 2) << "the target stays until another is set";
+    EXPECT_EQ(countdown.PeriodSecs(), 90);
+}
+
+TEST(FailurePolicy, OneDecisionForEachFailure)
+{
+    using A = FailureAction;
+    const auto decide = [](FailureKind kind, bool ignore, int index, int count) {
+        const FailureDecision d = DecideAfterFailure(kind, ignore, index, count);
+        return std::make_pair(d.action, d.action == A::NextHost ? d.hostIndex : -9);
+    };
+    const auto cannot = FailureKind::CannotConnect;
+    EXPECT_EQ(decide(cannot, false, 1, 3), std::make_pair(A::StopWithBox, -9));
+    EXPECT_EQ(decide(cannot, true, 1, 3), std::make_pair(A::NextHost, 2));
+    EXPECT_EQ(decide(cannot, true, 2, 3), std::make_pair(A::NextHost, 0)) << "after the last, the first";
+    EXPECT_EQ(decide(cannot, true, -1, 3), std::make_pair(A::NextHost, 0)) << "a host not in the list";
+    EXPECT_EQ(decide(cannot, true, 0, 1), std::make_pair(A::ResetIgnoreAndStop, -9));
+    EXPECT_EQ(decide(FailureKind::NoAttempt, false, 0, 1), std::make_pair(A::Stop, -9));
+    EXPECT_EQ(decide(FailureKind::NoAttempt, true, 0, 1), std::make_pair(A::CountOn, -9));
 }

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             result.name.find('=') != std::string::npos)
             std::abort();
         break;
-    case IniLineKind::Skip: break;
+    case IniLineKind::Skip:
+        break;
     }
     return 0;
 }

@@ -121,14 +121,19 @@ void KeepAliveEngine::HostListChanged()
 bool KeepAliveEngine::OnTimer(UINT_PTR id)
 {
     switch (id) {
-    case TIMER_COUNTDOWN: OnTick(); return true;
+    case TIMER_COUNTDOWN:
+        OnTick();
+        return true;
     case TIMER_AUTO_START:
         ::KillTimer(m_window, TIMER_AUTO_START);
         m_autoStartArmed = false;
         Start();
         return true;
-    case TIMER_CONNECT_BOUND: OnConnectBound(); return true;
-    default: return false;
+    case TIMER_CONNECT_BOUND:
+        OnConnectBound();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -532,8 +537,12 @@ void KeepAliveEngine::ActOn(const FailureDecision& decision, const CString& host
                     TimeStampSuffix()))
             StopCycle(true);
         return;
-    case FailureAction::Stop: StopCycle(true); return;
-    case FailureAction::CountOn: Enter(Phase::CountingDown, Trigger::NoConnection); return;
+    case FailureAction::Stop:
+        StopCycle(true);
+        return;
+    case FailureAction::CountOn:
+        Enter(Phase::CountingDown, Trigger::NoConnection);
+        return;
     case FailureAction::NextHost:
         m_frontEnd.ShowStatus("Last connection failed");
         m_frontEnd.SelectHost(decision.hostIndex);

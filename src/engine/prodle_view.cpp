@@ -297,9 +297,15 @@ void CProdleView::LoadHostList()
 void CProdleView::ShowTrayPicture(TrayPicture picture)
 {
     switch (picture) {
-    case TrayPicture::Running: m_trayIcon.SetIcon(IDI_RUNNING); break;
-    case TrayPicture::Stopped: m_trayIcon.SetIcon(IDI_STOPPED); break;
-    case TrayPicture::InFlight: m_trayIcon.SetIcon(IDI_IN_FLIGHT); break;
+    case TrayPicture::Running:
+        m_trayIcon.SetIcon(IDI_RUNNING);
+        break;
+    case TrayPicture::Stopped:
+        m_trayIcon.SetIcon(IDI_STOPPED);
+        break;
+    case TrayPicture::InFlight:
+        m_trayIcon.SetIcon(IDI_IN_FLIGHT);
+        break;
     }
 }
 

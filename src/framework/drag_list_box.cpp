@@ -71,8 +71,12 @@ bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
         return CListBox::OnChildNotify(message, wParam, lParam, result);
     const auto* info = reinterpret_cast<const DRAGLISTINFO*>(lParam);
     switch (info->uNotification) {
-    case DL_BEGINDRAG: *result = BeginDrag(info->ptCursor) ? TRUE : FALSE; return true;
-    case DL_DRAGGING: *result = Dragging(info->ptCursor); return true;
+    case DL_BEGINDRAG:
+        *result = BeginDrag(info->ptCursor) ? TRUE : FALSE;
+        return true;
+    case DL_DRAGGING:
+        *result = Dragging(info->ptCursor);
+        return true;
     case DL_DROPPED:
         Dropped(m_nSourceIndex, info->ptCursor);
         *result = 0;
@@ -81,7 +85,8 @@ bool CDragListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRE
         CancelDrag(info->ptCursor);
         *result = 0;
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -84,7 +84,9 @@ bool CFrameWnd::PreTranslateMessage(MSG* msg)
 bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     switch (message) {
-    case WM_SIZE: RecalcLayout(); break;
+    case WM_SIZE:
+        RecalcLayout();
+        break;
     case WM_GETMINMAXINFO:
         if (m_lockedSize.cx) {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -115,7 +117,8 @@ bool CFrameWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
             ::PostQuitMessage(0);
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return CWnd::OnWndMsg(message, wParam, lParam, result);
 }

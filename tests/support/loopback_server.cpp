@@ -123,12 +123,16 @@ void LoopbackServer::Answer(Socket client)
         silent_.push_back(client);
         ++openClients_;
         return;  // not finished: it stays open
-    case ServerBehaviour::CloseAtOnce: CloseGracefully(client); break;
+    case ServerBehaviour::CloseAtOnce:
+        CloseGracefully(client);
+        break;
     case ServerBehaviour::SendFiveMegabytes:
         SendAll(client, bigReply_.data(), bigReply_.size());
         CloseGracefully(client);
         break;
-    case ServerBehaviour::Reset: Abort(client); break;
+    case ServerBehaviour::Reset:
+        Abort(client);
+        break;
     case ServerBehaviour::ReplyThenReset:
         // The pause lets the reply be read before the reset arrives.
         SendAll(client, kReply, sizeof kReply - 1);

@@ -200,10 +200,14 @@ INSTANTIATE_TEST_SUITE_P(FormAndDialogs, TextFit,
                          testing::Values(IDD_PRODLE_FORM, IDD_ABOUTBOX, IDD_EDIT_NAMES, IDD_OPTIONS),
                          [](const testing::TestParamInfo<int>& info) {
                              switch (info.param) {
-                             case IDD_PRODLE_FORM: return std::string("Form");
-                             case IDD_ABOUTBOX: return std::string("About");
-                             case IDD_EDIT_NAMES: return std::string("EditNames");
-                             default: return std::string("Options");
+                             case IDD_PRODLE_FORM:
+                                 return std::string("Form");
+                             case IDD_ABOUTBOX:
+                                 return std::string("About");
+                             case IDD_EDIT_NAMES:
+                                 return std::string("EditNames");
+                             default:
+                                 return std::string("Options");
                              }
                          });
 

@@ -49,13 +49,20 @@ bool IsListedMove(Phase from, Trigger trigger, Phase to)
 const char* PhaseName(Phase phase)
 {
     switch (phase) {
-    case P::Stopped: return "Stopped";
-    case P::LookingUpLocalAddress: return "LookingUpLocalAddress";
-    case P::CheckingHost: return "CheckingHost";
-    case P::CountingDown: return "CountingDown";
-    case P::Connecting: return "Connecting";
-    case P::ReportingFailure: return "ReportingFailure";
-    case P::WaitingForReply: return "WaitingForReply";
+    case P::Stopped:
+        return "Stopped";
+    case P::LookingUpLocalAddress:
+        return "LookingUpLocalAddress";
+    case P::CheckingHost:
+        return "CheckingHost";
+    case P::CountingDown:
+        return "CountingDown";
+    case P::Connecting:
+        return "Connecting";
+    case P::ReportingFailure:
+        return "ReportingFailure";
+    case P::WaitingForReply:
+        return "WaitingForReply";
     }
     return "?";
 }
@@ -63,18 +70,30 @@ const char* PhaseName(Phase phase)
 const char* TriggerText(Trigger trigger)
 {
     switch (trigger) {
-    case T::Start: return "Start (button 1003, timer 103, random pick, rotation)";
-    case T::Stop: return "stop";
-    case T::LocalAddressFound: return "WM_APP+24 answered";
-    case T::LocalAddressFailed: return "WM_APP+24 failed (box)";
-    case T::HostFound: return "WM_APP+16 answered";
-    case T::HostNotFound: return "WM_APP+16 failed (box)";
-    case T::PeriodRefused: return "minutes refused (box)";
-    case T::ProdleDue: return "timer 101 reaches the target";
-    case T::Connected: return "WM_APP+8 FD_CONNECT (request sent)";
-    case T::ConnectFailed: return "FD_CONNECT error, FD_CLOSE, WM_APP+32 failed, timer 107";
-    case T::NoConnection: return "no host text or no socket, Ignore on";
-    case T::ReplyArrived: return "WM_APP+8 FD_READ (first reply data)";
+    case T::Start:
+        return "Start (button 1003, timer 103, random pick, rotation)";
+    case T::Stop:
+        return "stop";
+    case T::LocalAddressFound:
+        return "WM_APP+24 answered";
+    case T::LocalAddressFailed:
+        return "WM_APP+24 failed (box)";
+    case T::HostFound:
+        return "WM_APP+16 answered";
+    case T::HostNotFound:
+        return "WM_APP+16 failed (box)";
+    case T::PeriodRefused:
+        return "minutes refused (box)";
+    case T::ProdleDue:
+        return "timer 101 reaches the target";
+    case T::Connected:
+        return "WM_APP+8 FD_CONNECT (request sent)";
+    case T::ConnectFailed:
+        return "FD_CONNECT error, FD_CLOSE, WM_APP+32 failed, timer 107";
+    case T::NoConnection:
+        return "no host text or no socket, Ignore on";
+    case T::ReplyArrived:
+        return "WM_APP+8 FD_READ (first reply data)";
     }
     return "?";
 }

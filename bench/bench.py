@@ -31,6 +31,7 @@ IDLE_SECONDS = 30.0
 DEBUG_PERIOD = 15.0       # Debug mode's period, for the prodles whose CPU is measured
 CPU_PRODLES = 3
 START_RUNS = 3
+WAKE_RUNS = 3
 CURL_RUNS = 20
 CURL = ["curl", "-q", "-s", "-o", "/dev/null", "--noproxy", "*", "--http1.0",
         "-H", "Connection: Keep-Alive", "-A", "Mozilla/3.0 (Win95; I)", "-H", "Host: 127.0.0.1",
@@ -228,6 +229,23 @@ def start_delay_case(wine):
             "click_ms": float(click["click_ms"])}
 
 
+def wake_case(wine):
+    """The time from the wake's announcement to the request at a peer that is up, in a program past its
+    first prodle whose next one is a minute away."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="1")
+    peer = Peer("normal", lifetime=60)
+    try:
+        with Program(wine, "prodle"):
+            if not wait_for(lambda: peer.arrivals, 15):
+                raise RuntimeError("the auto-started prodle did not reach the peer")
+            time.sleep(2.0)
+            woken = float(wine.probe("wake")["woken_at"])
+            wait_for(lambda: len(peer.arrivals) > 1, 10)
+    finally:
+        peer.stop()
+    return peer.arrivals[1] - woken if len(peer.arrivals) > 1 else None
+
+
 def prodle_cpu_case(wine):
     """CPU of prodles that fall due in the countdown (Debug mode: every 15 s): the CPU of three seconds
     around each, less what the countdown alone costs in as long, measured between them."""
@@ -325,6 +343,12 @@ def table(results, program_version):
         figure += f" (**{missing} of {len(starts)} requests never reached the peer**)"
     rows.append((f"Click on Start → request at the peer (fresh program, {len(starts)} runs): median (range)",
                  figure, "", "1.00–1.05 s", "yes" if not missing and all(1.0 <= d <= 1.05 for d in delays) else "no"))
+    wakes = [w for w in results["wakes"] if w is not None]
+    figure = f"{statistics.median(wakes):.3f} s ({min(wakes):.3f}–{max(wakes):.3f})" if wakes else "none"
+    if len(wakes) < len(results["wakes"]):
+        figure += f" (**{len(results['wakes']) - len(wakes)} of {len(results['wakes'])} never reached the peer**)"
+    rows.append((f"Wake → request at the peer that is up ({len(results['wakes'])} runs): median (range)", figure,
+                 "", "≤ 5 s", "yes" if wakes and len(wakes) == len(results["wakes"]) and max(wakes) <= 5 else "no"))
     clicks = [a["click_ms"] for a in results["answers"].values()] + [d["click_ms"] for d in results["start_delays"]]
     rows.append((f"Click on Start, the click itself handled in ({len(clicks)} runs): median (worst)",
                  f"{statistics.median(clicks):.1f} ms ({max(clicks):.1f} ms)", "", "≤ 100 ms",
@@ -358,6 +382,8 @@ def main():
             results["answers"][behaviour] = answer_case(wine, behaviour, seconds)
         say(f"click on Start to request, {START_RUNS} more fresh starts")
         results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
+        say(f"a wake to the request at the peer, {WAKE_RUNS} runs")
+        results["wakes"] = [wake_case(wine) for _ in range(WAKE_RUNS)]
         for name in ("prodle", "baseline"):
             say(f"memory and CPU of {name}.exe over {IDLE_SECONDS:.0f} s of idle running")
             results["idle"][name] = idle_case(wine, name)

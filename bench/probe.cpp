@@ -5,6 +5,8 @@
 //   probe answers <duration ms> [click]        [clicks Start, then] sends WM_NULL every 10 ms, and
 //                                              notes when a message box of the program shows
 //   probe close prodle|baseline                posts WM_CLOSE to the main window
+//   probe wake                                 announces a sleep and a wake to Prodle's main window, as
+//                                              Windows does, and says when the wake was announced
 // Only one prodle.exe and one baseline run at a time in the bench's Wine prefix, so a window is found
 // by its class. Prints key=value lines: times since the Unix epoch in seconds, durations in ms.
 #include <windows.h>
@@ -175,6 +177,21 @@ int Click()
     return 0;
 }
 
+int Wake()
+{
+    HWND frame = ProdleFrame();
+    if (!frame) {
+        std::printf("error=no frame\n");
+        return 1;
+    }
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(frame, WM_POWERBROADCAST, PBT_APMSUSPEND, 0, SMTO_NORMAL, 5000, &result);
+    const double epoch = EpochSeconds();
+    ::SendMessageTimeoutA(frame, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, SMTO_NORMAL, 5000, &result);
+    std::printf("woken_at=%.6f\n", epoch);
+    return 0;
+}
+
 int Close(const std::string& program)
 {
     HWND window = program == "baseline" ? BaselineWindow() : ProdleFrame();
@@ -199,8 +216,10 @@ int main(int argc, char** argv)
         status = Click();
     else if (command == "close" && argc > 2)
         status = Close(argv[2]);
+    else if (command == "wake")
+        status = Wake();
     else
-        std::fprintf(stderr, "usage: probe ready|click|answers|close ...\n");
+        std::fprintf(stderr, "usage: probe ready|click|answers|close|wake ...\n");
     std::fflush(stdout);
     return status;
 }

@@ -43,6 +43,12 @@ bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         *result = 0;
         return true;
     }
+    // Sleep and wake are announced to top-level windows too; the engine behind the view acts on them.
+    if (message == WM_POWERBROADCAST) {
+        CView* view = GetActiveView();
+        *result = view ? view->SendMessage(message, wParam, lParam) : TRUE;
+        return true;
+    }
     // A later start of Prodle in this session hands its request over: the tray menu's Restore, at once
     // (the form is up when that start ends), or its Exit, posted so that the frame is not destroyed
     // under this message.

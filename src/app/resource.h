@@ -65,6 +65,7 @@
 #define TIMER_AUTO_START     103
 #define TIMER_LINK_COOL_DOWN 105
 #define TIMER_CONNECT_BOUND  107
+#define TIMER_NETWORK_RETRY  109
 
 // Private window messages (WM_APP is 0x8000)
 #define WM_PRODLE_SOCKET         (0x8000 + 8)

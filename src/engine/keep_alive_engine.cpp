@@ -93,6 +93,7 @@ void KeepAliveEngine::StopCycle(bool notifyTray, Trigger why)
     m_busy = false;
     if (m_window) {
         ::KillTimer(m_window, TIMER_COUNTDOWN);
+        ::KillTimer(m_window, TIMER_NETWORK_RETRY);
         if (m_autoStartArmed)
             ::KillTimer(m_window, TIMER_AUTO_START);
         m_autoStartArmed = false;
@@ -131,6 +132,9 @@ bool KeepAliveEngine::OnTimer(UINT_PTR id)
         return true;
     case TIMER_CONNECT_BOUND:
         OnConnectBound();
+        return true;
+    case TIMER_NETWORK_RETRY:
+        OnNetworkRetry();
         return true;
     default:
         return false;
@@ -235,6 +239,8 @@ void KeepAliveEngine::OnLocalAddressAnswer(LPARAM result, const HostEntryCopy& e
             return;
         }
     }
+    if (WaitForNetwork(true))
+        return;
     StopCycle(true, Trigger::LocalAddressFailed);
     ShowBox("Unable to get local IP address.\nHave you dialed your ISP?" + TimeStampSuffix());
 }
@@ -263,6 +269,8 @@ void KeepAliveEngine::OnHostAnswer(LPARAM result, const HostEntryCopy& entry)
         return;
     }
     m_lastEntryHost.clear();
+    if (WaitForNetwork(true))
+        return;
     StopCycle(true, Trigger::HostNotFound);
     ShowBox(FormatString("Prodle: Name %s Not Found", m_cycleHost.c_str()) + TimeStampSuffix());
 }
@@ -366,12 +374,12 @@ void KeepAliveEngine::Prodle()
     // successful connection.
     const CString host = m_prodleCycleHost ? m_cycleHost : m_lastHost;
     m_prodleCycleHost = false;
-    BeginConnection(host);
+    BeginConnection(host, Trigger::ProdleDue);
 }
 
-void KeepAliveEngine::BeginConnection(const CString& host)
+void KeepAliveEngine::BeginConnection(const CString& host, Trigger why)
 {
-    Enter(Phase::Connecting, Trigger::ProdleDue);
+    Enter(Phase::Connecting, why);
     m_connectHost = host;
     m_frontEnd.BeginWait();  // until the outcome
     m_connectWait = true;
@@ -518,6 +526,8 @@ void KeepAliveEngine::OnFailedConnection(FailureKind kind)
 {
     EndConnectWait();
     m_connection.Close();
+    if (kind == FailureKind::CannotConnect && WaitForNetwork(false))
+        return;
     const CString host = WithoutLeadingSpaces(m_connectHost);
     if (kind == FailureKind::CannotConnect)
         Enter(Phase::ReportingFailure, Trigger::ConnectFailed);
@@ -558,6 +568,90 @@ void KeepAliveEngine::ActOn(const FailureDecision& decision, const CString& host
             StopCycle(true);
         return;
     }
+}
+
+// ---- Sleep and wake --------------------------------------------------------------------------------
+
+void KeepAliveEngine::OnPowerEvent(WPARAM event)
+{
+    if (m_closed)
+        return;
+    if (event == PBT_APMSUSPEND)
+        OnSuspend();
+    else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND)
+        OnResume();
+}
+
+void KeepAliveEngine::OnSuspend()
+{
+    m_resumeHandled = false;
+    if (m_phase == Phase::Connecting || m_phase == Phase::WaitingForReply)
+        GiveUpConnectionQuietly();
+    // No tries while asleep: the wake brings the next one.
+    ::KillTimer(m_window, TIMER_NETWORK_RETRY);
+}
+
+void KeepAliveEngine::OnResume()
+{
+    // Windows announces one wake twice (automatic, then once the user is back): it is handled once.
+    if (m_resumeHandled)
+        return;
+    m_resumeHandled = true;
+    if (m_phase == Phase::Stopped)
+        return;
+    m_sinceWake = true;
+    m_wakeTick = ::GetTickCount();
+    // A connect that straddled the sleep (its suspend went unannounced) has lost its time in it.
+    if (m_phase == Phase::Connecting || m_phase == Phase::WaitingForReply)
+        GiveUpConnectionQuietly();
+    if (m_phase == Phase::CountingDown) {
+        // The link was idle all through the sleep: it needs a prodle now, not at the end of the period.
+        // In random-host mode too it goes to the current host.
+        m_countdown.ExpireAtNextTick();
+        m_firstExpiry = true;
+    } else if (m_phase == Phase::WaitingForNetwork) {
+        ::SetTimer(m_window, TIMER_NETWORK_RETRY, 1000, nullptr);
+    }
+}
+
+void KeepAliveEngine::GiveUpConnectionQuietly()
+{
+    EndConnectWait();
+    m_connection.Close();
+    Enter(Phase::CountingDown, Trigger::Suspended);
+    m_frontEnd.ShowTrayPicture(TrayPicture::Running);
+}
+
+bool KeepAliveEngine::WaitForNetwork(bool restartCycle)
+{
+    if (!m_sinceWake)
+        return false;
+    if (::GetTickCount() - m_wakeTick >= m_wakeGraceMs) {
+        m_sinceWake = false;  // the network had its time: failures are reported as always
+        return false;
+    }
+    Enter(Phase::WaitingForNetwork, Trigger::NetworkDown);
+    m_retryStart = restartCycle;
+    m_frontEnd.ShowStatus("Waiting for the network");
+    m_frontEnd.ShowTrayTip("Prodle is waiting for the network");
+    ::SetTimer(m_window, TIMER_NETWORK_RETRY, 3000, nullptr);
+    return true;
+}
+
+void KeepAliveEngine::OnNetworkRetry()
+{
+    ::KillTimer(m_window, TIMER_NETWORK_RETRY);
+    if (m_phase != Phase::WaitingForNetwork)
+        return;
+    if (m_retryStart) {
+        StartCycle();
+        return;
+    }
+    // The countdown starts over from the prodle that goes out now.
+    SetNextTarget();
+    m_countdown.Restart();
+    BeginConnection(m_connectHost, Trigger::RetryDue);
+    ShowCountdown();
 }
 
 // ---- Boxes -----------------------------------------------------------------------------------------

@@ -44,6 +44,10 @@ public:
     bool OnTimer(UINT_PTR id);
     void OnSocketNews(WPARAM socket, LPARAM news);
     void OnLookupAnswer(UINT message, WPARAM task, LPARAM result);
+    // WM_POWERBROADCAST's event (wParam). Before sleep a connection is given up quietly; after a wake a
+    // running cycle prodles at its next tick, and for a while a failed lookup or connect is tried again
+    // every few seconds instead of being reported. Nothing keeps the machine awake or wakes it.
+    void OnPowerEvent(WPARAM event);
     // New options (Options OK): each takes effect at its next use; nothing restarts.
     void SetOptions(const KeepAliveOptions& options) { m_options = options; }
     // The host list was loaded again: its selected entry becomes the host of the later prodles.
@@ -63,6 +67,9 @@ public:
     // How long a connect may take before it counts as failed: Windows' own give-up time for an
     // unanswered connect, so that the outcome is the same everywhere. Tests shorten it.
     void SetConnectBound(DWORD milliseconds) { m_connectBoundMs = milliseconds; }
+    // How long after a wake a failed lookup or connect waits for the network instead of being reported:
+    // long enough for a wireless link to come back. Tests shorten it.
+    void SetWakeGrace(DWORD milliseconds) { m_wakeGraceMs = milliseconds; }
 
 private:
     void Enter(Phase to, Trigger why);
@@ -90,7 +97,7 @@ private:
 
     // One prodle.
     void Prodle();
-    void BeginConnection(const CString& host);
+    void BeginConnection(const CString& host, Trigger why);
     // The address of a host text without leading spaces: false when it must be looked up first.
     bool AddressOf(const CString& host, sockaddr_in* address) const;
     void OnConnectLookupAnswer(LPARAM result, const HostEntryCopy& entry);
@@ -101,6 +108,15 @@ private:
     void ActOn(const FailureDecision& decision, const CString& host);
     void EndConnectWait();
     void ReadReply(bool onlyWithData);
+
+    // Sleep and wake.
+    void OnSuspend();
+    void OnResume();
+    // A connection being made or waiting for its reply is given up without a word.
+    void GiveUpConnectionQuietly();
+    // A failure soon after a wake: true when it waits for the network (and is tried again) instead.
+    bool WaitForNetwork(bool restartCycle);
+    void OnNetworkRetry();
 
     bool ShowBox(const CString& text);
     CString TimeStampSuffix() const;
@@ -143,6 +159,14 @@ private:
     DWORD m_connectBoundMs = 21000;
     bool m_connectWait = false;
     bool m_connectLookup = false;
+
+    // After a wake: when it was, whether it has been handled (a second resume event adds nothing), and
+    // whether the step to try again is a new start of the cycle rather than the connection.
+    bool m_resumeHandled = false;
+    bool m_sinceWake = false;
+    DWORD m_wakeTick = 0;
+    DWORD m_wakeGraceMs = 60000;
+    bool m_retryStart = false;
 };
 
 #endif

@@ -44,6 +44,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapMessage<&T::OnHostLookup>(WM_PRODLE_HOST_LOOKUP),
         MapMessage<&T::OnLocalLookup>(WM_PRODLE_LOCAL_LOOKUP),
         MapMessage<&T::OnConnectLookup>(WM_PRODLE_CONNECT_LOOKUP),
+        MapMessage<&T::OnPowerBroadcast>(WM_POWERBROADCAST),
         MapMessage<&T::OnTimer>(WM_TIMER),
         MapMessage<&T::OnDestroy>(WM_DESTROY),
     };
@@ -218,6 +219,12 @@ LRESULT CProdleView::OnConnectLookup(WPARAM wParam, LPARAM lParam)
 {
     ToEngine([&] { m_engine.OnLookupAnswer(WM_PRODLE_CONNECT_LOOKUP, wParam, lParam); });
     return 0;
+}
+
+LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM)
+{
+    ToEngine([&] { m_engine.OnPowerEvent(wParam); });
+    return TRUE;
 }
 
 void CProdleView::OnDestroy()

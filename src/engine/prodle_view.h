@@ -49,6 +49,7 @@ private:
     LRESULT OnLocalLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnHostLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnConnectLookup(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
 
     // Hands an event to the engine. When the outermost one is through and no connection is being made,

@@ -12,6 +12,10 @@ public:
     // towards the same target until the caller sets another.
     bool Tick();
     void SetTarget(int seconds) { m_target = seconds; }
+    // The next tick expires the countdown, as the first one after the start does.
+    void ExpireAtNextTick() { m_count = m_target - 1; }
+    // The count starts again from 0, towards the same target.
+    void Restart() { m_count = 0; }
 
     int PeriodSecs() const { return m_period; }
     int SecondsLeft() const { return m_target - m_count; }

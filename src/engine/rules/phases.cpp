@@ -25,6 +25,13 @@ const PhaseMove kPhaseMoves[] = {
     {P::Connecting, T::NoConnection, P::CountingDown},
     {P::WaitingForReply, T::ReplyArrived, P::CountingDown},
     {P::WaitingForReply, T::ProdleDue, P::Connecting},
+    // Sleep and wake.
+    {P::Connecting, T::Suspended, P::CountingDown},
+    {P::WaitingForReply, T::Suspended, P::CountingDown},
+    {P::LookingUpLocalAddress, T::NetworkDown, P::WaitingForNetwork},
+    {P::CheckingHost, T::NetworkDown, P::WaitingForNetwork},
+    {P::Connecting, T::NetworkDown, P::WaitingForNetwork},
+    {P::WaitingForNetwork, T::RetryDue, P::Connecting},
     // A stop, a new start (which stops first), a failure's box dismissed, or the program's end.
     {P::Stopped, T::Stop, P::Stopped},
     {P::LookingUpLocalAddress, T::Stop, P::Stopped},
@@ -33,6 +40,7 @@ const PhaseMove kPhaseMoves[] = {
     {P::Connecting, T::Stop, P::Stopped},
     {P::ReportingFailure, T::Stop, P::Stopped},
     {P::WaitingForReply, T::Stop, P::Stopped},
+    {P::WaitingForNetwork, T::Stop, P::Stopped},
 };
 
 const size_t kPhaseMoveCount = sizeof kPhaseMoves / sizeof kPhaseMoves[0];
@@ -63,6 +71,8 @@ const char* PhaseName(Phase phase)
         return "ReportingFailure";
     case P::WaitingForReply:
         return "WaitingForReply";
+    case P::WaitingForNetwork:
+        return "WaitingForNetwork";
     }
     return "?";
 }
@@ -94,6 +104,12 @@ const char* TriggerText(Trigger trigger)
         return "no host text or no socket, Ignore on";
     case T::ReplyArrived:
         return "WM_APP+8 FD_READ (first reply data)";
+    case T::Suspended:
+        return "WM_POWERBROADCAST suspend (connection given up)";
+    case T::NetworkDown:
+        return "failed within 60 s of a wake (no box)";
+    case T::RetryDue:
+        return "timer 109 (the same host again)";
     }
     return "?";
 }

@@ -16,6 +16,8 @@ enum class Phase {
     // A failed connection's box is up, or its next host is being chosen.
     ReportingFailure,
     WaitingForReply,
+    // Soon after a wake, a lookup or connect failed: the same step is tried again in a few seconds.
+    WaitingForNetwork,
 };
 
 // What moves the engine.
@@ -32,6 +34,9 @@ enum class Trigger {
     ConnectFailed,       // FD_CONNECT with an error, FD_CLOSE, WM_APP + 32 failed, or timer 107 (the bound)
     NoConnection,        // no host text, or no socket: the countdown runs on
     ReplyArrived,        // WM_APP + 8 FD_READ: the first reply data
+    Suspended,           // WM_POWERBROADCAST: the machine goes to sleep; the connection is given up
+    NetworkDown,         // a lookup or connect failed in the first minute after a wake
+    RetryDue,            // timer 109: the step that failed after a wake is tried again
 };
 
 struct PhaseMove {

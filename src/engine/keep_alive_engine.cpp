@@ -34,7 +34,7 @@ KeepAliveEngine::KeepAliveEngine(KeepAliveFrontEnd& frontEnd) : m_frontEnd(front
 void KeepAliveEngine::Attach(HWND window)
 {
     m_window = window;
-    m_connection.Attach(window, WM_PRODLE_SOCKET);
+    m_connection.Attach(window);
 }
 
 void KeepAliveEngine::NoteLaunch()
@@ -103,7 +103,7 @@ void KeepAliveEngine::StopCycle(bool notifyTray, Trigger why)
     m_frontEnd.ShowCounting(false);
     // A connection being made or waiting for its reply is given up, and so is a lookup: nothing of
     // either is acted on any more.
-    m_connection.Close();
+    m_connection.GiveUp();
     EndConnectWait();
     EndLookupWait();
     if (notifyTray) {
@@ -131,7 +131,7 @@ bool KeepAliveEngine::OnTimer(UINT_PTR id)
         Start();
         return true;
     case TIMER_CONNECT_BOUND:
-        OnConnectBound();
+        OnConnectionOutcome(m_connection.OnBound());
         return true;
     case TIMER_NETWORK_RETRY:
         OnNetworkRetry();
@@ -143,42 +143,37 @@ bool KeepAliveEngine::OnTimer(UINT_PTR id)
 
 void KeepAliveEngine::OnLookupAnswer(UINT message, WPARAM task, LPARAM result)
 {
+    if (m_closed)
+        return;
+    if (message == WM_PRODLE_CONNECT_LOOKUP) {
+        OnConnectionOutcome(m_connection.OnLookupAnswer(task, result));
+        return;
+    }
     HostEntryCopy entry;
-    if (m_closed || !m_lookups.TakeAnswer(task, &entry))
+    if (!m_lookups.TakeAnswer(task, &entry))
         return;  // an answer nobody waits for any more
     if (message == WM_PRODLE_LOCAL_LOOKUP)
         OnLocalAddressAnswer(result, entry);
     else if (message == WM_PRODLE_HOST_LOOKUP)
         OnHostAnswer(result, entry);
-    else if (message == WM_PRODLE_CONNECT_LOOKUP)
-        OnConnectLookupAnswer(result, entry);
 }
 
 void KeepAliveEngine::OnSocketNews(WPARAM socket, LPARAM news)
 {
-    if (m_closed || !m_connection.Owns(socket))
-        return;  // news of an earlier socket
-    const WORD event = WSAGETSELECTEVENT(news);
-    if (m_phase == Phase::Connecting) {
-        // Only the connect's own outcome counts until it is known; a close before it is a failure.
-        if (event == FD_CONNECT && !m_connectLookup) {
-            if (WSAGETSELECTERROR(news) == 0)
-                OnConnected();
-            else
-                OnFailedConnection(FailureKind::CannotConnect);
-        } else if (event == FD_CLOSE) {
-            OnFailedConnection(FailureKind::CannotConnect);
-        }
-        return;
-    }
-    if (event == FD_READ) {
-        ReadReply(false);
-    } else if (event == FD_CLOSE) {
-        // The close can overtake the read notification of data that came just before it.
-        if (m_phase == Phase::WaitingForReply)
-            ReadReply(true);
-        m_connection.Close();
-    }
+    if (!m_closed)
+        OnConnectionOutcome(m_connection.OnSocketNews(socket, news));
+}
+
+void KeepAliveEngine::OnConnectionOutcome(ProdleConnection::Outcome outcome)
+{
+    using Outcome = ProdleConnection::Outcome;
+    if (outcome == Outcome::Connected && m_phase == Phase::Connecting)
+        OnConnected();
+    else if (outcome == Outcome::Failed && m_phase == Phase::Connecting)
+        OnFailedConnection(FailureKind::CannotConnect);
+    else if ((outcome == Outcome::Read || outcome == Outcome::ReadAndClosed) &&
+             m_phase == Phase::WaitingForReply)
+        OnReply();
 }
 
 // ---- Local address and host check ------------------------------------------------------------------
@@ -252,7 +247,6 @@ void KeepAliveEngine::CheckHost(Trigger why)
         StartCountdown(why);
         return;
     }
-    m_lastEntryHost = m_cycleHost;
     BeginLookupWait();
     StartLookup(WM_PRODLE_HOST_LOOKUP, m_cycleHost);
     m_frontEnd.ShowStatus("Validating Domain Name");
@@ -264,11 +258,10 @@ void KeepAliveEngine::OnHostAnswer(LPARAM result, const HostEntryCopy& entry)
     EndLookupWait();
     if (WSAGETASYNCERROR(result) == 0) {
         // Kept: the prodles to this host connect to its first address.
-        m_lastEntry = entry;
+        m_connection.KeepEntry(m_cycleHost, entry);
         StartCountdown(Trigger::HostFound);
         return;
     }
-    m_lastEntryHost.clear();
     if (WaitForNetwork(true))
         return;
     StopCycle(true, Trigger::HostNotFound);
@@ -384,102 +377,29 @@ void KeepAliveEngine::BeginConnection(const CString& host, Trigger why)
     m_frontEnd.BeginWait();  // until the outcome
     m_connectWait = true;
     // A connection whose server never replied nor closed is replaced.
-    m_connection.Close();
-
-    const CString bare = WithoutLeadingSpaces(host);
-    if (bare.empty()) {
+    switch (m_connection.Begin(host)) {
+    case ProdleConnection::Start::UnderWay:
+        return;
+    case ProdleConnection::Start::NoHost:
         OnFailedConnection(FailureKind::NoAttempt);
         return;
-    }
-    sockaddr_in address = {};
-    address.sin_port = ::htons(kHttpPort);
-    const bool known = AddressOf(bare, &address);
-    if (!m_connection.Open()) {
+    case ProdleConnection::Start::NoSocket:
         EndConnectWait();
         if (ShowBox("Prodle: Error opening stream socket" + TimeStampSuffix()))
             OnFailedConnection(FailureKind::NoAttempt);
         return;
-    }
-    m_connectStart = ::GetTickCount();
-    ::SetTimer(m_window, TIMER_CONNECT_BOUND, m_connectBoundMs, nullptr);
-    if (!known) {
-        // The name is looked up without blocking; the connect starts when the answer comes.
-        m_connectAddress = address;
-        m_lastEntryHost.clear();
-        m_connectLookup = true;
-        StartLookup(WM_PRODLE_CONNECT_LOOKUP, bare);
-        return;
-    }
-    if (!m_connection.Connect(address))
-        OnFailedConnection(FailureKind::CannotConnect);
-}
-
-bool KeepAliveEngine::AddressOf(const CString& host, sockaddr_in* address) const
-{
-    if (StartsWithDigit(host)) {
-        // Taken as it comes: a text that is no address gives the no-address value, whose connect fails.
-        address->sin_family = AF_INET;
-        address->sin_addr.s_addr = ::inet_addr(host.c_str());
-        return true;
-    }
-    int family = 0;
-    unsigned char bytes[4] = {};
-    if (::lstrcmpiA(host.c_str(), WithoutLeadingSpaces(m_lastEntryHost).c_str()) != 0 ||
-        !FirstAddress(m_lastEntry.View(), &family, bytes))
-        return false;  // no entry of this host is kept (the list was changed since the check)
-    address->sin_family = static_cast<short>(family);
-    std::memcpy(&address->sin_addr, bytes, sizeof bytes);
-    return true;
-}
-
-void KeepAliveEngine::OnConnectLookupAnswer(LPARAM result, const HostEntryCopy& entry)
-{
-    if (!m_connectLookup)
-        return;
-    m_connectLookup = false;
-    int family = 0;
-    unsigned char bytes[4] = {};
-    if (WSAGETASYNCERROR(result) != 0 || !FirstAddress(entry.View(), &family, bytes)) {
+    case ProdleConnection::Start::Failed:
         OnFailedConnection(FailureKind::CannotConnect);
         return;
     }
-    // Later prodles to this host use the entry as one from a check.
-    m_lastEntry = entry;
-    m_lastEntryHost = WithoutLeadingSpaces(m_connectHost);
-    m_connectAddress.sin_family = static_cast<short>(family);
-    std::memcpy(&m_connectAddress.sin_addr, bytes, sizeof bytes);
-    if (!m_connection.Connect(m_connectAddress))
-        OnFailedConnection(FailureKind::CannotConnect);
-}
-
-void KeepAliveEngine::OnConnectBound()
-{
-    if (m_phase != Phase::Connecting) {
-        // A tick queued before the outcome came, or before its failure's box went up: nothing to add.
-        ::KillTimer(m_window, TIMER_CONNECT_BOUND);
-        return;
-    }
-    // A tick of an earlier connection's timer can still be queued: the bound counts from this one's start.
-    const DWORD elapsed = ::GetTickCount() - m_connectStart;
-    if (elapsed < m_connectBoundMs) {
-        ::SetTimer(m_window, TIMER_CONNECT_BOUND, m_connectBoundMs - elapsed, nullptr);
-        return;
-    }
-    OnFailedConnection(FailureKind::CannotConnect);
 }
 
 void KeepAliveEngine::EndConnectWait()
 {
-    if (m_window)
-        ::KillTimer(m_window, TIMER_CONNECT_BOUND);
-    if (m_connectLookup) {
-        m_lookups.GiveUp();
-        m_connectLookup = false;
-    }
-    if (m_connectWait) {
-        m_connectWait = false;
-        m_frontEnd.EndWait();
-    }
+    if (!m_connectWait)
+        return;
+    m_connectWait = false;
+    m_frontEnd.EndWait();
 }
 
 void KeepAliveEngine::OnConnected()
@@ -508,11 +428,8 @@ void KeepAliveEngine::RememberConnection(const CString& host)
     m_frontEnd.StoreConnection(m_acceptedMinutes, hosts, index);
 }
 
-void KeepAliveEngine::ReadReply(bool onlyWithData)
+void KeepAliveEngine::OnReply()
 {
-    const int received = m_connection.ReceiveAndDiscard();
-    if (m_phase != Phase::WaitingForReply || (onlyWithData && received <= 0))
-        return;
     Enter(Phase::CountingDown, Trigger::ReplyArrived);
     m_busy = false;
     m_frontEnd.ShowTrayPicture(TrayPicture::Running);
@@ -525,7 +442,7 @@ void KeepAliveEngine::ReadReply(bool onlyWithData)
 void KeepAliveEngine::OnFailedConnection(FailureKind kind)
 {
     EndConnectWait();
-    m_connection.Close();
+    m_connection.GiveUp();
     if (kind == FailureKind::CannotConnect && WaitForNetwork(false))
         return;
     const CString host = WithoutLeadingSpaces(m_connectHost);
@@ -617,7 +534,7 @@ void KeepAliveEngine::OnResume()
 void KeepAliveEngine::GiveUpConnectionQuietly()
 {
     EndConnectWait();
-    m_connection.Close();
+    m_connection.GiveUp();
     Enter(Phase::CountingDown, Trigger::Suspended);
     m_frontEnd.ShowTrayPicture(TrayPicture::Running);
 }

@@ -64,9 +64,8 @@ public:
     DWORD LaunchTick() const { return m_launchTick; }
     // The socket of the current connection (INVALID_SOCKET: none), for a look from outside.
     SOCKET ConnectionSocket() const { return m_connection.Socket(); }
-    // How long a connect may take before it counts as failed: Windows' own give-up time for an
-    // unanswered connect, so that the outcome is the same everywhere. Tests shorten it.
-    void SetConnectBound(DWORD milliseconds) { m_connectBoundMs = milliseconds; }
+    // How long a connect may take before it counts as failed (21 s, as Windows). Tests shorten it.
+    void SetConnectBound(DWORD milliseconds) { m_connection.SetBound(milliseconds); }
     // How long after a wake a failed lookup or connect waits for the network instead of being reported:
     // long enough for a wireless link to come back. Tests shorten it.
     void SetWakeGrace(DWORD milliseconds) { m_wakeGraceMs = milliseconds; }
@@ -98,16 +97,14 @@ private:
     // One prodle.
     void Prodle();
     void BeginConnection(const CString& host, Trigger why);
-    // The address of a host text without leading spaces: false when it must be looked up first.
-    bool AddressOf(const CString& host, sockaddr_in* address) const;
-    void OnConnectLookupAnswer(LPARAM result, const HostEntryCopy& entry);
-    void OnConnectBound();
+    // What the connection's news, lookup answer or bound lead to.
+    void OnConnectionOutcome(ProdleConnection::Outcome outcome);
     void OnConnected();
     void RememberConnection(const CString& host);
     void OnFailedConnection(FailureKind kind);
     void ActOn(const FailureDecision& decision, const CString& host);
     void EndConnectWait();
-    void ReadReply(bool onlyWithData);
+    void OnReply();
 
     // Sleep and wake.
     void OnSuspend();
@@ -146,19 +143,15 @@ private:
     // In random-host mode only the first expiry of a countdown goes to the host just checked.
     bool m_firstExpiry = false;
 
+    // The lookups of the local address and of the host that a start checks.
     HostLookups m_lookups;
     bool m_lookupWait = false;
-    // The entry of the last host looked up, kept for the prodles to it, and that host's text.
-    HostEntryCopy m_lastEntry;
-    CString m_lastEntryHost;
 
     ProdleConnection m_connection;
+    // The host of the connection being made, as given (leading spaces and all), and whether it holds the
+    // wait cursor.
     CString m_connectHost;
-    sockaddr_in m_connectAddress = {};
-    DWORD m_connectStart = 0;
-    DWORD m_connectBoundMs = 21000;
     bool m_connectWait = false;
-    bool m_connectLookup = false;
 
     // After a wake: when it was, whether it has been handled (a second resume event adds nothing), and
     // whether the step to try again is a new start of the cycle rather than the connection.

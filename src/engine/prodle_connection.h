@@ -1,47 +1,77 @@
-// One prodle's TCP connection: a stream socket registered for its news as window messages before it
-// connects, so that nothing waits on the network; the request it sends and the reply it reads.
+// One prodle's TCP connection to port 80 of a host, made without blocking anything: the host's address
+// (taken from the entry its check looked up, or from a lookup of its own), a socket registered for its
+// news before it connects, the bound on the connect, the request, and the reply read and let go. What
+// the news, the answer and the bound mean comes back to the caller, which acts on it.
 #ifndef PRODLE_ENGINE_PRODLE_CONNECTION_H
 #define PRODLE_ENGINE_PRODLE_CONNECTION_H
 
 #include <winsock.h>
 #include <windows.h>
 
+#include "engine/host_lookups.h"
 #include "engine/socket_handle.h"
 #include "framework/cstring.h"
 
 class ProdleConnection {
 public:
-    // News of the socket goes to `window` as `message`, with the socket as wParam.
-    void Attach(HWND window, UINT message)
-    {
-        m_window = window;
-        m_message = message;
-    }
+    // The socket's news come to `window` as WM_PRODLE_SOCKET, the lookup's answer as
+    // WM_PRODLE_CONNECT_LOOKUP, the bound as timer 107.
+    void Attach(HWND window) { m_window = window; }
 
-    // A new socket, registered for its news (any earlier one is closed first); false when none can be
-    // made.
-    bool Open();
-    // Starts connecting; the outcome comes as FD_CONNECT. False when the connect failed at once.
-    bool Connect(const sockaddr_in& address);
-    // Closes the socket and drops its news still queued: the next socket may get the same number and
-    // must not inherit them.
-    void Close();
+    // The entry of a host that a check looked up: a connection to that host takes its first address.
+    void KeepEntry(const CString& host, const HostEntryCopy& entry);
 
-    bool IsOpen() const { return m_socket.IsOpen(); }
-    // Whether news with this wParam is about this connection.
-    bool Owns(WPARAM socket) const { return IsOpen() && socket == static_cast<WPARAM>(m_socket.Get()); }
+    enum class Start {
+        UnderWay,  // the outcome comes later
+        NoHost,    // nothing but spaces to connect to
+        NoSocket,  // no socket could be made
+        Failed,    // the connect failed at once
+    };
+    // Starts a connection to `host` (leading spaces skipped), giving up the one before.
+    Start Begin(const CString& host);
+    // How long a connect may take before it counts as failed, for this connection and the later ones:
+    // Windows' own give-up time for an unanswered connect, so that the outcome is the same everywhere.
+    void SetBound(DWORD milliseconds) { m_boundMs = milliseconds; }
+    // Closes the socket and gives up the lookup and the bound; the socket's news still queued are
+    // dropped: the next socket may get the same number and must not inherit them.
+    void GiveUp();
+
+    enum class Outcome {
+        None,       // nothing for the caller: news of another socket, a lookup answer that started the
+                    // connect, a bound not yet passed
+        Connected,  // the connection is made
+        Failed,     // it was refused or closed, its host not found, or the bound passed (it is given up)
+        Read,       // reply data were read (or a read was announced)
+        ReadAndClosed,
+        Closed,  // the server closed without more data; the socket is closed
+    };
+    Outcome OnSocketNews(WPARAM socket, LPARAM news);
+    Outcome OnLookupAnswer(WPARAM task, LPARAM result);
+    Outcome OnBound();
+
+    // Whole, in one send; whatever the socket does not take is not retried.
+    void Send(const CString& request) const;
     SOCKET Socket() const { return m_socket.Get(); }
 
-    // The whole request in one send; whatever the socket does not take is not retried.
-    void Send(const CString& request) const;
-    // Reads up to 1024 bytes of the reply and lets them go: a reply of any size costs no memory. The
-    // number of bytes read (0 or less: none).
-    int ReceiveAndDiscard() const;
-
 private:
+    enum class Step { None, LookingUp, Connecting, Connected };
+
+    bool Connect(const sockaddr_in& address);
+    // Reads up to 1024 bytes and lets them go: a reply of any size costs no memory. The bytes read.
+    int ReceiveAndDiscard() const;
+    Outcome Fail();
+
     HWND m_window = nullptr;
-    UINT m_message = 0;
+    Step m_step = Step::None;
     SocketHandle m_socket;
+    HostLookups m_lookup;
+    sockaddr_in m_address = {};
+    CString m_host;
+    DWORD m_started = 0;
+    DWORD m_boundMs = 21000;
+    // The entry of the last host looked up, and that host.
+    HostEntryCopy m_entry;
+    CString m_entryHost;
 };
 
 #endif

@@ -14,6 +14,7 @@
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
+#include "support/timer_watch.h"
 
 namespace {
 
@@ -42,19 +43,6 @@ LRESULT CALLBACK NoteTimerMessage(int code, WPARAM removal, LPARAM lParam)
     if (code == HC_ACTION && removal == PM_REMOVE && msg->message == WM_TIMER && msg->hwnd == g_timedWindow)
         g_timerTicks[msg->wParam].push_back(::GetTickCount());
     return ::CallNextHookEx(nullptr, code, removal, lParam);
-}
-
-// The intervals the program arms its windows' timers with, by window and timer id.
-std::map<std::pair<HWND, UINT_PTR>, std::vector<UINT>> g_timerIntervals;
-
-UINT_PTR WINAPI NoteSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
-{
-    if (window)
-        g_timerIntervals[{window, id}].push_back(elapse);
-    using SetTimerFunction = decltype(&::SetTimer);
-    static const auto real = reinterpret_cast<SetTimerFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "SetTimer")));
-    return real(window, id, elapse, proc);
 }
 
 // The width of an icon's image in pixels.
@@ -307,9 +295,7 @@ TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond
     LoopbackListener silent("127.0.0.5");  // the first tick's prodle waits there, unanswered
     ASSERT_TRUE(silent.IsListening());
     SetSetting("ComboName0", "127.0.0.5");
-    ImportPatch arming({"user32.dll"}, "SetTimer", reinterpret_cast<void*>(&NoteSetTimer));
-    ASSERT_GT(arming.Patched(), 0u);
-    g_timerIntervals.clear();
+    TimerWatch timers;
     const DWORD started = ::GetTickCount();
     ASSERT_TRUE(App().Start());  // auto-start is on by default
     g_timedWindow = App().Form();
@@ -320,9 +306,8 @@ TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond
     PumpUntil([&] { return countdown.size() >= 4; }, 15000);
     ::UnhookWindowsHookEx(hook);
 
-    const auto intervals = [](UINT_PTR id) { return g_timerIntervals[{g_timedWindow, id}]; };
-    EXPECT_EQ(intervals(TIMER_AUTO_START), std::vector<UINT>{1000});
-    EXPECT_EQ(intervals(TIMER_COUNTDOWN), std::vector<UINT>{1000});
+    EXPECT_EQ(timers.Intervals(g_timedWindow, TIMER_AUTO_START), std::vector<UINT>{1000});
+    EXPECT_EQ(timers.Intervals(g_timedWindow, TIMER_COUNTDOWN), std::vector<UINT>{1000});
     const std::vector<DWORD>& autoStart = g_timerTicks[TIMER_AUTO_START];
     ASSERT_EQ(autoStart.size(), 1u);
     EXPECT_GE(autoStart[0] - started, 900u);

@@ -1,60 +1,20 @@
 // The job cycle: starting, the period check, the countdown and its display, the random options and the
 // auto-start, driven by sending the form its commands and timer messages.
-#include <set>
-#include <utility>
-
 #include "app/resource.h"
 #include "support/engine_fixture.h"
 #include "support/form.h"
-#include "support/import_patch.h"
 #include "support/listener.h"
 #include "support/loopback_server.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
+#include "support/timer_watch.h"
 
 namespace {
 
 // Connects succeed here and never get an answer: prodles stay waiting while the countdown runs.
 constexpr const char* kSilentHost = "127.0.0.5";
 constexpr const char* kPeriodMessage = "Prodle: Time period must be between 1 and 60";
-
-// Which timers run, as the program arms and kills them through its imports of SetTimer and KillTimer:
-// asking changes nothing, where killing a timer to see whether it ran (and arming it again) would.
-class ArmedTimers {
-public:
-    ArmedTimers()
-        : m_arm({"user32.dll"}, "SetTimer", reinterpret_cast<void*>(&Arm)),
-          m_disarm({"user32.dll"}, "KillTimer", reinterpret_cast<void*>(&Disarm))
-    {
-        s_armed.clear();
-    }
-    static bool Running(HWND hWnd, UINT_PTR id) { return s_armed.count({hWnd, id}) != 0; }
-
-private:
-    template <class Function>
-    static Function Real(const char* name)
-    {
-        const FARPROC address = ::GetProcAddress(::GetModuleHandleA("user32.dll"), name);
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-    }
-    static UINT_PTR WINAPI Arm(HWND hWnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
-    {
-        const UINT_PTR armed = Real<decltype(&::SetTimer)>("SetTimer")(hWnd, id, elapse, proc);
-        if (armed && hWnd)
-            s_armed.insert({hWnd, id});
-        return armed;
-    }
-    static BOOL WINAPI Disarm(HWND hWnd, UINT_PTR id)
-    {
-        s_armed.erase({hWnd, id});
-        return Real<decltype(&::KillTimer)>("KillTimer")(hWnd, id);
-    }
-
-    inline static std::set<std::pair<HWND, UINT_PTR>> s_armed;
-    ImportPatch m_arm;
-    ImportPatch m_disarm;
-};
 
 class JobCycle : public EngineFixture {
 protected:
@@ -82,10 +42,10 @@ protected:
             WaitForConnection();
         }
     }
-    bool TimerRunning(UINT_PTR id) const { return ArmedTimers::Running(Form(), id); }
+    bool TimerRunning(UINT_PTR id) const { return m_timers.Running(Form(), id); }
 
     LoopbackListener m_listener{kSilentHost};
-    ArmedTimers m_timers;
+    TimerWatch m_timers;
 };
 
 TEST_F(JobCycle, AcceptedMinutesTextsGiveTheirPeriodAndAreStoredAsTyped)

@@ -36,13 +36,13 @@ Function Real(const char* dll, const char* name)
 BOOL WINAPI NoteSetWindowText(HWND window, LPCSTR text)
 {
     g_callsOnGoneWindows += !::IsWindow(window);
-    return Real<decltype(&::SetWindowTextA)>("user32.dll", "SetWindowTextA")(window, text);
+    return RealFunction<decltype(&::SetWindowTextA)>("user32.dll", "SetWindowTextA")(window, text);
 }
 
 BOOL WINAPI NoteEnableWindow(HWND window, BOOL enable)
 {
     g_callsOnGoneWindows += !::IsWindow(window);
-    return Real<decltype(&::EnableWindow)>("user32.dll", "EnableWindow")(window, enable);
+    return RealFunction<decltype(&::EnableWindow)>("user32.dll", "EnableWindow")(window, enable);
 }
 
 }  // namespace

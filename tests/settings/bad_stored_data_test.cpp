@@ -78,7 +78,9 @@ TEST_F(BadStoredData, TextWithoutItsZeroAndTextAtTheSizeLimit)
     EXPECT_EQ(m_store.GetProfileInt("Settings", "Huge", 3), 3);
 }
 
-TEST_F(BadStoredData, AbsurdSelectionIndexes)
+// The stored index selects its entry; one beyond the list the first entry, a negative one none (the host
+// box is then empty, and so is the host of the later prodles).
+TEST_F(BadStoredData, StoredSelectionIndexesOrdinaryAndAbsurd)
 {
     SetSetting("AutoStart", "0");
     SetSetting("ComboName0", "alpha");
@@ -86,12 +88,15 @@ TEST_F(BadStoredData, AbsurdSelectionIndexes)
     const struct {
         const char* stored;
         int selection;
-    } cases[] = {
-        {"99999999999999", 0}, {"2147483647", 0}, {"-2147483648", -1}, {"-99999999999", -1}, {"zz", 0}};
+    } cases[] = {{"1", 1},  {"2", 0},          {"-1", -1},          {"99999999999999", 0},
+                 {"zz", 0}, {"2147483647", 0}, {"-2147483648", -1}, {"-99999999999", -1}};
     for (const auto& c : cases) {
         SetSetting("ComboNameSel", c.stored);
         ASSERT_TRUE(App().Start());
         EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_HOSTS), c.selection) << c.stored;
+        const char* host = c.selection < 0 ? "" : c.selection == 0 ? "alpha" : "beta";
+        EXPECT_EQ(ControlText(App().Form(), IDC_COMBO_HOSTS), host) << c.stored;
+        EXPECT_EQ(App().View()->Engine().CurrentHost(), host) << c.stored;
         App().Stop();
     }
 }

@@ -36,26 +36,6 @@ TEST_F(HostListTest, TheListEndsAtTheFirstEmptyEntry)
     EXPECT_EQ(CurrentHost(), "alpha");
 }
 
-class StoredSelection : public HostListTest, public testing::WithParamInterface<std::pair<int, int>> {};
-
-// The stored index, and the entry it selects in a three-entry list (-1: none).
-TEST_P(StoredSelection, SelectsTheStoredEntryOrTheFirstWhenBeyondTheList)
-{
-    const auto [stored, expected] = GetParam();
-    StartWith({"alpha", "beta", "gamma"}, stored);
-    EXPECT_EQ(ComboSelection(), expected);
-    if (expected >= 0) {
-        EXPECT_EQ(CurrentHost(), ComboEntries()[static_cast<size_t>(expected)]);
-    } else {
-        EXPECT_EQ(ControlText(form, IDC_COMBO_HOSTS), "");
-        EXPECT_EQ(CurrentHost(), "");
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(HostList, StoredSelection,
-                         testing::Values(std::make_pair(2, 2), std::make_pair(3, 0), std::make_pair(5, 0),
-                                         std::make_pair(-1, -1)));
-
 TEST_F(HostListTest, TheFrameCarriesTheMenuWithBothDialogCommands)
 {
     StartWith(kFive, 0);

@@ -29,4 +29,12 @@ private:
     std::vector<Slot> slots_;
 };
 
+// The function as the DLL exports it, whatever import slots are patched: for a stand-in to call on.
+template <class Function>
+Function RealFunction(const char* dll, const char* name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA(dll), name)));
+}
+
 #endif

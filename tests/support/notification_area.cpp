@@ -6,13 +6,9 @@ namespace {
 
 ShellNotifyRecorder* g_recorder = nullptr;
 
-using ShellNotifyFunction = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
-
-ShellNotifyFunction RealShellNotify()
-{
-    return reinterpret_cast<ShellNotifyFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("shell32.dll"), "Shell_NotifyIconA")));
-}
+const auto RealShellNotify = [] {
+    return RealFunction<decltype(&::Shell_NotifyIconA)>("shell32.dll", "Shell_NotifyIconA");
+};
 
 NOTIFYICONDATAA Record(HWND owner, UINT id)
 {

@@ -138,7 +138,8 @@ int Answers(DWORD durationMs, bool click)
         // A message box of the program (a top-level dialog with its caption; the form is a child).
         if (boxAt < 0 && ::IsWindowVisible(::FindWindowA("#32770", "Prodle")))
             boxAt = sent - start;
-        const DWORD timeout = static_cast<DWORD>(std::max(1.0, end - sent));
+        // At least 100 ms: near the end of the run a shorter wait would fail a window that answers at once.
+        const DWORD timeout = static_cast<DWORD>(std::max(100.0, end - sent));
         DWORD_PTR result = 0;
         const bool answered = ::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &result) != 0;
         const DWORD error = ::GetLastError();

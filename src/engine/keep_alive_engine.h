@@ -1,165 +1,219 @@
 // The keep-alive engine: one cycle of
-//   start -> (local address, once per run) -> check the host -> one-second countdown -> prodle -> ...
-// in one explicit phase (see engine/rules/phases.h for every move), with its countdown, connection,
-// lookups, connect bound and failure policy. Events move it; it shows what happens through its front end
-// (the form, or a test's stand-in). Its timers and its socket and lookup news go to the window it is
-// attached to, which hands them back to it.
+//   start -> (local address, once per run) -> check the host -> countdown -> prodle -> countdown -> ...
+// with its host list, options, deadlines and failure decision, in standard C++ only. Events move it;
+// it speaks through its ports (engine/ports.h). Every event is answered as engine/phase_table.h says: an
+// event the table ignores in the current phase changes nothing, and an event whose handling would end in
+// a phase the table does not allow is undone whole and reported instead. The ports hear of an event's
+// outcome only once it is settled.
 #ifndef PRODLE_ENGINE_KEEP_ALIVE_ENGINE_H
 #define PRODLE_ENGINE_KEEP_ALIVE_ENGINE_H
 
-#include <winsock.h>
-#include <windows.h>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "engine/prodle_connection.h"
-#include "engine/host_lookups.h"
-#include "engine/keep_alive_front_end.h"
-#include "engine/rules/countdown.h"
-#include "engine/rules/failure_policy.h"
-#include "engine/rules/phases.h"
-#include "framework/cstring.h"
-#include "settings/keep_alive_options.h"
+#include "engine/deadlines.h"
+#include "engine/deferred_ports.h"
+#include "engine/host_list.h"
+#include "engine/keep_alive_options.h"
+#include "engine/phase_table.h"
+#include "engine/ports.h"
 
 class KeepAliveEngine {
 public:
-    explicit KeepAliveEngine(KeepAliveFrontEnd& frontEnd);
+    // The settings as the program found them stored.
+    struct Settings {
+        KeepAliveOptions options;
+        std::string often = "25";         // the minutes text
+        std::vector<std::string> hosts;   // empty: the default set is used
+        int selected = 0;                 // as stored, in range or not
+    };
+    struct Parameters {
+        std::vector<std::string> defaultHosts;
+        // A connect with no outcome after this long has failed (Windows' own give-up time).
+        uint64_t connectBoundMs = 21000;
+        // After a wake or a change of network, a failed lookup or connect waits this long for the network
+        // instead of being reported, trying again every retryMs.
+        uint64_t networkGraceMs = 60000;
+        uint64_t retryMs = 3000;
+        // After a pointer on the tray icon, the countdown in its tip goes on for this long.
+        uint64_t hoverMs = 10000;
+        unsigned seed = 1;
+    };
+
+    KeepAliveEngine(Ports ports, const Settings& settings, Parameters parameters);
     KeepAliveEngine(const KeepAliveEngine&) = delete;
     KeepAliveEngine& operator=(const KeepAliveEngine&) = delete;
 
-    // The window whose timers (101, 103, 107) and private messages (socket news, lookup answers) the
-    // engine uses; it hands them to OnTimer, OnSocketNews and OnLookupAnswer.
-    void Attach(HWND window);
-    // The launch time that every error box quotes, and that About counts from.
-    void NoteLaunch();
-    // The stored minutes text: until a countdown accepts another, the text a refused one is replaced by.
-    void RestoreMinutes(const CString& stored) { m_acceptedMinutes = stored; }
+    // The user's commands.
+    void Start() { Post(Event(Trigger::Start)); }
+    void Shutdown() { Post(Event(Trigger::Shutdown)); }
+    void ConfirmOptions(const KeepAliveOptions& options);
+    void ConfirmHostList(const std::vector<std::string>& hosts, int selected);
+    void TypeHost(const std::string& text) { Post(Event(Trigger::HostTyped, 0, text)); }
+    void PickHost(int index);
+    void TypeMinutes(const std::string& text) { Post(Event(Trigger::MinutesTyped, 0, text)); }
+    void OnBoxClosed() { Post(Event(Trigger::BoxClosed)); }
+    // Whether anyone can see the countdown: the form, or a pointer resting on the tray icon.
+    void OnFormShown(bool shown) { Post(Event(shown ? Trigger::FormShown : Trigger::FormHidden)); }
+    void OnTrayHovered() { Post(Event(Trigger::TrayHovered)); }
 
-    // Events.
-    void Start();
-    // Starts the cycle a second from now (timer 103), unless a start comes first.
-    void ArmAutoStart();
-    // The window goes: everything stops without the tray's notice, and whatever a box that is up
-    // interrupted does not go on.
-    void Shutdown();
-    // False for a timer that is not the engine's.
-    bool OnTimer(UINT_PTR id);
-    void OnSocketNews(WPARAM socket, LPARAM news);
-    void OnLookupAnswer(UINT message, WPARAM task, LPARAM result);
-    // WM_POWERBROADCAST's event (wParam). Before sleep a connection is given up quietly; after a wake a
-    // running cycle prodles at its next tick, and for a while a failed lookup or connect is tried again
-    // every few seconds instead of being reported. Nothing keeps the machine awake or wakes it.
-    void OnPowerEvent(WPARAM event);
-    // New options (Options OK): each takes effect at its next use; nothing restarts.
-    void SetOptions(const KeepAliveOptions& options) { m_options = options; }
-    // The host list was loaded again: its selected entry becomes the host of the later prodles.
-    void HostListChanged();
+    // A wake-up has come: every deadline that has passed is acted on, in the order of the alarms.
+    void OnAlarm(Alarm alarm);
 
-    Phase CurrentPhase() const { return m_phase; }
-    // A connection is being made, or its failure reported.
-    bool IsConnecting() const { return m_phase == Phase::Connecting || m_phase == Phase::ReportingFailure; }
-    const KeepAliveOptions& Options() const { return m_options; }
-    const CString& LocalAddress() const { return m_localAddress; }
-    // The host of a cycle's later prodles: the selected entry when the list was loaded, then the host of
-    // the last successful connection.
-    const CString& CurrentHost() const { return m_lastHost; }
-    DWORD LaunchTick() const { return m_launchTick; }
-    // The socket of the current connection (INVALID_SOCKET: none), for a look from outside.
-    SOCKET ConnectionSocket() const { return m_connection.Socket(); }
-    // How long a connect may take before it counts as failed (21 s, as Windows). Tests shorten it.
-    void SetConnectBound(DWORD milliseconds) { m_connection.SetBound(milliseconds); }
-    // How long after a wake a failed lookup or connect waits for the network instead of being reported:
-    // long enough for a wireless link to come back. Tests shorten it.
-    void SetWakeGrace(DWORD milliseconds) { m_wakeGraceMs = milliseconds; }
+    // The network's answers.
+    void OnLocalAddressFound(Ticket ticket, const std::string& address)
+    {
+        Post(Event(Trigger::LocalAddressFound, ticket, address));
+    }
+    void OnLocalAddressFailed(Ticket ticket) { Post(Event(Trigger::LocalAddressFailed, ticket)); }
+    void OnHostFound(Ticket ticket) { Post(Event(Trigger::HostFound, ticket)); }
+    void OnHostNotFound(Ticket ticket) { Post(Event(Trigger::HostNotFound, ticket)); }
+    void OnConnected(Ticket ticket) { Post(Event(Trigger::Connected, ticket)); }
+    void OnConnectFailed(Ticket ticket) { Post(Event(Trigger::ConnectFailed, ticket)); }
+    void OnNoSocket(Ticket ticket) { Post(Event(Trigger::NoSocket, ticket)); }
+    void OnReplyData(Ticket ticket) { Post(Event(Trigger::ReplyData, ticket)); }
+    void OnConnectionClosed(Ticket ticket) { Post(Event(Trigger::ConnectionClosed, ticket)); }
+
+    // The machine and its network.
+    void OnSuspend() { Post(Event(Trigger::Suspend)); }
+    void OnResume() { Post(Event(Trigger::Resume)); }
+    void OnNetworkChanged() { Post(Event(Trigger::NetworkChanged)); }
+
+    Phase CurrentPhase() const { return m_state.phase; }
+    const KeepAliveOptions& Options() const { return m_state.options; }
+    const std::string& LocalAddress() const { return m_state.localAddress; }
+    const HostList& Hosts() const { return m_state.hosts; }
+    // Where the cycle's later prodles go: the selected entry when the list was loaded or confirmed, then
+    // the host of the last successful connection. Edit Names keeps it selected.
+    const std::string& CurrentHost() const { return m_state.laterHost; }
+    // Where the next prodle goes: the host the cycle started with until its first prodle has an outcome,
+    // then the current host.
+    const std::string& NextProdleHost() const { return m_state.firstHost ? *m_state.firstHost : m_state.laterHost; }
 
 private:
-    void Enter(Phase to, Trigger why);
+    // What the box that is up leads to once it is closed.
+    enum class AfterBox { Nothing, TrayNotice, StopWithNotice, CountOn, AutoStart };
+
+    struct Event {
+        explicit Event(Trigger what, Ticket answering = 0, std::string withText = {})
+            : trigger(what), ticket(answering), text(std::move(withText))
+        {
+        }
+        Trigger trigger;
+        Ticket ticket;
+        std::string text;
+        std::vector<std::string> hosts;
+        int index = 0;
+        KeepAliveOptions options;
+    };
+
+    // Everything the engine knows, in one value: an event that goes wrong is undone by putting it back.
+    struct State {
+        Phase phase = Phase::Stopped;
+        KeepAliveOptions options;
+        std::string launchTime;
+        // The user's input: the minutes box as typed, the last period accepted ("Often"), the host box.
+        std::string minutes;
+        std::string acceptedMinutes;
+        HostList hosts;
+        uint32_t listGeneration = 0;  // counts the lists Edit Names confirmed
+        std::string localAddress = "no address yet";
+        bool localAddressKnown = false;
+        // The cycle: the host text it started with; where its first prodle goes until that prodle has an
+        // outcome (and which list it was taken from); where the later ones go.
+        std::string cycleHost;
+        std::optional<std::string> firstHost;
+        uint32_t firstHostGeneration = 0;
+        std::string laterHost;
+        bool firstExpiry = false;  // with random hosts, the next expiry still prodles the current host
+        int periodSecs = 0;
+        bool startHeldBack = false;  // from a start or a prodle until its reply
+        // The network's request under way: a lookup, or a connection until it is closed.
+        Ticket ticket = 0;
+        bool ticketOpen = false;
+        std::string connectHost;  // as given, leading spaces and all
+        uint32_t connectGeneration = 0;
+        bool connectIgnoresFailures = false;  // the option as the connection began
+        // Sleep, wake and the network.
+        std::optional<uint64_t> graceSince;
+        std::optional<uint64_t> lastWake;
+        bool suspendedSinceWake = false;
+        AfterBox afterBox = AfterBox::Nothing;
+        Deadlines deadlines;
+        // Who can see the countdown.
+        bool formShown = false;
+        std::optional<uint64_t> hoveredUntil;
+        // What the ports were last told.
+        std::string shownCountdown;
+        std::string shownTip;
+        bool shownWaiting = false;
+    };
+
+    void Post(Event event);
+    void Handle(const Event& event);
+    bool IsCurrent(const Event& event);
+    void Act(const Event& event);
+    // What follows from the state whatever the event: the wait cursor, the countdown and the alarms.
+    void Settle();
+
+    // Start and stop.
     void StartCycle();
-    void StopCycle(bool notifyTray, Trigger why = Trigger::Stop);
-
-    // Local address and host check.
+    void StopCycle(bool trayNotice);
     void LookUpLocalAddress();
-    void CheckHost(Trigger why);
-    void StartCountdown(Trigger why);
-    void OnLocalAddressAnswer(LPARAM result, const HostEntryCopy& entry);
-    void OnHostAnswer(LPARAM result, const HostEntryCopy& entry);
-    // Starts a lookup; one that cannot start gets a failed answer all the same.
-    void StartLookup(UINT message, const CString& name);
-    void BeginLookupWait();
-    // Ends the wait for the lookup of the local address or the host, giving it up if it is still on.
-    void EndLookupWait();
+    void CheckHost();
+    void StartCountdown();
+    void OnLocalAddress(const std::string& address);
+    void OnStartLookupFailed(const std::string& box);
 
-    // Countdown.
-    void OnTick();
-    void OnCountdownExpired();
+    // The countdown.
+    void OnProdleDue();
     void SetNextTarget();
-    void PickRandomHost();
     void ShowCountdown();
 
     // One prodle.
     void Prodle();
-    void BeginConnection(const CString& host, Trigger why);
-    // What the connection's news, lookup answer or bound lead to.
-    void OnConnectionOutcome(ProdleConnection::Outcome outcome);
-    void OnConnected();
-    void RememberConnection(const CString& host);
-    void OnFailedConnection(FailureKind kind);
-    void ActOn(const FailureDecision& decision, const CString& host);
-    void EndConnectWait();
+    void BeginConnection(const std::string& host, uint32_t listGeneration);
+    void OnConnectedNow();
+    void RememberConnection();
     void OnReply();
-
-    // Sleep and wake.
-    void OnSuspend();
-    void OnResume();
-    // A connection being made or waiting for its reply is given up without a word.
+    void OnConnectionFailed();
+    void OnNoHostToConnectTo();
+    void OnSocketRefused();
+    void GiveUpRequest();
     void GiveUpConnectionQuietly();
-    // A failure soon after a wake: true when it waits for the network (and is tried again) instead.
-    bool WaitForNetwork(bool restartCycle);
-    void OnNetworkRetry();
 
-    bool ShowBox(const CString& text);
-    CString TimeStampSuffix() const;
+    // The network's grace after a wake or a change.
+    bool WaitsForNetwork();
+    void WaitForNetwork(Phase waiting);
+    void OnRetryDue();
+    void OnSuspendNow();
+    void OnResumeNow();
 
-    KeepAliveFrontEnd& m_frontEnd;
-    HWND m_window = nullptr;
-    KeepAliveOptions m_options;
-    Phase m_phase = Phase::Stopped;
-    bool m_closed = false;
-    // A start or a request is in progress: the ticks leave the Start button disabled until a reply.
-    bool m_busy = false;
-    bool m_autoStartArmed = false;
+    // The host list and the boxes.
+    void ApplyHostList(std::vector<std::string> hosts, int selected, bool notice);
+    void SelectHost(int index);
+    void ReportFailure(const std::string& text, AfterBox after);
+    void ReportStop(const std::string& text, AfterBox after);
+    void OnBoxClosedNow();
+    void ShowTip(const std::string& tip);
+    std::string TimeStampSuffix();
+    int Draw();
 
-    CString m_launchTime;
-    DWORD m_launchTick = 0;
-    CString m_localAddress = "no address yet";
-    bool m_localAddressKnown = false;
-
-    // The last accepted minutes text, exactly as typed ("Often").
-    CString m_acceptedMinutes;
-    Countdown m_countdown;
-    // The host text taken for this cycle, and whether the next prodle goes to it (its first one) rather
-    // than to the host of the last successful connection.
-    CString m_cycleHost;
-    bool m_prodleCycleHost = false;
-    CString m_lastHost;
-    // In random-host mode only the first expiry of a countdown goes to the host just checked.
-    bool m_firstExpiry = false;
-
-    // The lookups of the local address and of the host that a start checks.
-    HostLookups m_lookups;
-    bool m_lookupWait = false;
-
-    ProdleConnection m_connection;
-    // The host of the connection being made, as given (leading spaces and all), and whether it holds the
-    // wait cursor.
-    CString m_connectHost;
-    bool m_connectWait = false;
-
-    // After a wake: when it was, whether it has been handled (a second resume event adds nothing), and
-    // whether the step to try again is a new start of the cycle rather than the connection.
-    bool m_resumeHandled = false;
-    bool m_sinceWake = false;
-    DWORD m_wakeTick = 0;
-    DWORD m_wakeGraceMs = 60000;
-    bool m_retryStart = false;
+    DeferredPorts m_ports;
+    Clock& m_clock;
+    Network& m_network;
+    Display& m_display;
+    SettingsStore& m_store;
+    const Parameters m_parameters;
+    std::minstd_rand m_random;
+    State m_state;
+    std::deque<Event> m_events;
+    bool m_handling = false;
 };
 
 #endif

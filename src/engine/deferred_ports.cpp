@@ -117,7 +117,8 @@ void DeferredPorts::ReportFault(const std::string& text)
     Later([this, text] { m_real.display.ReportFault(text); });
 }
 
-void DeferredPorts::StoreConnection(const std::string& often, const std::vector<std::string>& hosts, int selected)
+void DeferredPorts::StoreConnection(const std::string& often, const std::vector<std::string>& hosts,
+                                    int selected)
 {
     Later([this, often, hosts, selected] { m_real.store.StoreConnection(often, hosts, selected); });
 }

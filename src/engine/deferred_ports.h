@@ -54,7 +54,8 @@ public:
     void ShowNotice(const std::string& text) override;
     void ReportFault(const std::string& text) override;
 
-    void StoreConnection(const std::string& often, const std::vector<std::string>& hosts, int selected) override;
+    void StoreConnection(const std::string& often, const std::vector<std::string>& hosts,
+                         int selected) override;
     void StoreHostList(const std::vector<std::string>& hosts, int selected) override;
     void StoreOptions(const KeepAliveOptions& options) override;
     void StoreIgnoreFailuresOff() override;

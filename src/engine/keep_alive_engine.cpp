@@ -257,7 +257,8 @@ void KeepAliveEngine::Act(const Event& event)
         // The local address may have changed with the network; the host's check and the first prodle
         // follow at once, and for a while a failure waits for the network to settle.
         s.localAddressKnown = false;
-        if (s.phase != Phase::Stopped && s.phase != Phase::ReportingFailure && s.phase != Phase::ReportingStop) {
+        if (s.phase != Phase::Stopped && s.phase != Phase::ReportingFailure &&
+            s.phase != Phase::ReportingStop) {
             s.graceSince = m_clock.NowMs();
             StartCycle();
         }
@@ -565,8 +566,8 @@ void KeepAliveEngine::OnConnectionFailed()
     }
     s.firstHost.reset();
     const std::string host = WithoutLeadingSpaces(s.connectHost);
-    const FailureDecision decision =
-        DecideAfterFailure(FailureKind::CannotConnect, s.connectIgnoresFailures, s.hosts.Find(host), s.hosts.Count());
+    const FailureDecision decision = DecideAfterFailure(FailureKind::CannotConnect, s.connectIgnoresFailures,
+                                                        s.hosts.Find(host), s.hosts.Count());
     switch (decision.action) {
     case FailureAction::StopWithBox:
         ReportFailure("Prodle: Cannot connect to " + host + " on port " + std::to_string(kHttpPort) +
@@ -597,7 +598,8 @@ void KeepAliveEngine::OnNoHostToConnectTo()
 {
     State& s = m_state;
     s.firstHost.reset();
-    const FailureDecision decision = DecideAfterFailure(FailureKind::NoAttempt, s.connectIgnoresFailures, -1, 0);
+    const FailureDecision decision =
+        DecideAfterFailure(FailureKind::NoAttempt, s.connectIgnoresFailures, -1, 0);
     if (decision.action == FailureAction::CountOn)
         s.phase = Phase::CountingDown;
     else
@@ -611,7 +613,8 @@ void KeepAliveEngine::OnSocketRefused()
     GiveUpRequest();
     s.firstHost.reset();
     // Reported whatever the option says; after the box the option decides as for no host at all.
-    const FailureDecision decision = DecideAfterFailure(FailureKind::NoAttempt, s.connectIgnoresFailures, -1, 0);
+    const FailureDecision decision =
+        DecideAfterFailure(FailureKind::NoAttempt, s.connectIgnoresFailures, -1, 0);
     ReportFailure("Prodle: Error opening stream socket" + TimeStampSuffix(),
                   decision.action == FailureAction::CountOn ? AfterBox::CountOn : AfterBox::StopWithNotice);
 }

@@ -23,14 +23,14 @@
 #include "engine/phase_table.h"
 #include "engine/ports.h"
 
-class KeepAliveEngine {
+class KeepAliveEngine final : public NetworkAnswers {
 public:
     // The settings as the program found them stored.
     struct Settings {
         KeepAliveOptions options;
-        std::string often = "25";         // the minutes text
-        std::vector<std::string> hosts;   // empty: the default set is used
-        int selected = 0;                 // as stored, in range or not
+        std::string often = "25";        // the minutes text
+        std::vector<std::string> hosts;  // empty: the default set is used
+        int selected = 0;                // as stored, in range or not
     };
     struct Parameters {
         std::vector<std::string> defaultHosts;
@@ -66,18 +66,18 @@ public:
     void OnAlarm(Alarm alarm);
 
     // The network's answers.
-    void OnLocalAddressFound(Ticket ticket, const std::string& address)
+    void OnLocalAddressFound(Ticket ticket, const std::string& address) override
     {
         Post(Event(Trigger::LocalAddressFound, ticket, address));
     }
-    void OnLocalAddressFailed(Ticket ticket) { Post(Event(Trigger::LocalAddressFailed, ticket)); }
-    void OnHostFound(Ticket ticket) { Post(Event(Trigger::HostFound, ticket)); }
-    void OnHostNotFound(Ticket ticket) { Post(Event(Trigger::HostNotFound, ticket)); }
-    void OnConnected(Ticket ticket) { Post(Event(Trigger::Connected, ticket)); }
-    void OnConnectFailed(Ticket ticket) { Post(Event(Trigger::ConnectFailed, ticket)); }
-    void OnNoSocket(Ticket ticket) { Post(Event(Trigger::NoSocket, ticket)); }
-    void OnReplyData(Ticket ticket) { Post(Event(Trigger::ReplyData, ticket)); }
-    void OnConnectionClosed(Ticket ticket) { Post(Event(Trigger::ConnectionClosed, ticket)); }
+    void OnLocalAddressFailed(Ticket ticket) override { Post(Event(Trigger::LocalAddressFailed, ticket)); }
+    void OnHostFound(Ticket ticket) override { Post(Event(Trigger::HostFound, ticket)); }
+    void OnHostNotFound(Ticket ticket) override { Post(Event(Trigger::HostNotFound, ticket)); }
+    void OnConnected(Ticket ticket) override { Post(Event(Trigger::Connected, ticket)); }
+    void OnConnectFailed(Ticket ticket) override { Post(Event(Trigger::ConnectFailed, ticket)); }
+    void OnNoSocket(Ticket ticket) override { Post(Event(Trigger::NoSocket, ticket)); }
+    void OnReplyData(Ticket ticket) override { Post(Event(Trigger::ReplyData, ticket)); }
+    void OnConnectionClosed(Ticket ticket) override { Post(Event(Trigger::ConnectionClosed, ticket)); }
 
     // The machine and its network.
     void OnSuspend() { Post(Event(Trigger::Suspend)); }
@@ -93,7 +93,10 @@ public:
     const std::string& CurrentHost() const { return m_state.laterHost; }
     // Where the next prodle goes: the host the cycle started with until its first prodle has an outcome,
     // then the current host.
-    const std::string& NextProdleHost() const { return m_state.firstHost ? *m_state.firstHost : m_state.laterHost; }
+    const std::string& NextProdleHost() const
+    {
+        return m_state.firstHost ? *m_state.firstHost : m_state.laterHost;
+    }
 
 private:
     // What the box that is up leads to once it is closed.

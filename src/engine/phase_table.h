@@ -30,13 +30,13 @@ enum class Phase : uint8_t {
 constexpr int kPhaseCount = 11;
 
 enum class Trigger : uint8_t {
-    Start,             // "Start or Apply Changes"
-    AutoStartDue,      // a second after the program started, with Auto-Start
-    Shutdown,          // the program ends
-    ProdleDue,         // the countdown's deadline
-    ConnectBound,      // a connect that has had no outcome for 21 s has failed
-    RetryDue,          // a step that waits for the network is tried again
-    CountdownDue,      // the shown countdown changes (only while someone can see it)
+    Start,         // "Start or Apply Changes"
+    AutoStartDue,  // a second after the program started, with Auto-Start
+    Shutdown,      // the program ends
+    ProdleDue,     // the countdown's deadline
+    ConnectBound,  // a connect that has had no outcome for 21 s has failed
+    RetryDue,      // a step that waits for the network is tried again
+    CountdownDue,  // the shown countdown changes (only while someone can see it)
     LocalAddressFound,
     LocalAddressFailed,
     HostFound,

@@ -30,8 +30,24 @@ protected:
 };
 
 // The network. Every request carries a ticket; its answers come back as the engine's events with that
-// ticket, and an answer whose ticket is no longer the engine's current one is dropped.
+// ticket (NetworkAnswers), and an answer whose ticket is no longer the engine's current one is dropped.
 using Ticket = uint32_t;
+
+class NetworkAnswers {
+public:
+    virtual void OnLocalAddressFound(Ticket ticket, const std::string& address) = 0;
+    virtual void OnLocalAddressFailed(Ticket ticket) = 0;
+    virtual void OnHostFound(Ticket ticket) = 0;
+    virtual void OnHostNotFound(Ticket ticket) = 0;
+    virtual void OnConnected(Ticket ticket) = 0;
+    virtual void OnConnectFailed(Ticket ticket) = 0;
+    virtual void OnNoSocket(Ticket ticket) = 0;
+    virtual void OnReplyData(Ticket ticket) = 0;
+    virtual void OnConnectionClosed(Ticket ticket) = 0;
+
+protected:
+    ~NetworkAnswers() = default;
+};
 
 class Network {
 public:

@@ -1,4 +1,4 @@
-#include "engine/host_lookups.h"
+#include "form/host_lookups.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 // a lookup that is given up keeps its buffer until its answer arrives (a cancel is not relied on; under
 // Wine it stops nothing), and the buffers of lookups still running when the owner goes are let go of
 // rather than freed.
-#ifndef PRODLE_ENGINE_HOST_LOOKUPS_H
-#define PRODLE_ENGINE_HOST_LOOKUPS_H
+#ifndef PRODLE_FORM_HOST_LOOKUPS_H
+#define PRODLE_FORM_HOST_LOOKUPS_H
 
 #include <winsock.h>
 #include <windows.h>

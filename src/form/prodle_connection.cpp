@@ -1,9 +1,9 @@
-#include "engine/prodle_connection.h"
+#include "form/prodle_connection.h"
 
 #include <cstring>
 
-#include "app/resource.h"
 #include "engine/rules/host_entry.h"
+#include "form/form_ids.h"
 #include "engine/rules/host_text.h"
 
 void ProdleConnection::KeepEntry(const CString& host, const HostEntryCopy& entry)
@@ -39,8 +39,6 @@ ProdleConnection::Start ProdleConnection::Begin(const CString& host)
         return Start::NoSocket;
     // Registered before it connects: the socket no longer blocks, and the connect's outcome comes as news.
     ::WSAAsyncSelect(m_socket.Get(), m_window, WM_PRODLE_SOCKET, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
-    m_started = ::GetTickCount();
-    ::SetTimer(m_window, TIMER_CONNECT_BOUND, m_boundMs, nullptr);
     if (!known) {
         m_step = Step::LookingUp;
         if (!m_lookup.Start(m_window, WM_PRODLE_CONNECT_LOOKUP, m_host.c_str()))
@@ -69,8 +67,6 @@ bool ProdleConnection::Connect(const sockaddr_in& address)
 void ProdleConnection::GiveUp()
 {
     m_step = Step::None;
-    if (m_window)
-        ::KillTimer(m_window, TIMER_CONNECT_BOUND);
     m_lookup.GiveUp();
     if (!m_socket.IsOpen())
         return;
@@ -98,7 +94,6 @@ ProdleConnection::Outcome ProdleConnection::OnSocketNews(WPARAM socket, LPARAM n
         if (event == FD_CONNECT && m_step == Step::Connecting) {
             if (WSAGETSELECTERROR(news) != 0)
                 return Fail();
-            ::KillTimer(m_window, TIMER_CONNECT_BOUND);
             m_step = Step::Connected;
             return Outcome::Connected;
         }
@@ -135,22 +130,6 @@ ProdleConnection::Outcome ProdleConnection::OnLookupAnswer(WPARAM task, LPARAM r
     m_address.sin_family = static_cast<short>(family);
     std::memcpy(&m_address.sin_addr, bytes, sizeof bytes);
     return Connect(m_address) ? Outcome::None : Fail();
-}
-
-ProdleConnection::Outcome ProdleConnection::OnBound()
-{
-    if (m_step != Step::LookingUp && m_step != Step::Connecting) {
-        // A tick queued before the outcome came: nothing to add.
-        ::KillTimer(m_window, TIMER_CONNECT_BOUND);
-        return Outcome::None;
-    }
-    // A tick of an earlier connection's timer can still be queued: the bound counts from this one's start.
-    const DWORD elapsed = ::GetTickCount() - m_started;
-    if (elapsed < m_boundMs) {
-        ::SetTimer(m_window, TIMER_CONNECT_BOUND, m_boundMs - elapsed, nullptr);
-        return Outcome::None;
-    }
-    return Fail();
 }
 
 void ProdleConnection::Send(const CString& request) const

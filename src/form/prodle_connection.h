@@ -1,21 +1,21 @@
 // One prodle's TCP connection to port 80 of a host, made without blocking anything: the host's address
 // (taken from the entry its check looked up, or from a lookup of its own), a socket registered for its
-// news before it connects, the bound on the connect, the request, and the reply read and let go. What
-// the news, the answer and the bound mean comes back to the caller, which acts on it.
-#ifndef PRODLE_ENGINE_PRODLE_CONNECTION_H
-#define PRODLE_ENGINE_PRODLE_CONNECTION_H
+// news before it connects, the request, and the reply read and let go. What the news and the answer mean
+// comes back to the caller, which hands it on.
+#ifndef PRODLE_FORM_PRODLE_CONNECTION_H
+#define PRODLE_FORM_PRODLE_CONNECTION_H
 
 #include <winsock.h>
 #include <windows.h>
 
-#include "engine/host_lookups.h"
-#include "engine/socket_handle.h"
+#include "form/host_lookups.h"
+#include "form/socket_handle.h"
 #include "framework/cstring.h"
 
 class ProdleConnection {
 public:
     // The socket's news come to `window` as WM_PRODLE_SOCKET, the lookup's answer as
-    // WM_PRODLE_CONNECT_LOOKUP, the bound as timer 107.
+    // WM_PRODLE_CONNECT_LOOKUP.
     void Attach(HWND window) { m_window = window; }
 
     // The entry of a host that a check looked up: a connection to that host takes its first address.
@@ -29,25 +29,21 @@ public:
     };
     // Starts a connection to `host` (leading spaces skipped), giving up the one before.
     Start Begin(const CString& host);
-    // How long a connect may take before it counts as failed, for this connection and the later ones:
-    // Windows' own give-up time for an unanswered connect, so that the outcome is the same everywhere.
-    void SetBound(DWORD milliseconds) { m_boundMs = milliseconds; }
-    // Closes the socket and gives up the lookup and the bound; the socket's news still queued are
-    // dropped: the next socket may get the same number and must not inherit them.
+    // Closes the socket and gives up the lookup; the socket's news still queued are dropped: the next
+    // socket may get the same number and must not inherit them.
     void GiveUp();
 
     enum class Outcome {
         None,       // nothing for the caller: news of another socket, a lookup answer that started the
-                    // connect, a bound not yet passed
+                    // connect
         Connected,  // the connection is made
-        Failed,     // it was refused or closed, its host not found, or the bound passed (it is given up)
+        Failed,     // it was refused or closed, or its host not found (it is given up)
         Read,       // reply data were read (or a read was announced)
         ReadAndClosed,
         Closed,  // the server closed without more data; the socket is closed
     };
     Outcome OnSocketNews(WPARAM socket, LPARAM news);
     Outcome OnLookupAnswer(WPARAM task, LPARAM result);
-    Outcome OnBound();
 
     // Whole, in one send; whatever the socket does not take is not retried.
     void Send(const CString& request) const;
@@ -67,8 +63,6 @@ private:
     HostLookups m_lookup;
     sockaddr_in m_address = {};
     CString m_host;
-    DWORD m_started = 0;
-    DWORD m_boundMs = 21000;
     // The entry of the last host looked up, and that host.
     HostEntryCopy m_entry;
     CString m_entryHost;

@@ -1,19 +1,19 @@
-#include "engine/prodle_view.h"
+#include "form/prodle_view.h"
+
+#include <ctime>
 
 #include "app/resource.h"
+#include "form/form_ids.h"
 #include "framework/data_exchange.h"
 #include "framework/frame_wnd.h"
 #include "framework/win_app.h"
 #include "settings/default_hosts.h"
 #include "settings/edit_names_dlg.h"
-#include "settings/host_list_store.h"
-#include "settings/keep_alive_options.h"
 #include "settings/options_dlg.h"
 #include "settings/profile_store.h"
-#include "settings/setting_names.h"
 
 CProdleView::CProdleView(ShowAboutFunction showAbout)
-    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_engine(*this)
+    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile())
 {
     // One second's pause after starting Windows Sockets, whatever its result: the program has always
     // given the sockets layer (on a dial-up machine, its dialler) this moment before using it, and the
@@ -21,8 +21,7 @@ CProdleView::CProdleView(ShowAboutFunction showAbout)
     AfxGetApp()->Pause(1000);
     if (!m_sockets.Started())
         AfxMessageBox("Prodle: WSAStartup failed", MB_OK);
-    m_engine.SetOptions(OptionsStore(Profile()).Load());
-    m_engine.NoteLaunch();
+    m_launchTick = ::GetTickCount();
 }
 
 CProdleView::~CProdleView() = default;
@@ -39,12 +38,17 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
         MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
         MapCommand<&T::OnOptions>(ID_OPTIONS),
+        MapNotify<&T::OnMinutesChanged>(IDC_EDIT_OFTEN, EN_CHANGE),
+        MapNotify<&T::OnHostTyped>(IDC_COMBO_HOSTS, CBN_EDITCHANGE),
+        MapNotify<&T::OnHostPicked>(IDC_COMBO_HOSTS, CBN_SELCHANGE),
         MapMessage<&T::OnTrayNotification>(WM_PRODLE_TRAY_CALLBACK),
         MapMessage<&T::OnSocketNews>(WM_PRODLE_SOCKET),
         MapMessage<&T::OnHostLookup>(WM_PRODLE_HOST_LOOKUP),
         MapMessage<&T::OnLocalLookup>(WM_PRODLE_LOCAL_LOOKUP),
         MapMessage<&T::OnConnectLookup>(WM_PRODLE_CONNECT_LOOKUP),
+        MapMessage<&T::OnShowBox>(WM_PRODLE_SHOW_BOX),
         MapMessage<&T::OnPowerBroadcast>(WM_POWERBROADCAST),
+        MapMessage<&T::OnFrameShown>(kFrameShown),
         MapMessage<&T::OnTimer>(WM_TIMER),
         MapMessage<&T::OnDestroy>(WM_DESTROY),
     };
@@ -66,28 +70,21 @@ void CProdleView::DoDataExchange(CDataExchange* pDX)
 void CProdleView::OnInitialUpdate()
 {
     CFormView::OnInitialUpdate();
-    m_engine.Attach(m_hWnd);
+    m_clock.Attach(m_hWnd);
 
     // The tray's pictures in the small-icon size, drawn for it rather than shrunk by the shell.
     if (!m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", AfxGetApp()->LoadSmallIcon(IDI_RUNNING),
                            WM_PRODLE_TRAY_CALLBACK))
         AfxMessageBox("Failed to create tray icon", MB_OK | MB_ICONHAND);
-    // Also without an icon yet: a notification area that comes later gets the current picture.
-    const bool autoStart = m_engine.Options().autoStart;
-    if (!autoStart)
-        ShowTrayPicture(TrayPicture::Stopped);
-
     if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
         frame->FitAndLockSize(FrameRect());
 
-    m_btnStart.EnableWindow(TRUE);
-    const CString often = Profile().GetProfileString(kSettingsSection, kSettingOften, "25");
-    m_editMinutes.SetWindowText(often);
-    m_engine.RestoreMinutes(often);
-    LoadHostList();
-    ShowStatus("PLEASE START ME");
-    if (autoStart)
-        m_engine.ArmAutoStart();
+    KeepAliveEngine::Parameters parameters;
+    parameters.defaultHosts = DefaultHosts();
+    parameters.seed = static_cast<unsigned>(std::time(nullptr));
+    m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings},
+                                                 m_settings.Load(), parameters);
+    m_network.Attach(m_hWnd, m_engine.get());
 }
 
 RECT CProdleView::FrameRect() const
@@ -114,11 +111,11 @@ bool CProdleView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     return CFormView::OnWndMsg(message, wParam, lParam, result);
 }
 
-// ---- Commands -------------------------------------------------------------------------------------
+// ---- The user's commands --------------------------------------------------------------------------
 
 void CProdleView::OnStartButton()
 {
-    ToEngine([this] { m_engine.Start(); });
+    m_engine->Start();
 }
 
 void CProdleView::OnCloseWindow()
@@ -140,166 +137,120 @@ void CProdleView::OnTrayRestore()
 void CProdleView::OnAppAbout()
 {
     if (m_showAbout)
-        m_showAbout(m_engine.LocalAddress(), m_engine.LaunchTick());
-}
-
-LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
-{
-    return m_trayIcon.OnTrayCallback(wParam, lParam);
+        m_showAbout(m_engine->LocalAddress(), m_launchTick);
 }
 
 // A running cycle goes on: the prodles after its next one go to the host that is current after OK.
 void CProdleView::OnEditNames()
 {
-    if (DeferWhileConnecting(ID_EDIT_NAMES))
-        return;
     CEditNamesDlg dialog;
-    dialog.m_hosts = Hosts();
-    dialog.m_strSelection = m_engine.CurrentHost();
-    if (dialog.DoModal() != IDOK)
-        return;
-    // Entries that dropped off the end of a shorter list are blanked, up to the old end.
-    const HostListStore store(Profile());
-    store.StoreHosts(dialog.m_hosts, HostListStore::Beyond::Blank);
-    store.StoreSelection(dialog.m_nSelected);
-    LoadHostList();
+    dialog.m_hosts = m_engine->Hosts().Entries();
+    dialog.m_strSelection = m_engine->CurrentHost();
+    if (dialog.DoModal() == IDOK && !m_destroyed)
+        m_engine->ConfirmHostList(dialog.m_hosts, dialog.m_nSelected);
 }
 
 // The new flags take effect at their next use; nothing is restarted.
 void CProdleView::OnOptions()
 {
-    if (DeferWhileConnecting(ID_OPTIONS))
-        return;
     COptionsDlg dialog;
-    dialog.m_options = m_engine.Options();
-    if (dialog.DoModal() != IDOK)
-        return;
-    OptionsStore(Profile()).Store(dialog.m_options);
-    m_engine.SetOptions(dialog.m_options);
+    dialog.m_options = m_engine->Options();
+    if (dialog.DoModal() == IDOK && !m_destroyed)
+        m_engine->ConfirmOptions(dialog.m_options);
 }
 
-// ---- The engine's messages ------------------------------------------------------------------------
-
-template <class Event>
-void CProdleView::ToEngine(Event&& event)
+void CProdleView::OnMinutesChanged()
 {
-    ++m_engineEventDepth;
-    event();
-    --m_engineEventDepth;
-    // Not from within a box's loop: the dialogs open once what the box interrupted is through.
-    if (m_engineEventDepth == 0)
-        RunDeferredCommands();
+    if (m_engine)
+        m_engine->TypeMinutes(m_editMinutes.GetWindowText());
 }
+
+void CProdleView::OnHostTyped()
+{
+    if (m_engine)
+        m_engine->TypeHost(m_comboHosts.GetWindowText());
+}
+
+void CProdleView::OnHostPicked()
+{
+    if (m_engine)
+        m_engine->PickHost(m_comboHosts.GetCurSel());
+}
+
+LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
+{
+    // A pointer on the icon: its tip, about to show, must tell the time left.
+    if (lParam == WM_MOUSEMOVE && m_engine)
+        m_engine->OnTrayHovered();
+    return m_trayIcon.OnTrayCallback(wParam, lParam);
+}
+
+// ---- What happens meanwhile -----------------------------------------------------------------------
 
 void CProdleView::OnTimer(UINT_PTR id)
 {
+    if (const std::optional<Alarm> alarm = m_clock.TakeAlarm(id)) {
+        if (m_engine)
+            m_engine->OnAlarm(*alarm);
+        return;
+    }
     Default();
-    ToEngine([this, id] { m_engine.OnTimer(id); });
 }
 
 LRESULT CProdleView::OnSocketNews(WPARAM wParam, LPARAM lParam)
 {
-    ToEngine([&] { m_engine.OnSocketNews(wParam, lParam); });
+    m_network.OnSocketNews(wParam, lParam);
     return 0;
 }
 
 LRESULT CProdleView::OnLocalLookup(WPARAM wParam, LPARAM lParam)
 {
-    ToEngine([&] { m_engine.OnLookupAnswer(WM_PRODLE_LOCAL_LOOKUP, wParam, lParam); });
+    m_network.OnLookupAnswer(WM_PRODLE_LOCAL_LOOKUP, wParam, lParam);
     return 0;
 }
 
 LRESULT CProdleView::OnHostLookup(WPARAM wParam, LPARAM lParam)
 {
-    ToEngine([&] { m_engine.OnLookupAnswer(WM_PRODLE_HOST_LOOKUP, wParam, lParam); });
+    m_network.OnLookupAnswer(WM_PRODLE_HOST_LOOKUP, wParam, lParam);
     return 0;
 }
 
 LRESULT CProdleView::OnConnectLookup(WPARAM wParam, LPARAM lParam)
 {
-    ToEngine([&] { m_engine.OnLookupAnswer(WM_PRODLE_CONNECT_LOOKUP, wParam, lParam); });
+    m_network.OnLookupAnswer(WM_PRODLE_CONNECT_LOOKUP, wParam, lParam);
     return 0;
 }
 
 LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM)
 {
-    ToEngine([&] { m_engine.OnPowerEvent(wParam); });
+    if (!m_engine)
+        return TRUE;
+    if (wParam == PBT_APMSUSPEND)
+        m_engine->OnSuspend();
+    else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
+             wParam == PBT_APMRESUMECRITICAL)
+        m_engine->OnResume();
     return TRUE;
+}
+
+LRESULT CProdleView::OnFrameShown(WPARAM wParam, LPARAM)
+{
+    if (m_engine)
+        m_engine->OnFormShown(wParam != FALSE);
+    return 0;
 }
 
 void CProdleView::OnDestroy()
 {
-    // A box may be up, whose caller must find the view gone when it returns.
+    // A box may be up, whose closing must find the engine ended.
     m_destroyed = true;
-    if (!m_deferredCommands.empty()) {
-        m_deferredCommands.clear();
-        EndWaitCursor();
-    }
-    m_engine.Shutdown();
+    m_boxes.clear();
+    if (m_engine)
+        m_engine->Shutdown();
     CFormView::OnDestroy();
 }
 
-bool CProdleView::DeferWhileConnecting(UINT command)
-{
-    if (!m_engine.IsConnecting())
-        return false;
-    if (m_deferredCommands.empty())
-        BeginWaitCursor();  // until the dialog can open
-    for (UINT deferred : m_deferredCommands) {
-        if (deferred == command)
-            return true;
-    }
-    m_deferredCommands.push_back(command);
-    return true;
-}
-
-void CProdleView::RunDeferredCommands()
-{
-    if (m_deferredCommands.empty() || m_destroyed || m_engine.IsConnecting())
-        return;
-    EndWaitCursor();
-    // Posted: the dialogs open from the message loop, once the handler of the outcome has returned.
-    for (UINT command : m_deferredCommands)
-        PostMessage(WM_COMMAND, command, 0);
-    m_deferredCommands.clear();
-}
-
-// ---- Host list ------------------------------------------------------------------------------------
-
-std::vector<CString> CProdleView::Hosts() const
-{
-    std::vector<CString> hosts;
-    const int count = m_comboHosts.GetCount();
-    for (int i = 0; i < count; ++i)
-        hosts.push_back(m_comboHosts.GetLBText(i));
-    return hosts;
-}
-
-void CProdleView::ShowHosts(const std::vector<CString>& hosts)
-{
-    m_comboHosts.ResetContent();
-    for (const CString& host : hosts)
-        m_comboHosts.AddString(host);
-}
-
-void CProdleView::LoadHostList()
-{
-    const HostListStore store(Profile());
-    std::vector<CString> hosts = store.LoadHosts();
-    if (hosts.empty()) {
-        // Shown, not stored: the set reaches the store like any list, with a successful prodle or OK in
-        // Edit Names.
-        AfxMessageBox("Prodle is restoring the default domain set.", MB_OK);
-        hosts = DefaultHosts();
-    }
-    ShowHosts(hosts);
-    // A stored index beyond the list selects the first entry; a negative one selects nothing.
-    const int selected = store.LoadSelection();
-    m_comboHosts.SetCurSel(selected < static_cast<int>(hosts.size()) ? selected : 0);
-    m_engine.HostListChanged();
-}
-
-// ---- KeepAliveFrontEnd ----------------------------------------------------------------------------
+// ---- Display --------------------------------------------------------------------------------------
 
 void CProdleView::ShowTrayPicture(TrayPicture picture)
 {
@@ -321,22 +272,48 @@ void CProdleView::StopFlashing()
     AfxGetMainWnd()->FlashWindow(FALSE);
 }
 
-bool CProdleView::ShowError(const CString& text)
+void CProdleView::ShowWaiting(bool waiting)
 {
-    AfxMessageBox(text, MB_OK);
-    return !m_destroyed;
+    if (waiting)
+        BeginWaitCursor();
+    else
+        EndWaitCursor();
 }
 
-void CProdleView::StoreConnection(const CString& often, const std::vector<CString>& hosts, int selected)
+void CProdleView::ShowHosts(const std::vector<std::string>& hosts, int selected)
 {
-    Profile().WriteProfileString(kSettingsSection, kSettingOften, often.c_str());
-    // Entries stored beyond the list are left alone.
-    const HostListStore store(Profile());
-    store.StoreHosts(hosts, HostListStore::Beyond::Keep);
-    store.StoreSelection(selected);
+    m_comboHosts.ResetContent();
+    for (const std::string& host : hosts)
+        m_comboHosts.AddString(host);
+    m_comboHosts.SetCurSel(selected);
 }
 
-void CProdleView::StoreIgnoreFailuresOff()
+void CProdleView::ReportFault(const std::string& text)
 {
-    OptionsStore(Profile()).StoreIgnoreFailures(false);
+    ::OutputDebugStringA((text + "\n").c_str());
+}
+
+void CProdleView::QueueBox(const std::string& text, bool answered)
+{
+    m_boxes.push_back({text, answered});
+    if (!m_boxUp)
+        PostMessage(WM_PRODLE_SHOW_BOX);
+}
+
+LRESULT CProdleView::OnShowBox(WPARAM, LPARAM)
+{
+    if (m_boxUp || m_boxes.empty())
+        return 0;
+    const PendingBox box = m_boxes.front();
+    m_boxes.pop_front();
+    m_boxUp = true;
+    AfxMessageBox(box.text, MB_OK);
+    m_boxUp = false;
+    if (m_destroyed)
+        return 0;
+    if (box.answered)
+        m_engine->OnBoxClosed();
+    if (!m_boxes.empty())
+        PostMessage(WM_PRODLE_SHOW_BOX);
+    return 0;
 }

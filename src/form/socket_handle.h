@@ -1,6 +1,6 @@
 // A Windows Sockets socket that closes when it goes out of scope or is replaced.
-#ifndef PRODLE_ENGINE_SOCKET_HANDLE_H
-#define PRODLE_ENGINE_SOCKET_HANDLE_H
+#ifndef PRODLE_FORM_SOCKET_HANDLE_H
+#define PRODLE_FORM_SOCKET_HANDLE_H
 
 #include <winsock.h>
 

@@ -1,7 +1,7 @@
 // Windows Sockets 1.1, started for as long as the object lives. Only a start that succeeded is matched
 // by a cleanup: an unmatched one could end the sockets of other code in the process.
-#ifndef PRODLE_ENGINE_WINSOCK_SESSION_H
-#define PRODLE_ENGINE_WINSOCK_SESSION_H
+#ifndef PRODLE_FORM_WINSOCK_SESSION_H
+#define PRODLE_FORM_WINSOCK_SESSION_H
 
 #include <winsock.h>
 

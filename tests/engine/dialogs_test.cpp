@@ -66,7 +66,8 @@ TEST_F(EngineTest, OptionsDuringAConnectMeetItsFailureWithTheOptionsItBeganWith)
     engine->ConfirmOptions(options);
     EXPECT_TRUE(world.stored.options->ignoreFailures);
     Advance(21000);
-    EXPECT_EQ(world.boxes, std::vector<std::string>{ErrorBox("Prodle: Cannot connect to 127.0.0.8 on port 80")});
+    EXPECT_EQ(world.boxes,
+              std::vector<std::string>{ErrorBox("Prodle: Cannot connect to 127.0.0.8 on port 80")});
     CloseBox();
     EXPECT_TRUE(engine->Options().ignoreFailures) << "what the user confirmed stands";
 }

@@ -16,7 +16,8 @@ bool IsOneOf(Phase phase, std::initializer_list<Phase> phases)
 void FakeWorld::Expect(bool holds, const std::string& what)
 {
     if (!holds)
-        broken.push_back(what + " (in " + (engine ? PhaseName(engine->CurrentPhase()) : "construction") + ")");
+        broken.push_back(what + " (in " + (engine ? PhaseName(engine->CurrentPhase()) : "construction") +
+                         ")");
 }
 
 NetworkRequest* FakeWorld::Find(Ticket ticket)
@@ -39,14 +40,16 @@ NetworkRequest* FakeWorld::Open(Kind kind)
 
 int FakeWorld::OpenConnections() const
 {
-    return static_cast<int>(std::count_if(requests.begin(), requests.end(), [](const NetworkRequest& request) {
-        return request.kind == Kind::Connection && request.open;
-    }));
+    return static_cast<int>(
+        std::count_if(requests.begin(), requests.end(), [](const NetworkRequest& request) {
+            return request.kind == Kind::Connection && request.open;
+        }));
 }
 
 void FakeWorld::LookUpLocalAddress(Ticket ticket)
 {
-    Expect(engine && engine->CurrentPhase() == Phase::LookingUpLocalAddress, "a local lookup outside its phase");
+    Expect(engine && engine->CurrentPhase() == Phase::LookingUpLocalAddress,
+           "a local lookup outside its phase");
     requests.push_back({Kind::LocalAddress, ticket, ""});
 }
 
@@ -152,7 +155,8 @@ void EngineDriver::Launch(const Settings& settings, Parameters parameters)
 {
     engine.reset();
     world = FakeWorld();
-    engine = std::make_unique<KeepAliveEngine>(Ports{world, world, world, world}, settings, std::move(parameters));
+    engine =
+        std::make_unique<KeepAliveEngine>(Ports{world, world, world, world}, settings, std::move(parameters));
     world.engine = engine.get();
 }
 
@@ -162,7 +166,8 @@ void EngineDriver::Advance(uint64_t ms)
     while (true) {
         std::optional<size_t> next;
         for (size_t i = 0; i < world.alarms.size(); ++i) {
-            if (world.alarms[i] && *world.alarms[i] <= end && (!next || *world.alarms[i] < *world.alarms[*next]))
+            if (world.alarms[i] && *world.alarms[i] <= end &&
+                (!next || *world.alarms[i] < *world.alarms[*next]))
                 next = i;
         }
         if (!next)

@@ -10,7 +10,8 @@ TEST_F(EngineTest, WithoutIgnoreAFailedConnectShowsItsBoxAndStopsOnlyOnceItIsClo
     StartCounting();
     AdvanceToNextAlarm();
     Refuse();
-    ASSERT_EQ(world.boxes, std::vector<std::string>{ErrorBox("Prodle: Cannot connect to 127.0.0.2 on port 80")});
+    ASSERT_EQ(world.boxes,
+              std::vector<std::string>{ErrorBox("Prodle: Cannot connect to 127.0.0.2 on port 80")});
     EXPECT_EQ(phase(), Phase::ReportingFailure);
     EXPECT_NE(world.tip, "Prodle has stopped") << "the stop comes after the box";
 
@@ -76,8 +77,9 @@ TEST_F(EngineTest, TheOnlyHostFailingGivesTheOptionUpWithItsBoxThenTheTraysNotic
     AdvanceToNextAlarm();
     Refuse();
     ASSERT_EQ(world.boxes.size(), 1u);
-    EXPECT_EQ(world.boxes[0], "You had a connection failure on the only\ndomain in the list.\n\n"
-                              "Prodle has reset your \"Ignore Connection Failures\"\noption. Please restart Prodle");
+    EXPECT_EQ(world.boxes[0],
+              "You had a connection failure on the only\ndomain in the list.\n\n"
+              "Prodle has reset your \"Ignore Connection Failures\"\noption. Please restart Prodle");
     EXPECT_FALSE(engine->Options().ignoreFailures);
     EXPECT_FALSE(world.stored.options->ignoreFailures);
     EXPECT_FALSE(world.counting) << "stopped before the box";

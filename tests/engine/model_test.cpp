@@ -20,8 +20,8 @@ namespace {
 
 using Kind = NetworkRequest::Kind;
 
-const std::vector<std::string> kHostTexts = {"alpha", "Alpha", "127.0.0.1", "  beta", "", "   ",
-                                             "gamma", "10.0.0.1", "www.one.example"};
+const std::vector<std::string> kHostTexts = {"alpha", "Alpha", "127.0.0.1", "  beta",         "",
+                                             "   ",   "gamma", "10.0.0.1",  "www.one.example"};
 const std::vector<std::string> kMinutesTexts = {"25", "1", "1.5", "0", "abc", "60", " 7 minutes", "61"};
 constexpr uint64_t kGraceMs = 60000, kRetryMs = 3000, kBoundMs = 21000;
 
@@ -46,10 +46,18 @@ private:
     int Roll(int below) { return static_cast<int>(m_random() % static_cast<uint32_t>(below)); }
     bool Chance(int percent) { return Roll(100) < percent; }
     template <class T>
-    const T& AnyOf(const std::vector<T>& values) { return values[static_cast<size_t>(Roll(static_cast<int>(values.size())))]; }
+    const T& AnyOf(const std::vector<T>& values)
+    {
+        return values[static_cast<size_t>(Roll(static_cast<int>(values.size())))];
+    }
 
     void Launch();
-    void Do(const std::string& what) { m_log.push_back(what); if (m_log.size() > 40) m_log.pop_front(); }
+    void Do(const std::string& what)
+    {
+        m_log.push_back(what);
+        if (m_log.size() > 40)
+            m_log.pop_front();
+    }
     void Answer();
     void AnswerStale();
     void EditNames();
@@ -274,7 +282,8 @@ void Model::EditNames()
             break;
         }
     }
-    const std::vector<std::string> kept = hosts.empty() ? EngineDriver::DefaultParameters().defaultHosts : hosts;
+    const std::vector<std::string> kept =
+        hosts.empty() ? EngineDriver::DefaultParameters().defaultHosts : hosts;
     for (const std::string& old : m_d->Hosts().Entries())
         m_deleted.insert(Lower(old));
     for (const std::string& host : kept)
@@ -297,8 +306,9 @@ void Model::Options()
     Do("Options OK");
     m_d->ConfirmOptions(options);
     const std::optional<KeepAliveOptions>& stored = m_d.world.stored.options;
-    Require(stored && stored->ignoreFailures == options.ignoreFailures && stored->randomHost == options.randomHost &&
-                stored->randomTime == options.randomTime && stored->autoStart == options.autoStart,
+    Require(stored && stored->ignoreFailures == options.ignoreFailures &&
+                stored->randomHost == options.randomHost && stored->randomTime == options.randomTime &&
+                stored->autoStart == options.autoStart,
             "Options stored what the user confirmed");
 }
 
@@ -324,7 +334,8 @@ void Model::Wake()
     if (running && !again) {
         m_lastWake = m_graceSince = w.now;
         m_suspendedSinceWake = false;
-        if (before == Phase::CountingDown || before == Phase::Connecting || before == Phase::WaitingForReply) {
+        if (before == Phase::CountingDown || before == Phase::Connecting ||
+            before == Phase::WaitingForReply) {
             m_wakeProdleBy = w.now + 1000;
             m_wakeHostBlank = WithoutLeadingSpaces(m_d->NextProdleHost()).empty();
         }
@@ -356,11 +367,14 @@ void Model::Check(Phase before, const std::string& step, bool connected)
     const auto armed = [&](Alarm alarm) { return w.alarms[static_cast<size_t>(alarm)].has_value(); };
     for (const auto& alarm : w.alarms)
         Require(!alarm || *alarm > w.now, "every alarm lies ahead");
-    Require(armed(Alarm::Prodle) == IsCounting(phase), "the prodle's deadline is armed exactly while counting");
-    Require(armed(Alarm::ConnectBound) == (phase == Phase::Connecting), "the bound is armed exactly while connecting");
+    Require(armed(Alarm::Prodle) == IsCounting(phase),
+            "the prodle's deadline is armed exactly while counting");
+    Require(armed(Alarm::ConnectBound) == (phase == Phase::Connecting),
+            "the bound is armed exactly while connecting");
     const bool waitingForNetwork =
         phase == Phase::WaitingForNetworkToStart || phase == Phase::WaitingForNetworkToProdle;
-    Require(armed(Alarm::NetworkRetry) == waitingForNetwork, "a retry is armed exactly while waiting for the network");
+    Require(armed(Alarm::NetworkRetry) == waitingForNetwork,
+            "a retry is armed exactly while waiting for the network");
     Require(!armed(Alarm::Countdown) || IsCounting(phase), "no countdown tick while nothing counts");
     Require(!armed(Alarm::AutoStart) || phase == Phase::Stopped, "the auto-start only while stopped");
     Require(w.waiting == (phase == Phase::LookingUpLocalAddress || phase == Phase::CheckingHost ||
@@ -369,8 +383,10 @@ void Model::Check(Phase before, const std::string& step, bool connected)
     const bool stopped = phase == Phase::Stopped || phase == Phase::ReportingStop || phase == Phase::Closed;
     for (const NetworkRequest& request : w.requests)
         Require(!stopped || !request.open, "nothing is asked of the network while stopped");
-    Require(phase != Phase::Connecting || w.Open(Kind::Connection), "connecting means a connection under way");
-    Require(phase != Phase::LookingUpLocalAddress || w.Open(Kind::LocalAddress), "the local lookup is under way");
+    Require(phase != Phase::Connecting || w.Open(Kind::Connection),
+            "connecting means a connection under way");
+    Require(phase != Phase::LookingUpLocalAddress || w.Open(Kind::LocalAddress),
+            "the local lookup is under way");
     Require(phase != Phase::CheckingHost || w.Open(Kind::Host), "the host's lookup is under way");
     if (waitingForNetwork && m_graceSince)
         Require(w.now - *m_graceSince <= kGraceMs + kRetryMs + kBoundMs,
@@ -414,7 +430,8 @@ TEST(Model, RandomEventOrdersKeepEveryRule)
             std::string log;
             for (const std::string& line : model.Log())
                 log += "  " + line + "\n";
-            FAIL() << "sequence with MODEL_SEED=" << seed << ": " << model.Failure() << "\nlast steps:\n" << log;
+            FAIL() << "sequence with MODEL_SEED=" << seed << ": " << model.Failure() << "\nlast steps:\n"
+                   << log;
         }
         ++sequences;
         prodles += model.prodles;

@@ -1,4 +1,4 @@
-#include "settings/keep_alive_options.h"
+#include "settings/options_store.h"
 
 #include "settings/profile_store.h"
 #include "settings/setting_names.h"

@@ -76,6 +76,7 @@ private:
     std::optional<uint64_t> m_wakeProdleBy;
     std::vector<std::string> m_lastHosts;
     bool m_wakeHostBlank = false;
+    size_t m_boxesSeen = 0;
     std::string m_failure;
     std::deque<std::string> m_log;
 };
@@ -317,7 +318,9 @@ void Model::Wake()
     FakeWorld& w = m_d.world;
     const bool suspend = Chance(80);
     if (suspend) {
+        const std::string next = m_d->NextProdleHost();
         m_d->OnSuspend();
+        Require(m_d->NextProdleHost() == next, "a sleep changed where the next prodle goes");
         m_suspendedSinceWake = true;
         m_d.Sleep(static_cast<uint64_t>(Roll(3 * 3600)) * 1000);
     }
@@ -391,6 +394,13 @@ void Model::Check(Phase before, const std::string& step, bool connected)
     if (waitingForNetwork && m_graceSince)
         Require(w.now - *m_graceSince <= kGraceMs + kRetryMs + kBoundMs,
                 "a wait for the network ends within the grace and one connect");
+    // Within the grace a lookup or connect that fails waits for the network instead of a box.
+    if (w.boxes.size() > m_boxesSeen && m_graceSince && w.now - *m_graceSince < kGraceMs) {
+        const std::string& box = w.boxes.back();
+        for (const char* network : {"Prodle: Cannot connect", "Unable to get local IP", "Prodle: Name "})
+            Require(box.rfind(network, 0) != 0, "a failure within a minute of a wake gave a box");
+    }
+    m_boxesSeen = w.boxes.size();
 
     // The list: only Edit Names takes a host out; only a successful connection adds one, at the end,
     // and never a host the user deleted since.

@@ -120,6 +120,13 @@ TEST_F(EngineTest, AStoppedProgramStaysStoppedThroughSleepWakeAndNetworkChanges)
     EXPECT_EQ(phase(), Phase::Stopped);
     EXPECT_EQ(world.status, "PLEASE START ME");
     EXPECT_TRUE(world.requests.empty());
+    // Nor does a wake it slept through make it wait for the network once it is started.
+    engine->OnSuspend();
+    engine->OnResume();
+    StartCounting();
+    AdvanceToNextAlarm();
+    Refuse();
+    EXPECT_EQ(phase(), Phase::ReportingFailure);
 }
 
 TEST_F(EngineTest, AChangeOfNetworkLooksTheAddressAndTheHostUpAgainAndProdlesOnceTheyAnswer)

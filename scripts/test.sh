@@ -17,6 +17,9 @@ if [ "$arch" != i686 ]; then
 fi
 # The program as shipped starts on Windows XP SP3: it imports nothing that XP lacks.
 "$ROOT/scripts/check_imports.sh" "$ROOT/build-i686/prodle.exe"
+# The installer package's tables: what no Wine run can show (a per-machine install as SYSTEM, ...).
+"$ROOT/scripts/make_msi.sh" "$ROOT/build-i686/prodle.exe" "$(prodle_version)" "$ROOT/build-i686/prodle.msi"
+"$ROOT/scripts/check_msi.sh" "$ROOT/build-i686/prodle.msi"
 ensure_prefix "$arch"
 
 echo "== Windows tests"

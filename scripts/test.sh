@@ -26,6 +26,8 @@ echo "== Windows tests"
 # No name lookup of the tests may leave this machine (see isolated.sh).
 "$ROOT/scripts/isolated.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --test-dir "$ROOT/build-$arch" --output-on-failure --timeout 300
+# Why a test skipped: ctest shows the output of failed tests only.
+grep -h '^SKIPPED: ' "$ROOT/build-$arch/Testing/Temporary/LastTest.log" || true
 
 # The end-to-end tests leave screenshots of the form and the dialogs as BMP files; PNG copies beside
 # them (without time stamps, so that an unchanged picture gives the same file).

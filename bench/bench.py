@@ -8,7 +8,6 @@ inside a network namespace of its own and on a virtual display; see there for wh
 import argparse
 import json
 import os
-import platform
 import statistics
 import subprocess
 import sys
@@ -16,6 +15,7 @@ import tempfile
 import time
 
 import figures
+import table
 from peers import Peer
 
 SETTINGS_KEY = r"HKEY_LOCAL_MACHINE\Software\Quendar Software\Prodle"
@@ -209,8 +209,8 @@ def idle_case(wine, name):
     finally:
         peer.stop()
     elapsed = end[0] - start[0]
-    return {"memory": memory, "cpu": (end[1] - start[1]) / elapsed, "cpu_all": (end[2] - start[2]) / elapsed,
-            "cpu_shares": shares}
+    return {"seconds": elapsed, "memory": memory, "cpu": (end[1] - start[1]) / elapsed,
+            "cpu_all": (end[2] - start[2]) / elapsed, "cpu_shares": shares}
 
 
 def start_delay_case(wine):
@@ -290,80 +290,27 @@ def curl_case():
         peer.stop()
     if any(status != 0 for status, _ in runs) or len(peer.arrivals) != CURL_RUNS:
         raise RuntimeError("curl did not reach the peer every time")
-    return statistics.median(cpu for _, cpu in runs)
+    return {"cpu": statistics.median(cpu for _, cpu in runs), "runs": CURL_RUNS}
 
 
-def machine():
-    with open("/proc/cpuinfo") as f:
-        model = next((line.split(":", 1)[1].strip() for line in f if line.startswith("model name")), "?")
-    with open("/etc/os-release") as f:
-        system = next((line.split("=", 1)[1].strip().strip('"') for line in f if line.startswith("PRETTY_NAME")), "?")
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
-    memory = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
-    return f"{model}, {os.cpu_count()} cores, {memory:.0f} GiB; {system}, Linux {platform.release()}; {wine}"
-
-
-def ms(seconds):
-    return f"{seconds * 1000:.2f} ms" if seconds < 0.001 else f"{seconds * 1000:.1f} ms"
-
-
-def table(results, program_version):
-    rows = []
+def measure(wine):
+    results = {"answers": {}, "idle": {}}
+    wine.run("wineboot")   # Wine's services up before anything is timed
     for behaviour, label, seconds in ANSWER_CASES:
-        a = results["answers"][behaviour]
-        if a["unanswered"]:
-            worst = f"**no answer for ≥ {a['worst_ms'] / 1000:.1f} s** (hung until the end of the {seconds:.0f} s run)"
-            met = "no"
-        else:
-            worst = f"{a['worst_ms']:.1f} ms"
-            met = "yes" if a["worst_ms"] <= 100 and not a["unfinished"] else "no"
-        if a["box_after"] is not None:
-            worst += f" (error box {a['box_after']:.1f} s after the click)"
-        if a["unfinished"]:
-            worst += f" (**the prodle did not complete: {a['unfinished']}**)"
-        rows.append((f"Answer time, {label}: worst / median", f"{worst} / {a['median_ms']:.2f} ms", "",
-                     "worst ≤ 100 ms", met))
-    prodle, baseline = results["idle"]["prodle"], results["idle"]["baseline"]
-    ratio = prodle["memory"]["rss"] / baseline["memory"]["rss"]
-    rows.append(("Resident memory, idle countdown", f"{prodle['memory']['rss'] / 1024:.1f} MiB (**{ratio:.2f}×**)",
-                 f"{baseline['memory']['rss'] / 1024:.1f} MiB", "≤ 1.15× baseline", "yes" if ratio <= 1.15 else "no"))
-    rows.append(("Private part of it (not shared)", f"{prodle['memory']['private'] / 1024:.1f} MiB "
-                 f"({prodle['memory']['private'] / baseline['memory']['private']:.2f}×)",
-                 f"{baseline['memory']['private'] / 1024:.1f} MiB", "", ""))
-    rows.append((f"CPU over {IDLE_SECONDS:.0f} s of idle countdown, the process", f"{ms(prodle['cpu'])} per s",
-                 f"{ms(baseline['cpu'])} per s", "", ""))
-    rows.append(("… with Wine's server and services and the X server", f"{ms(prodle['cpu_all'])} per s",
-                 f"{ms(baseline['cpu_all'])} per s", "", ""))
-    # Every fresh start with a peer that answers: the answer cases but the hanging one, and the others.
-    starts = [a for behaviour, a in results["answers"].items() if behaviour != "hanging"] + results["start_delays"]
-    delays = [start["to_request"] for start in starts if start["to_request"] is not None]
-    missing = len(starts) - len(delays)
-    figure = f"{statistics.median(delays):.3f} s ({min(delays):.3f}–{max(delays):.3f})" if delays else "none"
-    if missing:
-        figure += f" (**{missing} of {len(starts)} requests never reached the peer**)"
-    rows.append((f"Click on Start → request at the peer (fresh program, {len(starts)} runs): median (range)",
-                 figure, "", "1.00–1.05 s", "yes" if not missing and all(1.0 <= d <= 1.05 for d in delays) else "no"))
-    wakes = [w for w in results["wakes"] if w is not None]
-    figure = f"{statistics.median(wakes):.3f} s ({min(wakes):.3f}–{max(wakes):.3f})" if wakes else "none"
-    if len(wakes) < len(results["wakes"]):
-        figure += f" (**{len(results['wakes']) - len(wakes)} of {len(results['wakes'])} never reached the peer**)"
-    rows.append((f"Wake → request at the peer that is up ({len(results['wakes'])} runs): median (range)", figure,
-                 "", "≤ 5 s", "yes" if wakes and len(wakes) == len(results["wakes"]) and max(wakes) <= 5 else "no"))
-    clicks = [a["click_ms"] for a in results["answers"].values()] + [d["click_ms"] for d in results["start_delays"]]
-    rows.append((f"Click on Start, the click itself handled in ({len(clicks)} runs): median (worst)",
-                 f"{statistics.median(clicks):.1f} ms ({max(clicks):.1f} ms)", "", "≤ 100 ms",
-                 "yes" if max(clicks) <= 100 else "no"))
-    cpu = results["prodle_cpu"]
-    rows.append((f"CPU per prodle, the process (median of {cpu['count']})", ms(cpu["cpu"]),
-                 f"curl: {ms(results['curl'])} (median of {CURL_RUNS} runs)", "", ""))
-    rows.append(("… with Wine's server and services and the X server", ms(cpu["cpu_all"]), "", "", ""))
-    lines = [f"Machine: {machine()}.",
-             f"Program: {program_version}. Load average before / after: {results['load'][0]:.2f} / {results['load'][1]:.2f}.",
-             "",
-             "| Figure | prodle.exe | Baseline tray program / curl | Target | Met |",
-             "|---|---|---|---|---|"]
-    lines += ["| " + " | ".join(row) + " |" for row in rows]
-    return "\n".join(lines) + "\n"
+        say(f"answer times during a prodle to the {label} ({seconds:.0f} s)")
+        results["answers"][behaviour] = dict(answer_case(wine, behaviour, seconds), label=label, seconds=seconds)
+    say(f"click on Start to request, {START_RUNS} more fresh starts")
+    results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
+    say(f"a wake to the request at the peer, {WAKE_RUNS} runs")
+    results["wakes"] = [wake_case(wine) for _ in range(WAKE_RUNS)]
+    for name in ("prodle", "baseline"):
+        say(f"memory and CPU of {name}.exe over {IDLE_SECONDS:.0f} s of idle running")
+        results["idle"][name] = idle_case(wine, name)
+    say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
+    results["prodle_cpu"] = prodle_cpu_case(wine)
+    say(f"CPU of {CURL_RUNS} curl runs")
+    results["curl"] = curl_case()
+    return results
 
 
 def main():
@@ -373,32 +320,19 @@ def main():
     parser.add_argument("--program-version", default="prodle.exe")
     args = parser.parse_args()
 
-    results = {"load": [os.getloadavg()[0]], "answers": {}, "idle": {}}
+    load = [os.getloadavg()[0]]
     wine = Wine(os.path.abspath(args.build))
     try:
-        wine.run("wineboot")   # Wine's services up before anything is timed
-        for behaviour, label, seconds in ANSWER_CASES:
-            say(f"answer times during a prodle to the {label} ({seconds:.0f} s)")
-            results["answers"][behaviour] = answer_case(wine, behaviour, seconds)
-        say(f"click on Start to request, {START_RUNS} more fresh starts")
-        results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
-        say(f"a wake to the request at the peer, {WAKE_RUNS} runs")
-        results["wakes"] = [wake_case(wine) for _ in range(WAKE_RUNS)]
-        for name in ("prodle", "baseline"):
-            say(f"memory and CPU of {name}.exe over {IDLE_SECONDS:.0f} s of idle running")
-            results["idle"][name] = idle_case(wine, name)
-        say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
-        results["prodle_cpu"] = prodle_cpu_case(wine)
-        say(f"CPU of {CURL_RUNS} curl runs")
-        results["curl"] = curl_case()
+        results = measure(wine)
+        wine_version = wine.run("--version").stdout.strip()
     finally:
         wine.stop()
-    results["load"].append(os.getloadavg()[0])
-    text = table(results, args.program_version)
-    with open(args.out, "w") as f:
-        f.write(text)
+    load.append(os.getloadavg()[0])
     with open(os.path.splitext(args.out)[0] + ".json", "w") as f:
         json.dump(results, f, indent=1)
+    text = table.table(results, table.heading(wine_version, args.program_version, load))
+    with open(args.out, "w") as f:
+        f.write(text)
     print(text)
 
 

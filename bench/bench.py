@@ -3,7 +3,8 @@
 side by side with an empty tray program (baseline.exe) and with curl. Started by scripts/bench.sh,
 inside a network namespace of its own and on a virtual display; see there for what it needs.
 
-  bench.py --build <build folder> --out <table file> [--program-version TEXT]
+  bench.py --build <build folder> --arch i686|x86_64 --runs-32-bit yes|no --out <table file>
+           [--program-version TEXT]
 """
 import argparse
 import json
@@ -316,6 +317,8 @@ def measure(wine):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
+    parser.add_argument("--arch", choices=("i686", "x86_64"), required=True)
+    parser.add_argument("--runs-32-bit", choices=("yes", "no"), required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--program-version", default="prodle.exe")
     args = parser.parse_args()
@@ -330,7 +333,8 @@ def main():
     load.append(os.getloadavg()[0])
     with open(os.path.splitext(args.out)[0] + ".json", "w") as f:
         json.dump(results, f, indent=1)
-    text = table.table(results, table.heading(wine_version, args.program_version, load))
+    text = table.table(results, table.heading(wine_version, args.arch, args.runs_32_bit == "yes",
+                                              args.program_version, load))
     with open(args.out, "w") as f:
         f.write(text)
     print(text)

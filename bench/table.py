@@ -1,14 +1,15 @@
 """The benchmark's table, in Markdown, from the results bench.py gathered: a heading that says on what
-machine it ran, then one row per figure with the target it is held to (P1 to P7; the README says
-what each one is) and whether it was met."""
+machine and which build ran, then one row per figure with the target it is held to (P1 to P7; the
+README says what each one is) and whether it was met."""
 import os
 import platform
 import statistics
 
 
-def heading(wine_version, program_version, load):
-    return [f"Machine: {machine()}; {wine_version}.",
-            f"Program: {program_version}. Load average before / after: {load[0]:.2f} / {load[1]:.2f}."]
+def heading(wine_version, arch, runs_32_bit, program_version, load):
+    return [f"Machine: {machine()}; {wine_version}; {'runs' if runs_32_bit else 'cannot run'} 32-bit code.",
+            f"Program: {program(arch, runs_32_bit, program_version)}.",
+            f"Load average before / after: {load[0]:.2f} / {load[1]:.2f}."]
 
 
 def machine():
@@ -18,6 +19,13 @@ def machine():
         system = next((line.split("=", 1)[1].strip().strip('"') for line in f if line.startswith("PRETTY_NAME")), "?")
     memory = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
     return f"{model}, {os.cpu_count()} cores, {memory:.0f} GiB; {system}, Linux {platform.release()}"
+
+
+def program(arch, runs_32_bit, version):
+    if arch == "i686":
+        return f"prodle.exe as shipped (32-bit), {version}"
+    why = "PRODLE_ARCH chose it" if runs_32_bit else "this machine cannot run 32-bit code"
+    return f"**the 64-bit build ({arch})** of the same sources, {version}; not the 32-bit program as shipped: {why}"
 
 
 def table(results, heading_lines):

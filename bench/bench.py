@@ -28,7 +28,9 @@ ANSWER_CASES = [
     ("five_mb", "5 MB peer", 8.0),
     ("hanging", "hanging peer (handshake never completes)", 25.0),
 ]
-IDLE_SECONDS = 30.0
+IDLE_SECONDS = 60.0       # a minute of the countdown, whose period is two (Often="2")
+# Key, program and its arguments: Prodle, and the empty tray program without and with a 1 s timer.
+IDLE_CASES = [("prodle", "prodle"), ("baseline", "baseline"), ("baseline_timer", "baseline", "--timer")]
 DEBUG_PERIOD = 15.0       # Debug mode's period, for the prodles whose CPU is measured
 CPU_PRODLES = 3
 START_RUNS = 3
@@ -104,14 +106,16 @@ class Program:
     """prodle.exe or baseline.exe, started fresh, ended when the block is left: asked to close first,
     ended by force when it does not (a program stuck in a connect cannot close)."""
 
-    def __init__(self, wine, name):
+    def __init__(self, wine, name, *args):
         self.wine, self.name = wine, name
-        self.process = subprocess.Popen([wine.run_script, wine.exe[name]], env=wine.env,
+        self.process = subprocess.Popen([wine.run_script, wine.exe[name], *args], env=wine.env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.pid = self.process.pid   # wine-run and the loader exec: this is the program's own process
         self.gently = True
         wine.probe("ready", name, "30000")
+        if figures.name(self.pid) != f"{name}.exe":   # Wine names the process after the program
+            raise RuntimeError(f"process {self.pid} is {figures.name(self.pid)}, not {name}.exe")
 
     def __enter__(self):
         return self
@@ -146,6 +150,37 @@ class CpuWatch:
         elapsed = end[0] - start[0]
         return {f"{figures.name(pid)} {pid}": round((end[3][pid] - start[3].get(pid, 0)) / elapsed, 6)
                 for pid in end[3]}
+
+
+class WakeWatch:
+    """Wake-ups of one process: the voluntary context switches of all its threads, each thread's read at
+    the start, every second and at the end. A thread that starts meanwhile counts from zero; one that
+    ends counts up to its last reading (at most a second of it is lost), so an end never takes anything
+    away. Wine's server and the X server are other processes: not counted."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.first = figures.thread_switches(pid)
+        self.latest = dict(self.first)
+        self.started = self.read_at = time.time()
+        self.alive = self.first
+
+    def read(self):
+        self.alive = figures.thread_switches(self.pid)
+        self.read_at = time.time()
+        self.latest.update(self.alive)
+
+    def wait(self, seconds):
+        end = time.time() + seconds
+        while time.time() < end:
+            time.sleep(min(1.0, end - time.time()))
+            self.read()
+
+    def result(self):
+        count = sum(switches - self.first.get(thread, 0) for thread, switches in self.latest.items())
+        return {"per_minute": count * 60 / (self.read_at - self.started), "threads": len(self.latest),
+                "came": len(self.latest.keys() - self.first.keys()),
+                "went": len(self.latest.keys() - self.alive.keys())}
 
 
 def answer_case(wine, behaviour, seconds):
@@ -190,28 +225,30 @@ def wait_for(condition, seconds):
     return condition()
 
 
-def idle_case(wine, name):
-    """Memory and CPU over the idle countdown: Prodle started as at logon (auto-start, the default, so
-    that no click of the bench's touches the window) and past its first prodle, the next one a minute
-    away; or the baseline simply running."""
-    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="1")
+def idle_case(wine, name, *args):
+    """Memory, CPU and wake-ups over a minute of the idle countdown: Prodle started as at logon
+    (auto-start, the default, so that no click of the bench's touches the window, which stays hidden)
+    and past its first prodle, the next one two minutes away; or the baseline simply running."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="2")
     peer = Peer("normal", lifetime=IDLE_SECONDS + 60)
     try:
-        with Program(wine, name) as program:
+        with Program(wine, name, *args) as program:
             if name == "prodle" and not wait_for(lambda: peer.finished, 15):
                 raise RuntimeError("the auto-started prodle did not reach the peer")
             time.sleep(2.0)
-            watch = CpuWatch(wine, program.pid)
+            watch, wakes = CpuWatch(wine, program.pid), WakeWatch(program.pid)
             start = watch.read()
-            time.sleep(IDLE_SECONDS)
+            wakes.wait(IDLE_SECONDS)
             end = watch.read()
             memory = figures.memory_kb(program.pid)
             shares = watch.shares(start, end)
     finally:
         peer.stop()
+    if name == "prodle" and len(peer.arrivals) != 1:
+        raise RuntimeError("a prodle fell into the idle window")
     elapsed = end[0] - start[0]
     return {"seconds": elapsed, "memory": memory, "cpu": (end[1] - start[1]) / elapsed,
-            "cpu_all": (end[2] - start[2]) / elapsed, "cpu_shares": shares}
+            "cpu_all": (end[2] - start[2]) / elapsed, "cpu_shares": shares, "wakeups": wakes.result()}
 
 
 def start_delay_case(wine):
@@ -304,9 +341,9 @@ def measure(wine):
     results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
     say(f"a wake to the request at the peer, {WAKE_RUNS} runs")
     results["wakes"] = [wake_case(wine) for _ in range(WAKE_RUNS)]
-    for name in ("prodle", "baseline"):
-        say(f"memory and CPU of {name}.exe over {IDLE_SECONDS:.0f} s of idle running")
-        results["idle"][name] = idle_case(wine, name)
+    for key, name, *switches in IDLE_CASES:
+        say(f"memory, CPU and wake-ups of {' '.join([name + '.exe', *switches])} over {IDLE_SECONDS:.0f} s idle")
+        results["idle"][key] = idle_case(wine, name, *switches)
     say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
     results["prodle_cpu"] = prodle_cpu_case(wine)
     say(f"CPU of {CURL_RUNS} curl runs")

@@ -23,5 +23,5 @@ runs_32_bit=no
 if runs_32_bit_code; then runs_32_bit=yes; fi
 version="$(git -C "$ROOT" log -1 --format='commit %h (%cs) "%s"' 2>/dev/null || echo 'prodle.exe')"
 "$ROOT/scripts/isolated.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
-    python3 "$ROOT/bench/bench.py" --build "$build" --arch "$arch" --runs-32-bit "$runs_32_bit" \
+    python3 -B "$ROOT/bench/bench.py" --build "$build" --arch "$arch" --runs-32-bit "$runs_32_bit" \
     --out "$build/bench/latest.md" --program-version "$version"

@@ -12,6 +12,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 PACKAGES="$PACKAGES curl"
 install_missing
 arch="$(test_arch)"
+runs_32_bit=no
+if runs_32_bit_code; then runs_32_bit=yes; fi
+if [ "$arch" = i686 ] && [ "$runs_32_bit" = no ]; then
+    echo "!! This machine cannot run 32-bit code: the i686 build cannot be measured here" >&2
+    exit 1
+fi
 echo "== Benchmark of the $arch build" >&2
 build "$arch" OFF prodle baseline probe >/dev/null
 ensure_prefix "$arch"
@@ -19,8 +25,6 @@ ensure_prefix "$arch"
 build="$ROOT/build-$arch"
 # The bench starts a Wine server of its own inside the namespace (the server makes the sockets).
 WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
-runs_32_bit=no
-if runs_32_bit_code; then runs_32_bit=yes; fi
 version="$(git -C "$ROOT" log -1 --format='commit %h (%cs) "%s"' 2>/dev/null || echo 'prodle.exe')"
 "$ROOT/scripts/isolated.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     python3 -B "$ROOT/bench/bench.py" --build "$build" --arch "$arch" --runs-32-bit "$runs_32_bit" \

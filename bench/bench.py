@@ -153,10 +153,10 @@ class CpuWatch:
 
 
 class WakeWatch:
-    """Wake-ups of one process: the voluntary context switches of all its threads, each thread's read at
-    the start, every second and at the end. A thread that starts meanwhile counts from zero; one that
-    ends counts up to its last reading (at most a second of it is lost), so an end never takes anything
-    away. Wine's server and the X server are other processes: not counted."""
+    """Wake-ups of one process: the voluntary context switches of all its threads, every thread's count
+    read at the start, every second and at the end. A thread that starts meanwhile counts from zero; one
+    that ends counts up to its last reading (at most a second of it is lost), so an end never takes
+    anything away. Wine's server and the X server are other processes: not counted."""
 
     def __init__(self, pid):
         self.pid = pid

@@ -125,7 +125,8 @@ def wakeup_row(idle):
     if prodle["came"]:
         threads += f"; {prodle['came']} started in the window"
     if prodle["went"]:
-        threads += f"; {prodle['went']} ended in it, counted to their last reading"
+        its = "its" if prodle["went"] == 1 else "their"
+        threads += f"; {prodle['went']} ended in the window, counted to {its} last reading"
     figure = f"{prodle['per_minute']:.0f} ({threads})"
     return ("Wake-ups per minute, idle hidden program (voluntary context switches, all threads)", figure,
             f"{empty['per_minute']:.0f}; with a 1 s timer: {timer['per_minute']:.0f}", "P8: ≤ baseline + 2",

@@ -2,6 +2,8 @@
 // (start Windows Sockets and the common controls, put an icon in the notification area, wait in a
 // message loop) and nothing more, so that scripts/bench.sh can show what Prodle costs beyond that.
 // It ends when its hidden window gets WM_CLOSE.
+//   baseline.exe [--timer]   --timer: a one-second timer runs too, and does nothing: the wake-ups that
+//                             any program ticking every second costs
 #include <winsock.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -14,9 +16,13 @@ namespace {
 constexpr char kClassName[] = "ProdleBenchBaseline";
 constexpr UINT kTrayCallback = WM_APP + 100;
 constexpr UINT kTrayIconId = 1;
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kTimerIntervalMs = 1000;
 
 LRESULT CALLBACK BaselineWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_TIMER)  // --timer's tick: nothing to do
+        return 0;
     if (message == WM_DESTROY) {
         ::PostQuitMessage(0);
         return 0;
@@ -73,7 +79,7 @@ private:
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     WindowsSockets sockets;
     ::InitCommonControls();
@@ -90,6 +96,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 1;
 
     TrayIcon icon(window);
+    if (std::strstr(commandLine, "--timer"))  // ends with the window
+        ::SetTimer(window, kTimerId, kTimerIntervalMs, nullptr);
     MSG message;
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);

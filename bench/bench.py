@@ -3,12 +3,12 @@
 side by side with an empty tray program (baseline.exe) and with curl. Started by scripts/bench.sh,
 inside a network namespace of its own and on a virtual display; see there for what it needs.
 
-  bench.py --build <build folder> --out <table file> [--program-version TEXT]
+  bench.py --build <build folder> --arch i686|x86_64 --runs-32-bit yes|no --out <table file>
+           [--program-version TEXT]
 """
 import argparse
 import json
 import os
-import platform
 import statistics
 import subprocess
 import sys
@@ -16,6 +16,7 @@ import tempfile
 import time
 
 import figures
+import table
 from peers import Peer
 
 SETTINGS_KEY = r"HKEY_LOCAL_MACHINE\Software\Quendar Software\Prodle"
@@ -27,7 +28,9 @@ ANSWER_CASES = [
     ("five_mb", "5 MB peer", 8.0),
     ("hanging", "hanging peer (handshake never completes)", 25.0),
 ]
-IDLE_SECONDS = 30.0
+IDLE_SECONDS = 60.0       # a minute of the countdown, whose period is two (Often="2")
+# Key, program and its arguments: Prodle, and the empty tray program without and with a 1 s timer.
+IDLE_CASES = [("prodle", "prodle"), ("baseline", "baseline"), ("baseline_timer", "baseline", "--timer")]
 DEBUG_PERIOD = 15.0       # Debug mode's period, for the prodles whose CPU is measured
 CPU_PRODLES = 3
 START_RUNS = 3
@@ -103,14 +106,16 @@ class Program:
     """prodle.exe or baseline.exe, started fresh, ended when the block is left: asked to close first,
     ended by force when it does not (a program stuck in a connect cannot close)."""
 
-    def __init__(self, wine, name):
+    def __init__(self, wine, name, *args):
         self.wine, self.name = wine, name
-        self.process = subprocess.Popen([wine.run_script, wine.exe[name]], env=wine.env,
+        self.process = subprocess.Popen([wine.run_script, wine.exe[name], *args], env=wine.env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.pid = self.process.pid   # wine-run and the loader exec: this is the program's own process
         self.gently = True
         wine.probe("ready", name, "30000")
+        if figures.name(self.pid) != f"{name}.exe":   # Wine names the process after the program
+            raise RuntimeError(f"process {self.pid} is {figures.name(self.pid)}, not {name}.exe")
 
     def __enter__(self):
         return self
@@ -145,6 +150,37 @@ class CpuWatch:
         elapsed = end[0] - start[0]
         return {f"{figures.name(pid)} {pid}": round((end[3][pid] - start[3].get(pid, 0)) / elapsed, 6)
                 for pid in end[3]}
+
+
+class WakeWatch:
+    """Wake-ups of one process: the voluntary context switches of all its threads, every thread's count
+    read at the start, every second and at the end. A thread that starts meanwhile counts from zero; one
+    that ends counts up to its last reading (at most a second of it is lost), so an end never takes
+    anything away. Wine's server and the X server are other processes: not counted."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.first = figures.thread_switches(pid)
+        self.latest = dict(self.first)
+        self.started = self.read_at = time.time()
+        self.alive = self.first
+
+    def read(self):
+        self.alive = figures.thread_switches(self.pid)
+        self.read_at = time.time()
+        self.latest.update(self.alive)
+
+    def wait(self, seconds):
+        end = time.time() + seconds
+        while time.time() < end:
+            time.sleep(min(1.0, end - time.time()))
+            self.read()
+
+    def result(self):
+        count = sum(switches - self.first.get(thread, 0) for thread, switches in self.latest.items())
+        return {"per_minute": count * 60 / (self.read_at - self.started), "threads": len(self.latest),
+                "came": len(self.latest.keys() - self.first.keys()),
+                "went": len(self.latest.keys() - self.alive.keys())}
 
 
 def answer_case(wine, behaviour, seconds):
@@ -189,28 +225,30 @@ def wait_for(condition, seconds):
     return condition()
 
 
-def idle_case(wine, name):
-    """Memory and CPU over the idle countdown: Prodle started as at logon (auto-start, the default, so
-    that no click of the bench's touches the window) and past its first prodle, the next one a minute
-    away; or the baseline simply running."""
-    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="1")
+def idle_case(wine, name, *args):
+    """Memory, CPU and wake-ups over a minute of the idle countdown: Prodle started as at logon
+    (auto-start, the default, so that no click of the bench's touches the window, which stays hidden)
+    and past its first prodle, the next one two minutes away; or the baseline simply running."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="2")
     peer = Peer("normal", lifetime=IDLE_SECONDS + 60)
     try:
-        with Program(wine, name) as program:
+        with Program(wine, name, *args) as program:
             if name == "prodle" and not wait_for(lambda: peer.finished, 15):
                 raise RuntimeError("the auto-started prodle did not reach the peer")
             time.sleep(2.0)
-            watch = CpuWatch(wine, program.pid)
+            watch, wakes = CpuWatch(wine, program.pid), WakeWatch(program.pid)
             start = watch.read()
-            time.sleep(IDLE_SECONDS)
+            wakes.wait(IDLE_SECONDS)
             end = watch.read()
             memory = figures.memory_kb(program.pid)
             shares = watch.shares(start, end)
     finally:
         peer.stop()
+    if name == "prodle" and len(peer.arrivals) != 1:
+        raise RuntimeError("a prodle fell into the idle window")
     elapsed = end[0] - start[0]
-    return {"memory": memory, "cpu": (end[1] - start[1]) / elapsed, "cpu_all": (end[2] - start[2]) / elapsed,
-            "cpu_shares": shares}
+    return {"seconds": elapsed, "memory": memory, "cpu": (end[1] - start[1]) / elapsed,
+            "cpu_all": (end[2] - start[2]) / elapsed, "cpu_shares": shares, "wakeups": wakes.result()}
 
 
 def start_delay_case(wine):
@@ -290,115 +328,52 @@ def curl_case():
         peer.stop()
     if any(status != 0 for status, _ in runs) or len(peer.arrivals) != CURL_RUNS:
         raise RuntimeError("curl did not reach the peer every time")
-    return statistics.median(cpu for _, cpu in runs)
+    return {"cpu": statistics.median(cpu for _, cpu in runs), "runs": CURL_RUNS}
 
 
-def machine():
-    with open("/proc/cpuinfo") as f:
-        model = next((line.split(":", 1)[1].strip() for line in f if line.startswith("model name")), "?")
-    with open("/etc/os-release") as f:
-        system = next((line.split("=", 1)[1].strip().strip('"') for line in f if line.startswith("PRETTY_NAME")), "?")
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
-    memory = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
-    return f"{model}, {os.cpu_count()} cores, {memory:.0f} GiB; {system}, Linux {platform.release()}; {wine}"
-
-
-def ms(seconds):
-    return f"{seconds * 1000:.2f} ms" if seconds < 0.001 else f"{seconds * 1000:.1f} ms"
-
-
-def table(results, program_version):
-    rows = []
+def measure(wine):
+    results = {"answers": {}, "idle": {}}
+    wine.run("wineboot")   # Wine's services up before anything is timed
     for behaviour, label, seconds in ANSWER_CASES:
-        a = results["answers"][behaviour]
-        if a["unanswered"]:
-            worst = f"**no answer for ≥ {a['worst_ms'] / 1000:.1f} s** (hung until the end of the {seconds:.0f} s run)"
-            met = "no"
-        else:
-            worst = f"{a['worst_ms']:.1f} ms"
-            met = "yes" if a["worst_ms"] <= 100 and not a["unfinished"] else "no"
-        if a["box_after"] is not None:
-            worst += f" (error box {a['box_after']:.1f} s after the click)"
-        if a["unfinished"]:
-            worst += f" (**the prodle did not complete: {a['unfinished']}**)"
-        rows.append((f"Answer time, {label}: worst / median", f"{worst} / {a['median_ms']:.2f} ms", "",
-                     "worst ≤ 100 ms", met))
-    prodle, baseline = results["idle"]["prodle"], results["idle"]["baseline"]
-    ratio = prodle["memory"]["rss"] / baseline["memory"]["rss"]
-    rows.append(("Resident memory, idle countdown", f"{prodle['memory']['rss'] / 1024:.1f} MiB (**{ratio:.2f}×**)",
-                 f"{baseline['memory']['rss'] / 1024:.1f} MiB", "≤ 1.15× baseline", "yes" if ratio <= 1.15 else "no"))
-    rows.append(("Private part of it (not shared)", f"{prodle['memory']['private'] / 1024:.1f} MiB "
-                 f"({prodle['memory']['private'] / baseline['memory']['private']:.2f}×)",
-                 f"{baseline['memory']['private'] / 1024:.1f} MiB", "", ""))
-    rows.append((f"CPU over {IDLE_SECONDS:.0f} s of idle countdown, the process", f"{ms(prodle['cpu'])} per s",
-                 f"{ms(baseline['cpu'])} per s", "", ""))
-    rows.append(("… with Wine's server and services and the X server", f"{ms(prodle['cpu_all'])} per s",
-                 f"{ms(baseline['cpu_all'])} per s", "", ""))
-    # Every fresh start with a peer that answers: the answer cases but the hanging one, and the others.
-    starts = [a for behaviour, a in results["answers"].items() if behaviour != "hanging"] + results["start_delays"]
-    delays = [start["to_request"] for start in starts if start["to_request"] is not None]
-    missing = len(starts) - len(delays)
-    figure = f"{statistics.median(delays):.3f} s ({min(delays):.3f}–{max(delays):.3f})" if delays else "none"
-    if missing:
-        figure += f" (**{missing} of {len(starts)} requests never reached the peer**)"
-    rows.append((f"Click on Start → request at the peer (fresh program, {len(starts)} runs): median (range)",
-                 figure, "", "1.00–1.05 s", "yes" if not missing and all(1.0 <= d <= 1.05 for d in delays) else "no"))
-    wakes = [w for w in results["wakes"] if w is not None]
-    figure = f"{statistics.median(wakes):.3f} s ({min(wakes):.3f}–{max(wakes):.3f})" if wakes else "none"
-    if len(wakes) < len(results["wakes"]):
-        figure += f" (**{len(results['wakes']) - len(wakes)} of {len(results['wakes'])} never reached the peer**)"
-    rows.append((f"Wake → request at the peer that is up ({len(results['wakes'])} runs): median (range)", figure,
-                 "", "≤ 5 s", "yes" if wakes and len(wakes) == len(results["wakes"]) and max(wakes) <= 5 else "no"))
-    clicks = [a["click_ms"] for a in results["answers"].values()] + [d["click_ms"] for d in results["start_delays"]]
-    rows.append((f"Click on Start, the click itself handled in ({len(clicks)} runs): median (worst)",
-                 f"{statistics.median(clicks):.1f} ms ({max(clicks):.1f} ms)", "", "≤ 100 ms",
-                 "yes" if max(clicks) <= 100 else "no"))
-    cpu = results["prodle_cpu"]
-    rows.append((f"CPU per prodle, the process (median of {cpu['count']})", ms(cpu["cpu"]),
-                 f"curl: {ms(results['curl'])} (median of {CURL_RUNS} runs)", "", ""))
-    rows.append(("… with Wine's server and services and the X server", ms(cpu["cpu_all"]), "", "", ""))
-    lines = [f"Machine: {machine()}.",
-             f"Program: {program_version}. Load average before / after: {results['load'][0]:.2f} / {results['load'][1]:.2f}.",
-             "",
-             "| Figure | prodle.exe | Baseline tray program / curl | Target | Met |",
-             "|---|---|---|---|---|"]
-    lines += ["| " + " | ".join(row) + " |" for row in rows]
-    return "\n".join(lines) + "\n"
+        say(f"answer times during a prodle to the {label} ({seconds:.0f} s)")
+        results["answers"][behaviour] = dict(answer_case(wine, behaviour, seconds), label=label, seconds=seconds)
+    say(f"click on Start to request, {START_RUNS} more fresh starts")
+    results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
+    say(f"a wake to the request at the peer, {WAKE_RUNS} runs")
+    results["wakes"] = [wake_case(wine) for _ in range(WAKE_RUNS)]
+    for key, name, *switches in IDLE_CASES:
+        say(f"memory, CPU and wake-ups of {' '.join([name + '.exe', *switches])} over {IDLE_SECONDS:.0f} s idle")
+        results["idle"][key] = idle_case(wine, name, *switches)
+    say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
+    results["prodle_cpu"] = prodle_cpu_case(wine)
+    say(f"CPU of {CURL_RUNS} curl runs")
+    results["curl"] = curl_case()
+    return results
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
+    parser.add_argument("--arch", choices=("i686", "x86_64"), required=True)
+    parser.add_argument("--runs-32-bit", choices=("yes", "no"), required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--program-version", default="prodle.exe")
     args = parser.parse_args()
 
-    results = {"load": [os.getloadavg()[0]], "answers": {}, "idle": {}}
+    load = [os.getloadavg()[0]]
     wine = Wine(os.path.abspath(args.build))
     try:
-        wine.run("wineboot")   # Wine's services up before anything is timed
-        for behaviour, label, seconds in ANSWER_CASES:
-            say(f"answer times during a prodle to the {label} ({seconds:.0f} s)")
-            results["answers"][behaviour] = answer_case(wine, behaviour, seconds)
-        say(f"click on Start to request, {START_RUNS} more fresh starts")
-        results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
-        say(f"a wake to the request at the peer, {WAKE_RUNS} runs")
-        results["wakes"] = [wake_case(wine) for _ in range(WAKE_RUNS)]
-        for name in ("prodle", "baseline"):
-            say(f"memory and CPU of {name}.exe over {IDLE_SECONDS:.0f} s of idle running")
-            results["idle"][name] = idle_case(wine, name)
-        say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
-        results["prodle_cpu"] = prodle_cpu_case(wine)
-        say(f"CPU of {CURL_RUNS} curl runs")
-        results["curl"] = curl_case()
+        results = measure(wine)
+        wine_version = wine.run("--version").stdout.strip()
     finally:
         wine.stop()
-    results["load"].append(os.getloadavg()[0])
-    text = table(results, args.program_version)
-    with open(args.out, "w") as f:
-        f.write(text)
+    load.append(os.getloadavg()[0])
     with open(os.path.splitext(args.out)[0] + ".json", "w") as f:
         json.dump(results, f, indent=1)
+    text = table.table(results, table.heading(wine_version, args.arch, args.runs_32_bit == "yes",
+                                              args.program_version, load))
+    with open(args.out, "w") as f:
+        f.write(text)
     print(text)
 
 

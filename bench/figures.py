@@ -1,5 +1,5 @@
 """What Linux tells about processes, read from /proc: CPU time (every thread, in seconds, with
-nanosecond resolution) and resident memory (kB)."""
+nanosecond resolution), resident memory (kB) and each thread's voluntary context switches."""
 import os
 
 
@@ -13,6 +13,28 @@ def cpu_seconds(pid):
     except (FileNotFoundError, ProcessLookupError):
         pass
     return total / 1e9
+
+
+def thread_switches(pid):
+    """Voluntary context switches of each live thread of the process so far (each is a wait that ended:
+    for a message, a timer, the Wine server), by thread id and start time: a thread id that Linux gives
+    out again names another thread. Empty once the process is gone."""
+    counts = {}
+    try:
+        threads = os.listdir(f"/proc/{pid}/task")
+    except (FileNotFoundError, ProcessLookupError):
+        return counts
+    for tid in threads:
+        try:
+            with open(f"/proc/{pid}/task/{tid}/stat") as f:
+                stat = f.read()
+            with open(f"/proc/{pid}/task/{tid}/status") as f:
+                switches = next(int(line.split()[1]) for line in f if line.startswith("voluntary_ctxt_switches:"))
+        except (FileNotFoundError, ProcessLookupError):
+            continue   # it ended meanwhile
+        started = int(stat[stat.rindex(")") + 2:].split()[19])
+        counts[(int(tid), started)] = switches
+    return counts
 
 
 def name(pid):

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the rules natively with clang, runs their unit tests under the
-# sanitizers, then runs every libFuzzer harness for a bounded time.
+# Builds the engine and the rules natively with clang, runs their unit tests
+# under the sanitizers, the engine's model test (random event orders) for a
+# bounded time, then every libFuzzer harness for a bounded time.
 #   scripts/fuzz.sh [seconds per harness]     (default 5; also FUZZ_SECS)
-# Exits non-zero on a failing test or on any fuzzer finding; the crashing
-# input is left in build-fuzz/findings/<harness>/.
+# The model test runs for MODEL_SECS seconds (default 30). Exits non-zero on a
+# failing test or on any fuzzer finding; the crashing input is left in
+# build-fuzz/findings/<harness>/.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -25,6 +27,10 @@ fi
 CC=clang CXX=clang++ cmake -S "$ROOT/fuzz" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j "$(nproc)"
 (cd "$BUILD" && ctest --output-on-failure)
+
+MODEL_SECS="${MODEL_SECS:-30}"
+echo "== The engine's model test: ${MODEL_SECS}s of random event orders"
+MODEL_SECONDS="$MODEL_SECS" "$BUILD/engine_tests" --gtest_filter='Model.*' --gtest_brief=1
 
 status=0
 for harness in $HARNESSES; do

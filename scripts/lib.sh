@@ -33,9 +33,12 @@ prodle_version() {
 
 # Wine runs 32-bit programs only where the machine can execute 32-bit Linux code; elsewhere the
 # program and its tests are built as 64-bit Windows code and run with the 64-bit loader.
+runs_32_bit_code() {
+    timeout 20 /usr/lib/wine/wine --version 2>/dev/null | grep -q '^wine-'
+}
 test_arch() {
     if [ -n "${PRODLE_ARCH:-}" ]; then echo "$PRODLE_ARCH"; return; fi
-    if timeout 20 /usr/lib/wine/wine --version 2>/dev/null | grep -q '^wine-'; then echo i686; else echo x86_64; fi
+    if runs_32_bit_code; then echo i686; else echo x86_64; fi
 }
 
 # build <arch> <tests ON|OFF> [targets...]: configures and builds build-<arch>.

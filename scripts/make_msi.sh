@@ -11,14 +11,11 @@ trap 'rm -rf "$stage"' EXIT
 cp "$exe" "$stage/prodle.exe"
 cp "$ROOT/src/app/res/prodle.ico" "$stage/prodle.ico"
 (cd "$stage" && wixl -D Version="$version" -o prodle.msi "$ROOT/packaging/prodle.wxs")
-# What wixl cannot write, set in its tables: the log-in entry's condition, and an update that also
-# replaces an install of the same version (a rebuilt package has another product code), not only an
-# older one (Attributes 513: migrate the features, the upper version bound is inclusive; a key
-# column, so the row is written anew).
-upgrade_code="$(msiinfo export "$stage/prodle.msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" { print $2 }')"
+# What wixl cannot write, set in its tables: the log-in entry's condition, the registry root HKMU
+# (-1: HKCU per user, HKLM per machine; wixl writes 4, which is no root at all), and the removal of
+# %LOCALAPPDATA%\Programs (wixl removes only the folder of the component that asks).
 msibuild "$stage/prodle.msi" \
     -q "UPDATE \`Component\` SET \`Condition\` = 'STARTATLOGON = \"1\"' WHERE \`Component\` = 'StartAtLogon'" \
-    -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'" \
-    -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`)
-        VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')"
+    -q "UPDATE \`Registry\` SET \`Root\` = -1 WHERE \`Root\` = 4" \
+    -q "UPDATE \`RemoveFile\` SET \`DirProperty\` = 'UserProgramsFolder' WHERE \`FileKey\` = 'RemoveUserProgramsFolder'"
 mv "$stage/prodle.msi" "$output"

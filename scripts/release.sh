@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the release artefacts in out/, named with CMakeLists.txt's version:
-#   prodle-<version>.msi  the installer (per user, no administrator rights; scripts/make_msi.sh)
+#   prodle-<version>.msi  the installer (per user by double-click, per machine with ALLUSERS=1; scripts/make_msi.sh)
 #   prodle-<version>.zip  the 32-bit prodle.exe and a read-me, for those who keep it portable
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"

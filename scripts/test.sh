@@ -17,12 +17,17 @@ if [ "$arch" != i686 ]; then
 fi
 # The program as shipped starts on Windows XP SP3: it imports nothing that XP lacks.
 "$ROOT/scripts/check_imports.sh" "$ROOT/build-i686/prodle.exe"
+# The installer package's tables: what no Wine run can show (a per-machine install as SYSTEM, ...).
+"$ROOT/scripts/make_msi.sh" "$ROOT/build-i686/prodle.exe" "$(prodle_version)" "$ROOT/build-i686/prodle.msi"
+"$ROOT/scripts/check_msi.sh" "$ROOT/build-i686/prodle.msi"
 ensure_prefix "$arch"
 
 echo "== Windows tests"
 # No name lookup of the tests may leave this machine (see isolated.sh).
 "$ROOT/scripts/isolated.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --test-dir "$ROOT/build-$arch" --output-on-failure --timeout 300
+# Why a test skipped: ctest shows the output of failed tests only.
+grep -h '^SKIPPED: ' "$ROOT/build-$arch/Testing/Temporary/LastTest.log" || true
 
 # The end-to-end tests leave screenshots of the form and the dialogs as BMP files; PNG copies beside
 # them (without time stamps, so that an unchanged picture gives the same file).

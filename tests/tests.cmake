@@ -4,6 +4,8 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 include(GoogleTest)
 
 file(GLOB_RECURSE PRODLE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+# The engine's own tests need no Windows: they run natively (fuzz/CMakeLists.txt, scripts/fuzz.sh).
+list(FILTER PRODLE_TEST_SOURCES EXCLUDE REGEX "/tests/engine/")
 add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
 target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi ws2_32 psapi)
@@ -35,11 +37,9 @@ set_tests_properties(At144Dpi.TextFitAndUserSession PROPERTIES
                      FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 300
                      ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe;PRODLE_EXPECTED_DPI=144")
 
-# The Windows Installer package, installed, updated and removed in a 32-bit Wine prefix of its own
-# where msitools are installed (scripts/test.sh installs them).
-find_program(WIXL_PROGRAM wixl)
-if(WIXL_PROGRAM AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86")
-  add_test(NAME Installer.InstallUpdateUninstall COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/msi_test.sh
-           ${CMAKE_BINARY_DIR}/prodle.exe ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}/msi-test)
-  set_tests_properties(Installer.InstallUpdateUninstall PROPERTIES TIMEOUT 300)
-endif()
+# The Windows Installer package, installed, updated and removed in a Wine prefix of its own: a 32-bit
+# one with the 32-bit build, a 64-bit one with the 64-bit build of a machine that runs no 32-bit code.
+# Where it cannot run (no wixl, no Wine loader for the build) it says why and counts as skipped.
+add_test(NAME Installer.InstallUpdateUninstall COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/msi_test.sh
+         ${CMAKE_BINARY_DIR}/prodle.exe ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}/msi-test)
+set_tests_properties(Installer.InstallUpdateUninstall PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77)

@@ -32,23 +32,29 @@ const MessageMap* CMainFrame::ThisMessageMap()
     return &map;
 }
 
+LRESULT CMainFrame::ToView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT withoutView) const
+{
+    CView* view = GetActiveView();
+    return view ? view->SendMessage(message, wParam, lParam) : withoutView;
+}
+
 bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     // A re-created taskbar (Explorer restarted) has forgotten the tray icon; without it a hidden Prodle
     // could not be reached. The shell announces it to top-level windows only: the view, which owns the
     // icon, hears it from here.
     if (message == CTrayNotifyIcon::TaskbarCreatedMessage()) {
-        if (CView* view = GetActiveView())
-            view->SendMessage(message, wParam, lParam);
-        *result = 0;
+        *result = ToView(message, wParam, lParam, 0);
         return true;
     }
     // Sleep and wake are announced to top-level windows too; the engine behind the view acts on them.
     if (message == WM_POWERBROADCAST) {
-        CView* view = GetActiveView();
-        *result = view ? view->SendMessage(message, wParam, lParam) : TRUE;
+        *result = ToView(message, wParam, lParam, TRUE);
         return true;
     }
+    // The view's countdown ticks only while someone can see it.
+    if (message == WM_SHOWWINDOW)
+        ToView(message, wParam, lParam, 0);
     // A later start of Prodle in this session hands its request over: the tray menu's Restore, at once
     // (the form is up when that start ends), or its Exit, posted so that the frame is not destroyed
     // under this message.

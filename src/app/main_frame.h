@@ -17,6 +17,8 @@ protected:
     const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
 
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // Hands a message meant for the whole program on to the view; the result without one.
+    LRESULT ToView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT withoutView) const;
     // Help has no file to show; the commands are accepted and do nothing.
     void OnHelp() {}
 };

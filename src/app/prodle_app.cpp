@@ -6,7 +6,7 @@
 #include "app/prodle_doc.h"
 #include "app/resource.h"
 #include "app/single_instance.h"
-#include "engine/prodle_view.h"
+#include "form/prodle_view.h"
 #include "framework/document.h"
 #include "settings/profile_store.h"
 #include "ui/about_dlg.h"

@@ -1,4 +1,5 @@
-// Resource, command, control, timer and private-message numbers: each named once, here.
+// Resource, command and control numbers: each named once, here. The form's own timers and private
+// messages are named in form/form_ids.h.
 // Included by the resource script too, so only #define lines belong in it.
 #ifndef PRODLE_RESOURCE_H
 #define PRODLE_RESOURCE_H
@@ -60,18 +61,7 @@
 #define ID_TRAY_RESTORE 32773
 #define ID_TRAY_EXIT    32774
 
-// Timers
-#define TIMER_COUNTDOWN      101
-#define TIMER_AUTO_START     103
+// The hyperlink's cool-down timer after a click
 #define TIMER_LINK_COOL_DOWN 105
-#define TIMER_CONNECT_BOUND  107
-#define TIMER_NETWORK_RETRY  109
-
-// Private window messages (WM_APP is 0x8000)
-#define WM_PRODLE_SOCKET         (0x8000 + 8)
-#define WM_PRODLE_HOST_LOOKUP    (0x8000 + 16)
-#define WM_PRODLE_LOCAL_LOOKUP   (0x8000 + 24)
-#define WM_PRODLE_CONNECT_LOOKUP (0x8000 + 32)
-#define WM_PRODLE_TRAY_CALLBACK  (0x8000 + 100)
 
 #endif

@@ -6,11 +6,8 @@ bool Matches(const MessageMapEntry& entry, UINT message, WPARAM wParam)
 {
     if (entry.message != message)
         return false;
-    if (message == WM_COMMAND) {
-        // Menu items give code 0, accelerators 1; both are commands.
-        const UINT code = HIWORD(wParam) == 1 ? 0 : HIWORD(wParam);
-        return entry.id == LOWORD(wParam) && entry.code == code;
-    }
+    if (message == WM_COMMAND)
+        return entry.id == LOWORD(wParam) && entry.code == HIWORD(wParam);
     if (message == kReflectBase + WM_COMMAND)
         return entry.code == HIWORD(wParam);
     return true;

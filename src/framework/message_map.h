@@ -112,6 +112,13 @@ constexpr MessageMapEntry MapCommand(UINT id)
     return {WM_COMMAND, id, 0, &message_map_detail::Invoke<Handler>};
 }
 
+// A control's WM_COMMAND notification to its parent (for example EN_CHANGE of an edit box).
+template <auto Handler>
+constexpr MessageMapEntry MapNotify(UINT id, UINT code)
+{
+    return {WM_COMMAND, id, code, &message_map_detail::Invoke<Handler>};
+}
+
 // A WM_COMMAND notification that the parent reflects back to the control (for example STN_CLICKED).
 template <auto Handler>
 constexpr MessageMapEntry MapReflectedNotify(UINT code)

@@ -138,8 +138,11 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
             return true;
     }
     if (message == WM_COMMAND) {
+        // Menu items give code 0 and accelerators 1: both are commands. A control's notification comes
+        // with the control's window, and a code 1 there is its own (a combo box's selection change).
+        const UINT code = HIWORD(wParam) == 1 && lParam == 0 ? 0 : HIWORD(wParam);
         *result = 0;
-        return OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+        return OnCmdMsg(LOWORD(wParam), code);
     }
     return DispatchToMap(message, wParam, lParam, result);
 }

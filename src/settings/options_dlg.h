@@ -4,7 +4,7 @@
 #define PRODLE_SETTINGS_OPTIONS_DLG_H
 
 #include "framework/dialog.h"
-#include "settings/keep_alive_options.h"
+#include "engine/keep_alive_options.h"
 
 class COptionsDlg : public CDialog {
 public:

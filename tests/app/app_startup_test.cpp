@@ -3,18 +3,16 @@
 #include <gtest/gtest.h>
 #include <winsock.h>
 
-#include <map>
 #include <vector>
 
 #include "app/resource.h"
+#include "form/form_ids.h"
 #include "support/dialog_script.h"
 #include "support/import_patch.h"
-#include "support/listener.h"
 #include "support/notification_area.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
-#include "support/timer_watch.h"
 
 namespace {
 
@@ -31,18 +29,6 @@ bool SocketsStarted()
 int WINAPI RefuseStartup(WORD, WSADATA*)
 {
     return WSASYSNOTREADY;
-}
-
-// When the message loop took each timer message of one window from the queue, by timer id.
-std::map<UINT_PTR, std::vector<DWORD>> g_timerTicks;
-HWND g_timedWindow = nullptr;
-
-LRESULT CALLBACK NoteTimerMessage(int code, WPARAM removal, LPARAM lParam)
-{
-    const auto* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && msg->message == WM_TIMER && msg->hwnd == g_timedWindow)
-        g_timerTicks[msg->wParam].push_back(::GetTickCount());
-    return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 
 // The width of an icon's image in pixels.
@@ -285,35 +271,6 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
     char status[32] = {};
     ::GetDlgItemTextA(App().Form(), IDC_STATIC_STATUS, status, sizeof status);
     EXPECT_STREQ(status, "PLEASE START ME");
-}
-
-// The one test that lets real time pass, a few seconds: every other one sends the timer messages
-// itself. The intervals are read where the program arms its timers; the ticks' real times are held only
-// to bounds that a loaded machine does not break.
-TEST_F(AppStartup, AutoStartFiresOnceAfterASecondAndTheCountdownTicksEverySecond)
-{
-    LoopbackListener silent("127.0.0.5");  // the first tick's prodle waits there, unanswered
-    ASSERT_TRUE(silent.IsListening());
-    SetSetting("ComboName0", "127.0.0.5");
-    TimerWatch timers;
-    const DWORD started = ::GetTickCount();
-    ASSERT_TRUE(App().Start());  // auto-start is on by default
-    g_timedWindow = App().Form();
-    g_timerTicks.clear();
-    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, NoteTimerMessage, nullptr, ::GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
-    const std::vector<DWORD>& countdown = g_timerTicks[TIMER_COUNTDOWN];
-    PumpUntil([&] { return countdown.size() >= 4; }, 15000);
-    ::UnhookWindowsHookEx(hook);
-
-    EXPECT_EQ(timers.Intervals(g_timedWindow, TIMER_AUTO_START), std::vector<UINT>{1000});
-    EXPECT_EQ(timers.Intervals(g_timedWindow, TIMER_COUNTDOWN), std::vector<UINT>{1000});
-    const std::vector<DWORD>& autoStart = g_timerTicks[TIMER_AUTO_START];
-    ASSERT_EQ(autoStart.size(), 1u);
-    EXPECT_GE(autoStart[0] - started, 900u);
-    ASSERT_GE(countdown.size(), 4u);
-    const DWORD meanMs = (countdown.back() - countdown.front()) / static_cast<DWORD>(countdown.size() - 1);
-    EXPECT_GE(meanMs, 800u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "form/form_ids.h"
 #include "support/form.h"
 #include "support/notification_area.h"
 #include "support/pump.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "form/form_ids.h"
 #include "support/dialog_script.h"
 #include "support/form.h"
 #include "support/listener.h"
@@ -16,14 +17,6 @@
 namespace {
 
 constexpr DWORD kWait = 15000;
-
-// The text typed into the combo box's edit field.
-void TypeHost(HWND form, const std::string& host)
-{
-    HWND combo = ::GetDlgItem(form, IDC_COMBO_HOSTS);
-    HWND edit = ::FindWindowExA(combo, nullptr, "Edit", nullptr);
-    ::SendMessageA(edit ? edit : combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(host.c_str()));
-}
 
 void TrayCallback(HWND form, UINT mouseMessage)
 {
@@ -173,7 +166,7 @@ TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem
         ASSERT_NE(form, nullptr);
         TrayCallback(form, WM_LBUTTONDBLCLK);
         ::SendMessageA(::GetDlgItem(form, IDC_EDIT_OFTEN), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("2.5"));
-        TypeHost(form, "127.0.0.7");
+        SetControlText(form, IDC_COMBO_HOSTS, "127.0.0.7");
         SaveScreenshot(prodle.MainWindow(), "form");
         PressButton(form, IDC_BUTTON_START);
 

@@ -1,82 +1,149 @@
-// Sleep and wake, announced as Windows does: WM_POWERBROADCAST to the program's top-level window.
-#include "app/resource.h"
-#include "support/engine_fixture.h"
-#include "support/listener.h"
-#include "support/pump.h"
-#include "support/registry.h"
-#include "support/test_app.h"
+// Sleep, wake and a change of network: a connection is given up quietly before a sleep; a wake prodles a
+// running cycle a second later, once however often it is announced; for a while after a wake or a change
+// a failed lookup or connect waits for the network, trying again every 3 s. A box waits for the user
+// whatever happens meanwhile, and a stopped program stays stopped.
+#include "engine_fixture.h"
 
-class Sleep : public EngineFixture {
-protected:
-    void SetUp() override
-    {
-        EngineFixture::SetUp();
-        SetSetting("Debug", "1");  // 15-second period
-        SetHosts({"127.0.0.1"});
-        StartProdle();
-    }
-    static void Power(WPARAM event) { ::SendMessageA(App().MainWindow(), WM_POWERBROADCAST, event, 0); }
-};
-
-TEST_F(Sleep, ASuspendGivesUpAConnectionQuietlyAndAWakeProdlesOnceAtTheNextTick)
+TEST_F(EngineTest, ASuspendGivesAConnectionUpQuietlyAndAWakeProdlesOnceASecondLater)
 {
-    Power(PBT_APMSUSPEND);
-    Power(PBT_APMRESUMEAUTOMATIC);
-    EXPECT_EQ(Status(), "PLEASE START ME") << "a program not started stays so";
-    LoopbackListener dead("127.0.0.8", Handshake::NeverAnswered);
-    TypeHost("127.0.0.8");
-    StartCycleAndSettle();
-    Tick();
-    Power(PBT_APMSUSPEND);  // while connecting
-    EXPECT_EQ(CurrentPhase(), Phase::CountingDown);
-    EXPECT_EQ(App().GetWaitCursorCount(), 0);
-    TypeHost("127.0.0.1");
-    {
-        LoopbackServer silent(ServerBehaviour::Silent);
-        StartCycleAndSettle();
-        Tick();
-        ASSERT_TRUE(WaitForRequests(silent, 1));
-        Power(PBT_APMSUSPEND);  // while waiting for the reply
-        EXPECT_TRUE(PumpUntil([&] { return silent.ClientsGone() == 1; }));
-    }
-    LoopbackServer server(ServerBehaviour::Reply);
-    Power(PBT_APMRESUMEAUTOMATIC);
-    Tick();
-    ASSERT_TRUE(WaitForRequests(server, 1) && WaitUntilCompleted());
-    EXPECT_EQ(Countdown(), " 0:15") << "the period counts from the wake's prodle";
-    Power(PBT_APMRESUMESUSPEND);  // the same wake, announced again once the user is back
-    Tick();
-    PumpFor(100);
-    EXPECT_EQ(server.RequestCount(), 1u) << "one wake, one prodle";
-    EXPECT_EQ(BoxCount(), 0u);
+    Launch(Stored({"127.0.0.1"}));
+    StartCounting();
+    AdvanceToNextAlarm();
+    engine->OnSuspend();
+    EXPECT_EQ(phase(), Phase::CountingDown);
+    EXPECT_EQ(world.OpenConnections(), 0);
+    EXPECT_FALSE(world.waiting);
+    EXPECT_TRUE(world.boxes.empty());
+    Sleep(3 * 60 * 60 * 1000);
+    engine->OnResume();
+    Advance(999);
+    EXPECT_EQ(Connections().size(), 1u);
+    Advance(1);
+    EXPECT_EQ(Connections().size(), 2u);
+    Connect();
+    Reply();
+    engine->OnResume();  // the same wake, announced again once the user is back
+    Advance(5000);
+    EXPECT_EQ(Connections().size(), 2u) << "one wake, one prodle";
+
+    // A later wake without a sleep announced before it (a critical suspend) is a wake all the same.
+    Advance(2 * 60 * 1000);
+    engine->OnResume();
+    Advance(1000);
+    EXPECT_EQ(Connections().size(), 3u);
 }
 
-TEST_F(Sleep, AFailureSoonAfterAWakeWaitsForTheNetworkUntilItComesOrTheGraceEnds)
+TEST_F(EngineTest, ASuspendDuringTheCyclesFirstConnectLeavesTheWakesProdleToTheSameHost)
 {
-    const auto waiting = [this] {
-        return PumpUntil([this] { return CurrentPhase() == Phase::WaitingForNetwork; });
-    };
-    StartCycleAndSettle();
-    Power(PBT_APMSUSPEND);
-    Power(PBT_APMRESUMEAUTOMATIC);
-    Tick();  // nothing listens yet: refused
-    ASSERT_TRUE(waiting());
-    ::SendMessageA(Form(), WM_TIMER, TIMER_NETWORK_RETRY, 0);
-    ASSERT_TRUE(waiting());
-    EXPECT_EQ(Status(), "Waiting for the network");
-    EXPECT_EQ(TrayTip(), "Prodle is waiting for the network");
-    EXPECT_EQ(BoxCount(), 0u);
-    {
-        LoopbackServer server(ServerBehaviour::Reply);  // the network is back
-        ::SendMessageA(Form(), WM_TIMER, TIMER_NETWORK_RETRY, 0);
-        ASSERT_TRUE(WaitForRequests(server, 1) && WaitUntilCompleted());
+    for (int selected : {0, -1}) {
+        Launch(Stored({"127.0.0.1", "127.0.0.2"}, selected));
+        engine->TypeHost("127.0.0.2");
+        StartCounting();
+        AdvanceToNextAlarm();
+        engine->OnSuspend();
+        engine->OnResume();
+        Advance(1000);
+        EXPECT_EQ(Connections().back(), "127.0.0.2") << "stored selection " << selected;
+        EXPECT_EQ(phase(), Phase::Connecting);
     }
-    // Another wake whose network never comes back: once the grace has passed, the usual box and stop.
-    Engine().SetWakeGrace(0);
-    Power(PBT_APMSUSPEND);
-    Power(PBT_APMRESUMEAUTOMATIC);
-    Tick();
-    ASSERT_TRUE(WaitForConnection());
-    EXPECT_TRUE(IsErrorBox(LastBox(), "Prodle: Cannot connect to 127.0.0.1 on port 80")) << LastBox();
-    EXPECT_EQ(CurrentPhase(), Phase::Stopped);
+}
+
+TEST_F(EngineTest, FailuresSoonAfterAWakeWaitForTheNetworkUntilItAnswersOrTheGraceEnds)
+{
+    Launch(Stored({"www.example.com"}));
+    StartCounting();
+    engine->OnSuspend();
+    Sleep(60 * 60 * 1000);
+    engine->OnResume();
+    AdvanceToNextAlarm();
+    Refuse();
+    EXPECT_EQ(phase(), Phase::WaitingForNetworkToProdle);
+    EXPECT_EQ(world.status, "Waiting for the network");
+    EXPECT_EQ(world.tip, "Prodle is waiting for the network");
+    Advance(3000);
+    ASSERT_EQ(Connections().size(), 2u) << "tried again after 3 s";
+    Refuse();
+    Advance(3000);
+    Connect();
+    EXPECT_EQ(phase(), Phase::WaitingForReply);
+
+    // A start's lookup that fails after a wake waits too, and the whole start is tried again.
+    engine->OnSuspend();
+    engine->OnResume();
+    engine->Start();
+    AnswerHost(false);
+    EXPECT_EQ(phase(), Phase::WaitingForNetworkToStart);
+    Advance(3000);
+    EXPECT_EQ(phase(), Phase::CheckingHost);
+    EXPECT_TRUE(world.boxes.empty());
+
+    // Until the grace of a minute has passed: then the failure takes its usual course.
+    Advance(55000);
+    AnswerHost(false);
+    EXPECT_EQ(phase(), Phase::WaitingForNetworkToStart) << "59 s after the wake";
+    Advance(3000);
+    AnswerHost(false);
+    EXPECT_EQ(phase(), Phase::ReportingStop);
+    EXPECT_EQ(world.boxes, std::vector<std::string>{ErrorBox("Prodle: Name www.example.com Not Found")});
+}
+
+TEST_F(EngineTest, NothingThatComesWhileABoxIsUpStartsAProdleOrAnotherBox)
+{
+    Settings settings = Stored({"127.0.0.1", "127.0.0.2"});
+    settings.options.ignoreFailures = true;
+    Launch(settings);
+    StartCounting();
+    AdvanceToNextAlarm();
+    engine->OnNoSocket(world.requests.back().ticket);
+    for (int i = 0; i < 3; ++i) {
+        engine->OnSuspend();
+        Sleep(60 * 60 * 1000);
+        engine->OnResume();
+        Advance(30 * 60 * 1000);
+        engine->OnNetworkChanged();
+    }
+    EXPECT_EQ(Connections().size(), 1u);
+    EXPECT_EQ(world.boxes.size(), 1u);
+    CloseBox();
+    EXPECT_EQ(phase(), Phase::CountingDown);
+    ProdleAndConnect();
+    EXPECT_EQ(Connections().size(), 2u);
+}
+
+TEST_F(EngineTest, AStoppedProgramStaysStoppedThroughSleepWakeAndNetworkChanges)
+{
+    Launch(Stored({"127.0.0.1"}));
+    engine->OnSuspend();
+    engine->OnResume();
+    engine->OnNetworkChanged();
+    Advance(60 * 60 * 1000);
+    EXPECT_EQ(phase(), Phase::Stopped);
+    EXPECT_EQ(world.status, "PLEASE START ME");
+    EXPECT_TRUE(world.requests.empty());
+    // Nor does a wake it slept through make it wait for the network once it is started.
+    engine->OnSuspend();
+    engine->OnResume();
+    StartCounting();
+    AdvanceToNextAlarm();
+    Refuse();
+    EXPECT_EQ(phase(), Phase::ReportingFailure);
+}
+
+TEST_F(EngineTest, AChangeOfNetworkLooksTheAddressAndTheHostUpAgainAndProdlesOnceTheyAnswer)
+{
+    Launch(Stored({"www.example.com"}));
+    StartCounting();
+    ProdleAndConnect();
+    Reply();
+    engine->OnNetworkChanged();
+    EXPECT_EQ(phase(), Phase::LookingUpLocalAddress);
+    FailLocalAddress();
+    EXPECT_EQ(phase(), Phase::WaitingForNetworkToStart) << "the new network is not up yet";
+    Advance(3000);
+    AnswerLocalAddress("198.51.100.4");
+    AnswerHost(true);
+    Advance(1000);
+    Connect();
+    EXPECT_EQ(world.requests.back().sent.find("Host: 198.51.100.4\r\n") != std::string::npos, true);
+    EXPECT_TRUE(world.boxes.empty());
 }

@@ -1,4 +1,4 @@
-// The countdown and its text, the period the user types, the random shift applied to each period, and
+// The countdown's text, the period the user types, the random shift applied to each period, and
 // what a failed connection leads to.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <set>
 #include <utility>
 
-#include "engine/rules/countdown.h"
 #include "engine/rules/countdown_text.h"
 #include "engine/rules/failure_policy.h"
 #include "engine/rules/minutes_text.h"
@@ -83,20 +82,6 @@ TEST(RandomOffset, AnHourIsNeverLengthened)
     EXPECT_EQ(TargetWithOffset(3630, 12), 3642);  // only exactly an hour is turned around
     EXPECT_EQ(TargetWithOffset(1500, -29), 1471);
     EXPECT_EQ(TargetWithOffset(INT_MIN + 10, -30), INT_MIN);
-}
-
-TEST(Countdown, TheFirstTickExpiresThenEachTargetCountsFromZero)
-{
-    Countdown countdown;
-    countdown.Start(90);
-    EXPECT_EQ(countdown.SecondsLeft(), 1);
-    EXPECT_TRUE(countdown.Tick());
-    EXPECT_EQ(countdown.SecondsLeft(), 90);
-    countdown.SetTarget(2);
-    EXPECT_FALSE(countdown.Tick());
-    EXPECT_TRUE(countdown.Tick());
-    EXPECT_EQ(countdown.SecondsLeft(), 2) << "the target stays until another is set";
-    EXPECT_EQ(countdown.PeriodSecs(), 90);
 }
 
 TEST(FailurePolicy, OneDecisionForEachFailure)

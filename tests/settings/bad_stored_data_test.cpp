@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/resource.h"
-#include "engine/prodle_view.h"
+#include "form/prodle_view.h"
 #include "settings/profile_store.h"
 #include "support/form.h"
 #include "support/registry.h"
@@ -96,7 +96,7 @@ TEST_F(BadStoredData, StoredSelectionIndexesOrdinaryAndAbsurd)
         EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_HOSTS), c.selection) << c.stored;
         const char* host = c.selection < 0 ? "" : c.selection == 0 ? "alpha" : "beta";
         EXPECT_EQ(ControlText(App().Form(), IDC_COMBO_HOSTS), host) << c.stored;
-        EXPECT_EQ(App().View()->Engine().CurrentHost(), host) << c.stored;
+        EXPECT_EQ(App().View()->Engine()->CurrentHost(), host) << c.stored;
         App().Stop();
     }
 }
@@ -114,7 +114,7 @@ TEST_F(BadStoredData, FiveHundredHostsLoadAndStartUpStaysQuick)
     const double loaded = TimedStart();
     EXPECT_EQ(static_cast<int>(ComboEntries(App().Form(), IDC_COMBO_HOSTS).size()), 500);
     EXPECT_EQ(ComboSelection(App().Form(), IDC_COMBO_HOSTS), 499);
-    EXPECT_EQ(App().View()->Engine().CurrentHost(), "   499") << "spaces are kept as stored";
+    EXPECT_EQ(App().View()->Engine()->CurrentHost(), "   499") << "spaces are kept as stored";
     std::cout << "start-up: " << plain << " ms with one host, " << loaded << " ms with 500\n";
     EXPECT_LT(loaded, plain + 2000);
 }

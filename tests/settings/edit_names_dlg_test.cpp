@@ -6,6 +6,7 @@
 #include "settings/default_hosts.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
+#include "support/pump.h"
 
 namespace {
 
@@ -210,7 +211,7 @@ TEST_F(EditNames, DeletingEveryEntryBringsBackTheDefaultSet)
     Run(script);
     EXPECT_EQ(StoredNames(6), (Names{"", "", "", "", "", "<missing>"}));
     EXPECT_EQ(Setting("ComboNameSel"), "0");
-    ASSERT_EQ(App().boxes.size(), 1u);
+    ASSERT_TRUE(PumpUntil([] { return App().boxes.size() == 1; }));
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
     EXPECT_EQ(ComboEntries(), DefaultSet());
     EXPECT_EQ(ComboSelection(), 0);

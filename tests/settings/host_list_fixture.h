@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "engine/prodle_view.h"
+#include "form/prodle_view.h"
 #include "framework/cstring.h"
 #include "support/form.h"
 #include "support/registry.h"
@@ -58,7 +58,7 @@ protected:
     Names ComboEntries() const { return ::ComboEntries(form, IDC_COMBO_HOSTS); }
     int ComboSelection() const { return ::ComboSelection(form, IDC_COMBO_HOSTS); }
     // The host of the engine's later prodles.
-    static std::string CurrentHost() { return App().View()->Engine().CurrentHost(); }
+    static std::string CurrentHost() { return App().View()->Engine()->CurrentHost(); }
 
     HWND form = nullptr;
 };

@@ -18,7 +18,7 @@ Names DefaultSet()
 TEST_F(HostListTest, EmptyStoreRestoresTheDefaultSetWithoutStoringIt)
 {
     StartWith({}, std::nullopt);
-    ASSERT_EQ(App().boxes.size(), 1u);
+    ASSERT_TRUE(PumpUntil([] { return App().boxes.size() == 1; }));
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
     EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));  // one button, no icon
     EXPECT_EQ(ComboEntries(), DefaultSet());

@@ -24,7 +24,7 @@ protected:
     }
     static void ExpectFlags(bool ignore, bool autoStart, bool randomHost, bool randomTime)
     {
-        const KeepAliveOptions& options = App().View()->Engine().Options();
+        const KeepAliveOptions& options = App().View()->Engine()->Options();
         EXPECT_EQ(options.ignoreFailures, ignore);
         EXPECT_EQ(options.autoStart, autoStart);
         EXPECT_EQ(options.randomHost, randomHost);
@@ -86,10 +86,10 @@ TEST_F(Options, TheBoxesShowTheFlagsAndOkHandsTheChangesToTheEngine)
     EXPECT_EQ(Setting("RandomName"), "1");
     EXPECT_EQ(Setting("RandomTime"), "1");
     EXPECT_EQ(Setting("Debug"), "1");
-    EXPECT_TRUE(App().View()->Engine().Options().debug);
+    EXPECT_TRUE(App().View()->Engine()->Options().debug);
     // Nothing was started or stopped: the engine is still waiting for its first start.
     EXPECT_EQ(ControlText(form, IDC_STATIC_STATUS), "PLEASE START ME");
-    EXPECT_EQ(App().View()->Engine().CurrentPhase(), Phase::Stopped);
+    EXPECT_EQ(App().View()->Engine()->CurrentPhase(), Phase::Stopped);
 }
 
 TEST_F(Options, CancelStoresNothingAndKeepsTheFlags)

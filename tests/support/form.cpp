@@ -9,7 +9,14 @@ std::string ControlText(HWND window, int id)
 
 void SetControlText(HWND window, int id, const std::string& text)
 {
-    ::SetDlgItemTextA(window, id, text.c_str());
+    // Typed, over whatever the box held: a combo box's text goes into the edit box inside it.
+    const HWND control = ::GetDlgItem(window, id);
+    const HWND edit = ::FindWindowExA(control, nullptr, "Edit", nullptr);
+    const HWND target = edit ? edit : control;
+    ::SendMessageA(target, EM_SETSEL, 0, -1);
+    ::SendMessageA(target, WM_CLEAR, 0, 0);
+    for (char c : text)
+        ::SendMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 0);
 }
 
 bool ControlEnabled(HWND window, int id)

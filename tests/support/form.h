@@ -8,6 +8,7 @@
 #include <vector>
 
 std::string ControlText(HWND window, int id);
+// As the user types it (into the edit box of a combo box), so that the window hears of it.
 void SetControlText(HWND window, int id, const std::string& text);
 bool ControlEnabled(HWND window, int id);
 // A combo box's entries, in order, and its selected entry (-1: none).

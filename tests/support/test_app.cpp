@@ -1,6 +1,6 @@
 #include "support/test_app.h"
 
-#include "engine/prodle_view.h"
+#include "form/prodle_view.h"
 #include "framework/document.h"
 #include "framework/frame_wnd.h"
 #include "support/pump.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "form/form_ids.h"
 #include "framework/win_app.h"
 #include "framework/wnd.h"
 #include "support/notification_area.h"

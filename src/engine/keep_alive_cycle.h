@@ -1,0 +1,169 @@
+// What the keep-alive cycle does with each event:
+//   start -> (local address, once per run) -> check the host -> countdown -> prodle -> countdown -> ...
+// with the host list, the options, the deadlines, the failure decision, sleep and wake, and the boxes.
+// It works on its state and speaks through the engine's deferred ports; the engine (keep_alive_engine.h)
+// decides whether an event is handled at all, and whether what the cycle made of it stands.
+#ifndef PRODLE_ENGINE_KEEP_ALIVE_CYCLE_H
+#define PRODLE_ENGINE_KEEP_ALIVE_CYCLE_H
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/deadlines.h"
+#include "engine/deferred_ports.h"
+#include "engine/host_list.h"
+#include "engine/keep_alive_options.h"
+#include "engine/phase_table.h"
+#include "engine/ports.h"
+
+class KeepAliveCycle {
+public:
+    // The settings as the program found them stored.
+    struct Settings {
+        KeepAliveOptions options;
+        std::string often = "25";        // the minutes text
+        std::vector<std::string> hosts;  // empty: the default set is used
+        int selected = 0;                // as stored, in range or not
+    };
+    struct Parameters {
+        std::vector<std::string> defaultHosts;
+        // A connect with no outcome after this long has failed (Windows' own give-up time).
+        uint64_t connectBoundMs = 21000;
+        // After a wake or a change of network, a failed lookup or connect waits this long for the network
+        // instead of being reported, trying again every retryMs.
+        uint64_t networkGraceMs = 60000;
+        uint64_t retryMs = 3000;
+        // After a pointer on the tray icon, the countdown in its tip goes on for this long.
+        uint64_t hoverMs = 10000;
+        unsigned seed = 1;
+    };
+
+    // What the box that is up leads to once it is closed.
+    enum class AfterBox { Nothing, TrayNotice, StopWithNotice, CountOn, AutoStart };
+
+    struct Event {
+        explicit Event(Trigger what, Ticket answering = 0, std::string withText = {})
+            : trigger(what), ticket(answering), text(std::move(withText))
+        {
+        }
+        Trigger trigger;
+        Ticket ticket;
+        std::string text;
+        std::vector<std::string> hosts;
+        int index = 0;
+        KeepAliveOptions options;
+    };
+
+    // Everything the cycle knows, in one value: an event that goes wrong is undone by putting it back.
+    struct State {
+        Phase phase = Phase::Stopped;
+        KeepAliveOptions options;
+        std::string launchTime;
+        // The user's input: the minutes box as typed, the last period accepted ("Often"), the host box.
+        std::string minutes;
+        std::string acceptedMinutes;
+        HostList hosts;
+        uint32_t listGeneration = 0;  // counts the lists Edit Names confirmed
+        std::string localAddress = "no address yet";
+        bool localAddressKnown = false;
+        // The cycle: the host text it started with; where its first prodle goes until that prodle has an
+        // outcome (and which list it was taken from); where the later ones go.
+        std::string cycleHost;
+        std::optional<std::string> firstHost;
+        uint32_t firstHostGeneration = 0;
+        std::string laterHost;
+        bool firstExpiry = false;  // with random hosts, the next expiry still prodles the current host
+        int periodSecs = 0;
+        bool startHeldBack = false;  // from a start or a prodle until its reply
+        // The network's request under way: a lookup, or a connection until it is closed.
+        Ticket ticket = 0;
+        bool ticketOpen = false;
+        std::string connectHost;  // as given, leading spaces and all
+        uint32_t connectGeneration = 0;
+        bool connectIgnoresFailures = false;  // the option as the connection began
+        // Sleep, wake and the network.
+        std::optional<uint64_t> graceSince;
+        std::optional<uint64_t> lastWake;
+        bool suspendedSinceWake = false;
+        AfterBox afterBox = AfterBox::Nothing;
+        Deadlines deadlines;
+        // Who can see the countdown.
+        bool formShown = false;
+        std::optional<uint64_t> hoveredUntil;
+        // What the ports were last told.
+        std::string shownCountdown;
+        std::string shownTip;
+        bool shownWaiting = false;
+    };
+
+    KeepAliveCycle(DeferredPorts& ports, const Settings& settings, Parameters parameters);
+    KeepAliveCycle(const KeepAliveCycle&) = delete;
+    KeepAliveCycle& operator=(const KeepAliveCycle&) = delete;
+
+    // What an event does, in the phase the table has let it in.
+    void Act(const Event& event);
+    // What follows from the state whatever the event: the wait cursor, the countdown and the alarms.
+    void Settle();
+    // Where the next prodle goes: the host the cycle started with until its first prodle has an outcome,
+    // then the current host.
+    const std::string& NextProdleHost() const { return state.firstHost ? *state.firstHost : state.laterHost; }
+
+    State state;
+
+private:
+    // Start and stop.
+    void StartCycle();
+    void StopCycle(bool trayNotice);
+    void LookUpLocalAddress();
+    void CheckHost();
+    void StartCountdown();
+    void OnLocalAddress(const std::string& address);
+    void OnStartLookupFailed(const std::string& box);
+
+    // The countdown.
+    void OnProdleDue();
+    void SetNextTarget();
+    void ShowCountdown();
+
+    // One prodle.
+    void Prodle();
+    void BeginConnection(const std::string& host, uint32_t listGeneration);
+    void OnConnectedNow();
+    void RememberConnection();
+    void OnReply();
+    void OnConnectionFailed();
+    void OnNoHostToConnectTo();
+    void OnSocketRefused();
+    void GiveUpRequest();
+    void GiveUpConnectionQuietly();
+
+    // The network's grace after a wake or a change.
+    bool WaitsForNetwork();
+    void WaitForNetwork(Phase waiting);
+    void OnRetryDue();
+    void OnSuspendNow();
+    void OnResumeNow();
+
+    // The host list and the boxes.
+    void ApplyHostList(std::vector<std::string> hosts, int selected, bool notice);
+    void SelectHost(int index);
+    void ReportFailure(const std::string& text, AfterBox after);
+    void ReportStop(const std::string& text, AfterBox after);
+    void OnBoxClosedNow();
+    void ShowTip(const std::string& tip);
+    std::string TimeStampSuffix();
+    int Draw();
+
+    Clock& m_clock;
+    Network& m_network;
+    Display& m_display;
+    SettingsStore& m_store;
+    const Parameters m_parameters;
+    std::minstd_rand m_random;
+};
+
+#endif

@@ -1,0 +1,115 @@
+// What the keep-alive engine needs of the world, in four small ports, each with one job. The Windows side
+// implements them with timers, Windows Sockets, the form and the tray, and the registry; the engine's
+// tests implement them with fakes. The engine calls a port only once its own state is settled, and a port
+// must not run a message loop (a box is shown after the call returns, and its closing comes back as an
+// event); an event that a port hands back at once is handled after the current one.
+#ifndef PRODLE_ENGINE_PORTS_H
+#define PRODLE_ENGINE_PORTS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/keep_alive_options.h"
+
+// Each purpose the engine wants to be woken for, in the order that deadlines passed together are acted on.
+enum class Alarm { AutoStart, ConnectBound, NetworkRetry, Prodle, Countdown };
+constexpr int kAlarmCount = 5;
+
+// Time: a monotonic clock in milliseconds (it goes on while the machine sleeps), the time of day for the
+// texts, and one wake-up per alarm. A wake-up happens once: when it has come (OnAlarm), it is gone.
+class Clock {
+public:
+    virtual uint64_t NowMs() = 0;
+    virtual std::string TimeOfDay() = 0;  // "HH:MM:SS"
+    virtual void WakeAt(Alarm alarm, uint64_t atMs) = 0;
+    virtual void CancelWake(Alarm alarm) = 0;
+
+protected:
+    ~Clock() = default;
+};
+
+// The network. Every request carries a ticket; its answers come back as the engine's events with that
+// ticket (NetworkAnswers), and an answer whose ticket is no longer the engine's current one is dropped.
+using Ticket = uint32_t;
+
+class NetworkAnswers {
+public:
+    virtual void OnLocalAddressFound(Ticket ticket, const std::string& address) = 0;
+    virtual void OnLocalAddressFailed(Ticket ticket) = 0;
+    virtual void OnHostFound(Ticket ticket) = 0;
+    virtual void OnHostNotFound(Ticket ticket) = 0;
+    virtual void OnConnected(Ticket ticket) = 0;
+    virtual void OnConnectFailed(Ticket ticket) = 0;
+    virtual void OnNoSocket(Ticket ticket) = 0;
+    virtual void OnReplyData(Ticket ticket) = 0;
+    virtual void OnConnectionClosed(Ticket ticket) = 0;
+
+protected:
+    ~NetworkAnswers() = default;
+};
+
+class Network {
+public:
+    // Looks the computer's own name up: LocalAddressFound (the dotted address) or LocalAddressFailed.
+    virtual void LookUpLocalAddress(Ticket ticket) = 0;
+    // Looks a host name up: HostFound or HostNotFound. A connection to that host takes its address.
+    virtual void LookUpHost(Ticket ticket, const std::string& name) = 0;
+    // Connects to port 80 of the host (an address, or a name): Connected, ConnectFailed or NoSocket;
+    // afterwards ReplyData for data and ConnectionClosed when the server closes.
+    virtual void Connect(Ticket ticket, const std::string& host) = 0;
+    virtual void Send(Ticket ticket, const std::string& bytes) = 0;
+    // Gives the connection or lookup up; nothing more comes of it.
+    virtual void Close(Ticket ticket) = 0;
+
+protected:
+    ~Network() = default;
+};
+
+enum class TrayPicture { Running, Stopped, InFlight };
+
+// What shows: the form, the tray icon, the wait cursor and the boxes.
+class Display {
+public:
+    virtual void ShowStatus(const std::string& text) = 0;
+    // The time left ("" blank), and whether its label shows the countdown as running.
+    virtual void ShowCountdown(const std::string& text) = 0;
+    virtual void ShowCounting(bool counting) = 0;
+    virtual void EnableStart(bool enable) = 0;
+    virtual void ShowTrayPicture(TrayPicture picture) = 0;
+    virtual void ShowTrayTip(const std::string& tip) = 0;
+    // The prodle's reply has come: the window's caption stops flashing.
+    virtual void StopFlashing() = 0;
+    virtual void ShowWaiting(bool waiting) = 0;
+    virtual void ShowMinutes(const std::string& text) = 0;
+    // The host list with its selected entry (-1: none), whose text the host box shows.
+    virtual void ShowHosts(const std::vector<std::string>& hosts, int selected) = 0;
+    virtual void SelectHost(int index) = 0;
+    // A box with one OK button, shown after the call; its closing comes back as BoxClosed.
+    virtual void ShowBox(const std::string& text) = 0;
+    // A box whose closing the engine does not wait for.
+    virtual void ShowNotice(const std::string& text) = 0;
+    // For the developer (the debugger's output): the engine met something its table does not allow.
+    virtual void ReportFault(const std::string& text) = 0;
+
+protected:
+    ~Display() = default;
+};
+
+// What is stored: after each successful connection, and what the user confirms.
+class SettingsStore {
+public:
+    // The minutes text ("Often"), the list and the selected entry; entries stored beyond the list stay.
+    virtual void StoreConnection(const std::string& often, const std::vector<std::string>& hosts,
+                                 int selected) = 0;
+    // The list Edit Names confirmed, and its selection; entries stored beyond it are blanked.
+    virtual void StoreHostList(const std::vector<std::string>& hosts, int selected) = 0;
+    // The four flags the Options dialog edits ("Debug" is never written).
+    virtual void StoreOptions(const KeepAliveOptions& options) = 0;
+    virtual void StoreIgnoreFailuresOff() = 0;
+
+protected:
+    ~SettingsStore() = default;
+};
+
+#endif

@@ -1,0 +1,20 @@
+// The form's private window messages and its timers (one per alarm of the engine), named once here.
+#ifndef PRODLE_FORM_FORM_IDS_H
+#define PRODLE_FORM_FORM_IDS_H
+
+// Private window messages (WM_APP is 0x8000)
+#define WM_PRODLE_SOCKET         (0x8000 + 8)
+#define WM_PRODLE_HOST_LOOKUP    (0x8000 + 16)
+#define WM_PRODLE_LOCAL_LOOKUP   (0x8000 + 24)
+#define WM_PRODLE_CONNECT_LOOKUP (0x8000 + 32)
+#define WM_PRODLE_SHOW_BOX       (0x8000 + 40)
+#define WM_PRODLE_TRAY_CALLBACK  (0x8000 + 100)
+
+// Timers
+#define TIMER_PRODLE        101
+#define TIMER_AUTO_START    103
+#define TIMER_CONNECT_BOUND 107
+#define TIMER_NETWORK_RETRY 109
+#define TIMER_COUNTDOWN     111
+
+#endif

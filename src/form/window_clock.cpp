@@ -1,0 +1,72 @@
+#include "form/window_clock.h"
+
+#include <cstdio>
+
+#include "form/form_ids.h"
+
+namespace {
+
+UINT_PTR TimerOf(Alarm alarm)
+{
+    switch (alarm) {
+    case Alarm::AutoStart:
+        return TIMER_AUTO_START;
+    case Alarm::ConnectBound:
+        return TIMER_CONNECT_BOUND;
+    case Alarm::NetworkRetry:
+        return TIMER_NETWORK_RETRY;
+    case Alarm::Prodle:
+        return TIMER_PRODLE;
+    case Alarm::Countdown:
+        break;
+    }
+    return TIMER_COUNTDOWN;
+}
+
+}  // namespace
+
+uint64_t WindowClock::NowMs()
+{
+    const DWORD tick = ::GetTickCount();
+    if (tick < m_lastTick)
+        ++m_wraps;
+    m_lastTick = tick;
+    return (m_wraps << 32) + tick;
+}
+
+std::string WindowClock::TimeOfDay()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
+    return text;
+}
+
+void WindowClock::WakeAt(Alarm alarm, uint64_t atMs)
+{
+    const uint64_t now = NowMs();
+    // A timer fires a little late rather than early; one whose time has come fires at once.
+    const uint64_t wait = atMs > now ? atMs - now : 0;
+    const UINT elapse = wait > 0x7fffffff
+                            ? 0x7fffffff
+                            : static_cast<UINT>(wait < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : wait);
+    ::SetTimer(m_window, TimerOf(alarm), elapse, nullptr);
+}
+
+void WindowClock::CancelWake(Alarm alarm)
+{
+    ::KillTimer(m_window, TimerOf(alarm));
+}
+
+std::optional<Alarm> WindowClock::TakeAlarm(UINT_PTR timer) const
+{
+    for (int i = 0; i < kAlarmCount; ++i) {
+        const Alarm alarm = static_cast<Alarm>(i);
+        if (TimerOf(alarm) == timer) {
+            ::KillTimer(m_window, timer);
+            return alarm;
+        }
+    }
+    return std::nullopt;
+}

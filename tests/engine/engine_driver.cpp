@@ -1,0 +1,279 @@
+#include "engine_driver.h"
+
+#include <algorithm>
+
+namespace {
+
+using Kind = NetworkRequest::Kind;
+
+bool IsOneOf(Phase phase, std::initializer_list<Phase> phases)
+{
+    return std::find(phases.begin(), phases.end(), phase) != phases.end();
+}
+
+}  // namespace
+
+void FakeWorld::Expect(bool holds, const std::string& what)
+{
+    if (!holds)
+        broken.push_back(what + " (in " + (engine ? PhaseName(engine->CurrentPhase()) : "construction") +
+                         ")");
+}
+
+NetworkRequest* FakeWorld::Find(Ticket ticket)
+{
+    for (NetworkRequest& request : requests) {
+        if (request.ticket == ticket)
+            return &request;
+    }
+    return nullptr;
+}
+
+NetworkRequest* FakeWorld::Open(Kind kind)
+{
+    for (auto it = requests.rbegin(); it != requests.rend(); ++it) {
+        if (it->kind == kind && it->open)
+            return &*it;
+    }
+    return nullptr;
+}
+
+int FakeWorld::OpenConnections() const
+{
+    return static_cast<int>(
+        std::count_if(requests.begin(), requests.end(), [](const NetworkRequest& request) {
+            return request.kind == Kind::Connection && request.open;
+        }));
+}
+
+void FakeWorld::LookUpLocalAddress(Ticket ticket)
+{
+    Expect(engine && engine->CurrentPhase() == Phase::LookingUpLocalAddress,
+           "a local lookup outside its phase");
+    requests.push_back({Kind::LocalAddress, ticket, ""});
+}
+
+void FakeWorld::LookUpHost(Ticket ticket, const std::string& name)
+{
+    Expect(engine && engine->CurrentPhase() == Phase::CheckingHost, "a host lookup outside its phase");
+    requests.push_back({Kind::Host, ticket, name});
+}
+
+void FakeWorld::Connect(Ticket ticket, const std::string& host)
+{
+    Expect(engine && engine->CurrentPhase() == Phase::Connecting, "a connect outside Connecting");
+    Expect(OpenConnections() == 0, "a second connection while one is open");
+    requests.push_back({Kind::Connection, ticket, host});
+}
+
+void FakeWorld::Send(Ticket ticket, const std::string& bytes)
+{
+    NetworkRequest* request = Find(ticket);
+    Expect(request && request->open && request->kind == Kind::Connection, "a send without a connection");
+    if (request)
+        request->sent += bytes;
+}
+
+void FakeWorld::Close(Ticket ticket)
+{
+    NetworkRequest* request = Find(ticket);
+    Expect(request != nullptr, "a close of a request never made");
+    if (request)
+        request->open = false;
+}
+
+void FakeWorld::ShowWaiting(bool on)
+{
+    Expect(on != waiting, "the wait cursor told what it already shows");
+    waiting = on;
+}
+
+void FakeWorld::ShowHosts(const std::vector<std::string>& list, int index)
+{
+    hosts = list;
+    selected = index;
+}
+
+void FakeWorld::ShowBox(const std::string& text)
+{
+    Expect(openBoxes == 0, "a box while another is up");
+    Expect(engine == nullptr ||
+               IsOneOf(engine->CurrentPhase(), {Phase::ReportingFailure, Phase::ReportingStop}),
+           "a box outside the reporting phases");
+    boxes.push_back(text);
+    ++openBoxes;
+}
+
+void FakeWorld::StoreConnection(const std::string& often, const std::vector<std::string>& list, int index)
+{
+    stored.often = often;
+    stored.hosts = list;
+    stored.selected = index;
+    ++stored.writes;
+}
+
+void FakeWorld::StoreHostList(const std::vector<std::string>& list, int index)
+{
+    stored.hosts = list;
+    stored.selected = index;
+    ++stored.writes;
+}
+
+void FakeWorld::StoreOptions(const KeepAliveOptions& options)
+{
+    stored.options = options;
+    ++stored.writes;
+}
+
+void FakeWorld::StoreIgnoreFailuresOff()
+{
+    KeepAliveOptions options = stored.options.value_or(KeepAliveOptions());
+    options.ignoreFailures = false;
+    stored.options = options;
+    ++stored.writes;
+}
+
+// ---- EngineDriver ----------------------------------------------------------------------------------
+
+EngineDriver::Settings EngineDriver::Stored(std::vector<std::string> hosts, int selected)
+{
+    Settings settings;
+    settings.options.autoStart = false;
+    settings.hosts = std::move(hosts);
+    settings.selected = selected;
+    return settings;
+}
+
+EngineDriver::Parameters EngineDriver::DefaultParameters()
+{
+    Parameters parameters;
+    parameters.defaultHosts = {"www.one.example", "192.0.2.80", "www.two.example"};
+    return parameters;
+}
+
+void EngineDriver::Launch(const Settings& settings, Parameters parameters)
+{
+    engine.reset();
+    world = FakeWorld();
+    engine =
+        std::make_unique<KeepAliveEngine>(Ports{world, world, world, world}, settings, std::move(parameters));
+    world.engine = engine.get();
+}
+
+void EngineDriver::Advance(uint64_t ms)
+{
+    const uint64_t end = world.now + ms;
+    while (true) {
+        std::optional<size_t> next;
+        for (size_t i = 0; i < world.alarms.size(); ++i) {
+            if (world.alarms[i] && *world.alarms[i] <= end &&
+                (!next || *world.alarms[i] < *world.alarms[*next]))
+                next = i;
+        }
+        if (!next)
+            break;
+        world.now = std::max(world.now, *world.alarms[*next]);
+        world.alarms[*next].reset();
+        engine->OnAlarm(static_cast<Alarm>(*next));
+    }
+    world.now = end;
+}
+
+bool EngineDriver::AdvanceToNextAlarm()
+{
+    std::optional<uint64_t> next;
+    for (const auto& alarm : world.alarms) {
+        if (alarm && (!next || *alarm < *next))
+            next = alarm;
+    }
+    if (!next)
+        return false;
+    Advance(*next > world.now ? *next - world.now : 0);
+    return true;
+}
+
+void EngineDriver::AnswerLocalAddress(const std::string& address)
+{
+    if (NetworkRequest* request = world.Open(Kind::LocalAddress)) {
+        request->open = false;
+        engine->OnLocalAddressFound(request->ticket, address);
+    }
+}
+
+void EngineDriver::FailLocalAddress()
+{
+    if (NetworkRequest* request = world.Open(Kind::LocalAddress)) {
+        request->open = false;
+        engine->OnLocalAddressFailed(request->ticket);
+    }
+}
+
+void EngineDriver::AnswerHost(bool found)
+{
+    if (NetworkRequest* request = world.Open(Kind::Host)) {
+        request->open = false;
+        if (found)
+            engine->OnHostFound(request->ticket);
+        else
+            engine->OnHostNotFound(request->ticket);
+    }
+}
+
+void EngineDriver::Connect()
+{
+    if (NetworkRequest* request = world.Open(Kind::Connection))
+        engine->OnConnected(request->ticket);
+}
+
+void EngineDriver::Refuse()
+{
+    if (NetworkRequest* request = world.Open(Kind::Connection)) {
+        request->open = false;
+        engine->OnConnectFailed(request->ticket);
+    }
+}
+
+void EngineDriver::Reply()
+{
+    if (NetworkRequest* request = world.Open(Kind::Connection))
+        engine->OnReplyData(request->ticket);
+}
+
+void EngineDriver::ServerCloses()
+{
+    if (NetworkRequest* request = world.Open(Kind::Connection)) {
+        request->open = false;
+        engine->OnConnectionClosed(request->ticket);
+    }
+}
+
+void EngineDriver::CloseBox()
+{
+    --world.openBoxes;
+    engine->OnBoxClosed();
+}
+
+void EngineDriver::StartCounting()
+{
+    engine->Start();
+    AnswerLocalAddress();
+    AnswerHost(true);
+}
+
+void EngineDriver::ProdleAndConnect()
+{
+    const std::optional<uint64_t> due = world.alarms[static_cast<size_t>(Alarm::Prodle)];
+    if (due)
+        Advance(*due > world.now ? *due - world.now : 0);
+    Connect();
+}
+
+std::vector<std::string> EngineDriver::Connections() const
+{
+    std::vector<std::string> hosts;
+    for (const NetworkRequest& request : world.requests) {
+        if (request.kind == Kind::Connection)
+            hosts.push_back(request.host);
+    }
+    return hosts;
+}

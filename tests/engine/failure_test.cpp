@@ -1,0 +1,167 @@
+// What goes wrong: a connect refused or never answered, with and without "Ignore Connection Failures", a
+// socket that cannot be made, no host to connect to, and lookups that fail. A box is settled before it
+// shows: nothing that comes while it is up starts a prodle or another box.
+#include "engine_fixture.h"
+
+TEST_F(EngineTest, WithoutIgnoreAFailedConnectShowsItsBoxAndStopsOnlyOnceItIsClosed)
+{
+    Launch(Stored({"127.0.0.1"}));
+    engine->TypeHost("127.0.0.2");
+    StartCounting();
+    AdvanceToNextAlarm();
+    Refuse();
+    ASSERT_EQ(world.boxes,
+              std::vector<std::string>{ErrorBox("Prodle: Cannot connect to 127.0.0.2 on port 80")});
+    EXPECT_EQ(phase(), Phase::ReportingFailure);
+    EXPECT_NE(world.tip, "Prodle has stopped") << "the stop comes after the box";
+
+    // While it is up the countdown runs on, but neither a prodle nor a late bound does anything.
+    Advance(25 * 60 * 1000);
+    engine->OnAlarm(Alarm::ConnectBound);
+    engine->OnSuspend();
+    engine->OnResume();
+    engine->Start();
+    EXPECT_EQ(Connections().size(), 1u);
+    EXPECT_EQ(world.boxes.size(), 1u);
+    CloseBox();
+    EXPECT_EQ(phase(), Phase::Stopped);
+    EXPECT_EQ(world.tip, "Prodle has stopped");
+    EXPECT_EQ(world.picture, TrayPicture::Stopped);
+    EXPECT_EQ(world.status, "NOT RUNNING");
+    EXPECT_FALSE(world.counting);
+    EXPECT_EQ(world.stored.writes, 0) << "a failed attempt stores nothing";
+
+    // The program ended while the box was up: its closing changes nothing more.
+    engine->Start();
+    AdvanceToNextAlarm();
+    Refuse();
+    engine->Shutdown();
+    world.tip = "(after the end)";
+    CloseBox();
+    EXPECT_EQ(world.tip, "(after the end)");
+    EXPECT_EQ(phase(), Phase::Closed);
+}
+
+TEST_F(EngineTest, WithIgnoreTheNextEntryIsTriedAndAHostOutsideTheListGoesToTheFirst)
+{
+    Settings settings = Stored({"127.0.0.3", "  127.0.0.2", "localhost"}, 2);
+    settings.options.ignoreFailures = true;
+    Launch(settings);
+    StartCounting();
+    AdvanceToNextAlarm();
+    Refuse();
+    // The last entry failed: back to the first, counting down from a new start, shown at once.
+    EXPECT_EQ(engine->Hosts().Text(), "127.0.0.3");
+    EXPECT_EQ(world.selected, 0);
+    EXPECT_EQ(world.countdown, " 0:01");
+    AdvanceToNextAlarm();
+    Refuse();
+    EXPECT_EQ(engine->Hosts().Selected(), 1);
+    // Stored with spaces before it, that entry is checked as a name and connected to without them, and
+    // then not found by the text after them: the first again.
+    AnswerHost(true);
+    AdvanceToNextAlarm();
+    EXPECT_EQ(Connections().back(), "127.0.0.2");
+    Refuse();
+    EXPECT_EQ(engine->Hosts().Selected(), 0);
+    EXPECT_TRUE(world.boxes.empty());
+    EXPECT_EQ(world.stored.writes, 0);
+}
+
+TEST_F(EngineTest, TheOnlyHostFailingGivesTheOptionUpWithItsBoxThenTheTraysNotice)
+{
+    Settings settings = Stored({"127.0.0.2"});
+    settings.options.ignoreFailures = true;
+    Launch(settings);
+    StartCounting();
+    AdvanceToNextAlarm();
+    Refuse();
+    ASSERT_EQ(world.boxes.size(), 1u);
+    EXPECT_EQ(world.boxes[0],
+              "You had a connection failure on the only\ndomain in the list.\n\n"
+              "Prodle has reset your \"Ignore Connection Failures\"\noption. Please restart Prodle");
+    EXPECT_FALSE(engine->Options().ignoreFailures);
+    EXPECT_FALSE(world.stored.options->ignoreFailures);
+    EXPECT_FALSE(world.counting) << "stopped before the box";
+    EXPECT_NE(world.tip, "Prodle has stopped");
+    CloseBox();
+    EXPECT_EQ(world.tip, "Prodle has stopped");
+    EXPECT_EQ(world.picture, TrayPicture::Stopped);
+    EXPECT_EQ(phase(), Phase::Stopped);
+}
+
+TEST_F(EngineTest, ANeverAnsweredConnectSkipsTheProdlesDueMeanwhileUntilItsBound)
+{
+    Settings settings = Stored({"127.0.0.8", "127.0.0.1"});
+    settings.options.ignoreFailures = settings.options.randomTime = settings.options.debug = true;
+    Launch(settings);
+    StartCounting();
+    AdvanceToNextAlarm();
+    const std::set<std::string> randomTargets = {" 0:10", " 0:12", " 0:14", " 0:17", " 0:19", " 0:20"};
+    EXPECT_EQ(randomTargets.count(world.countdown), 1u) << world.countdown;
+    // Every prodle due in the next 21 s is skipped, each drawing its random target as any expiry does.
+    Advance(20999);
+    EXPECT_EQ(Connections().size(), 1u);
+    EXPECT_EQ(phase(), Phase::Connecting);
+    EXPECT_EQ(randomTargets.count(world.countdown), 1u) << world.countdown;
+    Advance(1);
+    EXPECT_EQ(engine->Hosts().Text(), "127.0.0.1");
+    EXPECT_EQ(world.countdown, " 0:01") << "the rotation's countdown shows at once";
+    EXPECT_FALSE(world.waiting);
+    EXPECT_EQ(world.OpenConnections(), 0);
+}
+
+TEST_F(EngineTest, ASocketThatCannotBeMadeIsReportedAndNoHostTextFailsWithoutABox)
+{
+    for (bool ignore : {false, true}) {
+        Settings settings = Stored({"127.0.0.1", "127.0.0.2"});
+        settings.options.ignoreFailures = ignore;
+        Launch(settings);
+        StartCounting();
+        AdvanceToNextAlarm();
+        engine->OnNoSocket(world.requests.back().ticket);
+        EXPECT_EQ(world.boxes.back(), ErrorBox("Prodle: Error opening stream socket"));
+        CloseBox();
+        // No rotation for it: with the option the countdown simply runs on.
+        EXPECT_EQ(phase(), ignore ? Phase::CountingDown : Phase::Stopped);
+        EXPECT_EQ(engine->Hosts().Selected(), 0);
+    }
+    for (const char* host : {"", "   "}) {
+        for (bool ignore : {false, true}) {
+            Settings settings = Stored({"localhost"});
+            settings.options.ignoreFailures = ignore;
+            Launch(settings);
+            engine->Start();
+            AnswerLocalAddress();
+            engine->TypeHost(host);  // while the check runs: the countdown takes the text as it then is
+            AnswerHost(true);
+            const size_t boxes = world.boxes.size();
+            AdvanceToNextAlarm();
+            EXPECT_EQ(phase(), ignore ? Phase::CountingDown : Phase::Stopped) << '"' << host << '"';
+            EXPECT_EQ(world.boxes.size(), boxes);
+            EXPECT_FALSE(world.waiting);
+        }
+    }
+}
+
+TEST_F(EngineTest, LookupsThatFailStopWithTheirBoxesAndTheNextStartTriesAgain)
+{
+    Launch(Stored({"www.invalid"}));
+    engine->Start();
+    FailLocalAddress();
+    EXPECT_EQ(world.boxes.back(), ErrorBox("Unable to get local IP address.\nHave you dialed your ISP?"));
+    EXPECT_EQ(world.tip, "Prodle has stopped") << "stopped before its box";
+    EXPECT_EQ(engine->LocalAddress(), "no address yet");
+    CloseBox();
+    engine->Start();
+    EXPECT_EQ(phase(), Phase::LookingUpLocalAddress);
+    AnswerLocalAddress("no digit");
+    EXPECT_EQ(world.boxes.size(), 2u) << "an address that does not start with a digit is no address";
+    CloseBox();
+    engine->Start();
+    AnswerLocalAddress("192.0.2.9");
+    AnswerHost(false);
+    EXPECT_EQ(world.boxes.back(), ErrorBox("Prodle: Name www.invalid Not Found"));
+    EXPECT_TRUE(world.startEnabled);
+    EXPECT_EQ(engine->LocalAddress(), "192.0.2.9");
+}

@@ -1,0 +1,159 @@
+// The form as the engine's Windows side, in the real program: what the user types and clicks reaches the
+// engine, its timers are the window's, its boxes open from the message loop one at a time, its countdown
+// ticks only while someone can see it, and sleep and wake come through the frame. Real time passes here
+// (a prodle goes a second after its countdown starts); how the engine decides is tested without Windows.
+#include <gtest/gtest.h>
+
+#include "app/resource.h"
+#include "form/form_ids.h"
+#include "form/prodle_view.h"
+#include "support/form.h"
+#include "support/loopback_server.h"
+#include "support/notification_area.h"
+#include "support/pump.h"
+#include "support/registry.h"
+#include "support/test_app.h"
+
+namespace {
+
+class Form : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        KeepNotificationAreaOpen();
+        RemoveBaseKey();
+        RemoveIniFile();
+        SetSetting("AutoStart", "0");
+        SetSetting("ComboName0", "127.0.0.2");
+        SetSetting("ComboName1", "127.0.0.1");
+    }
+    void TearDown() override
+    {
+        App().onBox = nullptr;
+        App().Stop();
+        EXPECT_EQ(App().GetWaitCursorCount(), 0);
+        RemoveBaseKey();
+    }
+    void Start()
+    {
+        ASSERT_TRUE(App().Start());
+        form = App().Form();
+    }
+    void Press(int id) const { ::SendMessageA(form, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+    std::string Text(int id) const { return ControlText(form, id); }
+    Phase CurrentPhase() const { return App().View()->Engine()->CurrentPhase(); }
+    static bool Waits(const std::function<bool()>& done, DWORD ms = 5000) { return PumpUntil(done, ms); }
+
+    HWND form = nullptr;
+    ShellNotifyRecorder shell{false};
+};
+
+TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
+{
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    Start();
+    SetControlText(form, IDC_EDIT_OFTEN, "7");
+    // Picked from the list: the combo box tells its parent, as a user's pick does.
+    ::SendDlgItemMessageA(form, IDC_COMBO_HOSTS, CB_SETCURSEL, 1, 0);
+    ::SendMessageA(form, WM_COMMAND, MAKEWPARAM(IDC_COMBO_HOSTS, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_COMBO_HOSTS)));
+    Press(IDC_BUTTON_START);
+    EXPECT_EQ(Text(IDC_STATIC_STATUS), "Determining Local IP Address");
+    EXPECT_EQ(App().GetWaitCursorCount(), 1);
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }))
+        << Text(IDC_STATIC_STATUS) << " " << PhaseName(CurrentPhase()) << " "
+        << App().View()->Engine()->NextProdleHost();
+    EXPECT_EQ(Text(IDC_STATIC_STATUS).rfind("Prodle completed at ", 0), 0u) << Text(IDC_STATIC_STATUS);
+    EXPECT_EQ(Text(IDC_STATIC_COUNTDOWN), " 7:00");
+    EXPECT_EQ(Setting("Often"), "7");
+    EXPECT_EQ(Setting("ComboNameSel"), "1");
+    EXPECT_EQ(shell.LastIcon(form), AfxGetApp()->LoadSmallIcon(IDI_RUNNING));
+
+    // A host typed into the box is the next start's, and joins the list once it answers.
+    LoopbackServer other(ServerBehaviour::Reply, "127.0.0.6");
+    SetControlText(form, IDC_COMBO_HOSTS, "127.0.0.6");
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return other.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }));
+    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
+              (std::vector<std::string>{"127.0.0.2", "127.0.0.1", "127.0.0.6"}));
+    EXPECT_EQ(Setting("ComboName2"), "127.0.0.6");
+}
+
+TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppears)
+{
+    LoopbackServer server(ServerBehaviour::Reply);
+    SetSetting("ComboNameSel", "1");
+    Start();
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }));
+    PumpFor(1100);
+    EXPECT_EQ(Text(IDC_STATIC_COUNTDOWN), "25:00") << "hidden, the countdown does not tick";
+    EXPECT_FALSE(ControlEnabled(form, IDC_BUTTON_START)) << "the button comes back at a tick someone sees";
+
+    Press(ID_TRAY_RESTORE);
+    EXPECT_TRUE(ControlEnabled(form, IDC_BUTTON_START));
+    EXPECT_EQ(Text(IDC_STATIC_COUNTDOWN), "24:59");
+    ASSERT_TRUE(Waits([&] { return Text(IDC_STATIC_COUNTDOWN) == "24:58"; }, 2000));
+    Press(IDC_BUTTON_CLOSE_WINDOW);
+    PumpFor(1100);
+    const std::string hidden = Text(IDC_STATIC_COUNTDOWN);
+    EXPECT_TRUE(hidden == "24:58" || hidden == "24:57") << hidden;
+
+    // A pointer resting on the tray icon: the tip it is about to show tells the time left now.
+    ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_MOUSEMOVE);
+    EXPECT_EQ(shell.LastTip(form), "Prodle in " + Text(IDC_STATIC_COUNTDOWN));
+    EXPECT_NE(Text(IDC_STATIC_COUNTDOWN), hidden);
+}
+
+TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
+{
+    // The first start with nothing stored: the default set, and a box that says so, which the program
+    // shows once it runs its loop, and before which the auto-start does not come.
+    RemoveBaseKey();
+    SetSetting("AutoStart", "1");
+    std::vector<Phase> phasesWhileUp;
+    App().onBox = [&](const RecordedBox&) {
+        phasesWhileUp.push_back(CurrentPhase());
+        PumpFor(100);  // what comes while it is up
+    };
+    Start();
+    EXPECT_TRUE(App().boxes.empty());
+    ASSERT_TRUE(Waits([&] { return App().boxes.size() == 1; }));
+    EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
+    EXPECT_EQ(phasesWhileUp, std::vector<Phase>{Phase::ReportingStop});
+    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS).size(), 3u);
+
+    // A refused period and its box; Start pressed again while it is up starts nothing behind it.
+    App().onBox = [&](const RecordedBox&) {
+        phasesWhileUp.push_back(CurrentPhase());
+        Press(IDC_BUTTON_START);
+        PumpFor(100);
+    };
+    SetControlText(form, IDC_EDIT_OFTEN, "0");
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return App().boxes.size() == 2; }));
+    EXPECT_EQ(App().boxes[1].text, "Prodle: Time period must be between 1 and 60");
+    EXPECT_EQ(Text(IDC_EDIT_OFTEN), "25");
+    PumpFor(100);
+    EXPECT_EQ(App().boxes.size(), 2u);
+    EXPECT_EQ(CurrentPhase(), Phase::Stopped);
+}
+
+TEST_F(Form, SleepAndWakeReachTheEngineThroughTheFrame)
+{
+    LoopbackServer server(ServerBehaviour::Reply);
+    SetSetting("ComboNameSel", "1");
+    Start();
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }));
+    const HWND frame = App().MainWindow();
+    EXPECT_EQ(::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
+    ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 2; }, 3000)) << "the wake's prodle";
+    PumpFor(1500);
+    EXPECT_EQ(server.RequestCount(), 2u) << "one wake, announced twice";
+}
+
+}  // namespace

@@ -1,0 +1,325 @@
+// The engine's network on Windows Sockets, against loopback peers that behave and peers that do not: the
+// answers it gives for each request, the exact request on the wire, the news of a given-up socket never
+// taken for the next one, and no handle or memory left behind. Only names that resolve without asking a
+// name server are looked up (the machine's own name, "localhost", and one too long for any DNS query).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/rules/http_request.h"
+#include "form/form_ids.h"
+#include "form/winsock_network.h"
+#include "support/import_patch.h"
+#include "support/listener.h"
+#include "support/loopback_server.h"
+#include "support/process_figures.h"
+#include "support/pump.h"
+
+namespace {
+
+struct Answer {
+    std::string what;
+    Ticket ticket;
+    std::string text;
+};
+
+// The answers, as the engine would get them.
+class AnswerLog : public NetworkAnswers {
+public:
+    void OnLocalAddressFound(Ticket t, const std::string& address) override
+    {
+        Add("LocalAddressFound", t, address);
+    }
+    void OnLocalAddressFailed(Ticket t) override { Add("LocalAddressFailed", t); }
+    void OnHostFound(Ticket t) override { Add("HostFound", t); }
+    void OnHostNotFound(Ticket t) override { Add("HostNotFound", t); }
+    void OnConnected(Ticket t) override { Add("Connected", t); }
+    void OnConnectFailed(Ticket t) override { Add("ConnectFailed", t); }
+    void OnNoSocket(Ticket t) override { Add("NoSocket", t); }
+    void OnReplyData(Ticket t) override { Add("ReplyData", t); }
+    void OnConnectionClosed(Ticket t) override { Add("ConnectionClosed", t); }
+
+    bool Has(const std::string& what, Ticket ticket) const
+    {
+        for (const Answer& answer : answers)
+            if (answer.what == what && answer.ticket == ticket)
+                return true;
+        return false;
+    }
+    std::vector<Answer> answers;
+
+private:
+    void Add(const std::string& what, Ticket ticket, const std::string& text = "")
+    {
+        // The pieces of a long reply are one answer here.
+        if (answers.empty() || answers.back().what != what || answers.back().ticket != ticket)
+            answers.push_back({what, ticket, text});
+    }
+};
+
+std::set<std::string> OwnAddresses()
+{
+    std::set<std::string> addresses;
+    char name[100] = {};
+    ::gethostname(name, sizeof name - 1);
+    if (const hostent* entry = ::gethostbyname(name))
+        for (char** address = entry->h_addr_list; address && *address; ++address)
+            addresses.insert(::inet_ntoa(*reinterpret_cast<in_addr*>(*address)));
+    return addresses;
+}
+
+HANDLE WINAPI RefusedLookup(HWND, u_int, const char*, char*, int)
+{
+    ::WSASetLastError(WSAENETDOWN);
+    return nullptr;
+}
+
+// A window of the test's own that hands the network its lookup answers and socket news.
+class NetworkWindow {
+public:
+    explicit NetworkWindow(WinsockNetwork& network)
+    {
+        static const ATOM atom = [] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = &NetworkWindow::Procedure;
+            wc.hInstance = ::GetModuleHandleA(nullptr);
+            wc.lpszClassName = "ProdleNetworkTestWindow";
+            return ::RegisterClassA(&wc);
+        }();
+        EXPECT_NE(atom, 0);
+        m_hWnd = ::CreateWindowExA(0, "ProdleNetworkTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   ::GetModuleHandleA(nullptr), nullptr);
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&network));
+    }
+    ~NetworkWindow() { ::DestroyWindow(m_hWnd); }
+    HWND Get() const { return m_hWnd; }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* network = reinterpret_cast<WinsockNetwork*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        if (network && message == WM_PRODLE_SOCKET) {
+            network->OnSocketNews(wParam, lParam);
+            return 0;
+        }
+        if (network && (message == WM_PRODLE_LOCAL_LOOKUP || message == WM_PRODLE_HOST_LOOKUP ||
+                        message == WM_PRODLE_CONNECT_LOOKUP)) {
+            network->OnLookupAnswer(message, wParam, lParam);
+            return 0;
+        }
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    }
+
+    HWND m_hWnd = nullptr;
+};
+
+class Network : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WSADATA data;
+        ASSERT_EQ(::WSAStartup(MAKEWORD(1, 1), &data), 0);
+        m_network = std::make_unique<WinsockNetwork>();
+        m_window = std::make_unique<NetworkWindow>(*m_network);
+        m_network->Attach(m_window->Get(), &log);
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        m_network.reset();
+        ::WSACleanup();
+    }
+
+    // Handles messages until the answer comes (false after the bound).
+    bool WaitFor(const std::string& what, Ticket ticket, DWORD ms = 5000) const
+    {
+        const bool came = PumpUntil([&] { return log.Has(what, ticket); }, ms);
+        if (!came)
+            ADD_FAILURE() << "no " << what << " for request " << ticket << " within " << ms << " ms";
+        return came;
+    }
+    // A whole prodle to 127.0.0.1: connected, the request sent; the answers that follow are the peer's.
+    bool Prodle(Ticket ticket)
+    {
+        network().Connect(ticket, "127.0.0.1");
+        if (!WaitFor("Connected", ticket))
+            return false;
+        network().Send(ticket, BuildProdleRequest("192.0.2.7"));
+        return true;
+    }
+    WinsockNetwork& network() { return *m_network; }
+
+    AnswerLog log;
+
+private:
+    std::unique_ptr<WinsockNetwork> m_network;
+    std::unique_ptr<NetworkWindow> m_window;
+};
+
+TEST_F(Network, TheLocalAddressIsThisMachinesAndNamesAreLookedUp)
+{
+    network().LookUpLocalAddress(1);
+    ASSERT_TRUE(WaitFor("LocalAddressFound", 1));
+    EXPECT_EQ(OwnAddresses().count(log.answers.back().text), 1u) << log.answers.back().text;
+
+    network().LookUpHost(2, "localhost");
+    ASSERT_TRUE(WaitFor("HostFound", 2));
+    network().LookUpHost(3, "no-such-host-" + std::string(70, 'x') + ".invalid");
+    ASSERT_TRUE(WaitFor("HostNotFound", 3));
+
+    // A lookup the platform refuses to start fails at once instead of never answering.
+    ImportPatch refused({"ws2_32.dll", "wsock32.dll"}, "WSAAsyncGetHostByName",
+                        reinterpret_cast<void*>(&RefusedLookup));
+    ASSERT_GT(refused.Patched(), 0u);
+    network().LookUpLocalAddress(4);
+    network().LookUpHost(5, "localhost");
+    EXPECT_TRUE(log.Has("LocalAddressFailed", 4));
+    EXPECT_TRUE(log.Has("HostNotFound", 5));
+}
+
+TEST_F(Network, AConnectionToTheCheckedNameOrAnAddressOrARefusingPeer)
+{
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    network().LookUpHost(1, "localhost");
+    ASSERT_TRUE(WaitFor("HostFound", 1));
+    network().Connect(2, "localhost");
+    ASSERT_TRUE(WaitFor("Connected", 2));
+    // A name the check did not look up is looked up by the connection itself.
+    network().Connect(3, "LOCALHOST");
+    ASSERT_TRUE(WaitFor("Connected", 3));
+    network().Connect(4, "127.0.0.2");  // nothing listens there
+    ASSERT_TRUE(WaitFor("ConnectFailed", 4));
+    network().Connect(5, "no-such-host-" + std::string(70, 'x') + ".invalid");
+    ASSERT_TRUE(WaitFor("ConnectFailed", 5));
+}
+
+// A peer that never answers the handshake (a dead link) gives no answer at all: the engine's bound ends
+// that connect. A connection given up says nothing more, not even the news that was already queued, which
+// the next socket, getting the same number, must not inherit.
+TEST_F(Network, AGivenUpConnectionSaysNothingMoreEvenToTheNextSocketOfItsNumber)
+{
+    LoopbackListener dead("127.0.0.8", Handshake::NeverAnswered);
+    ASSERT_TRUE(dead.IsListening());
+    network().Connect(1, "127.0.0.8");
+    PumpFor(200);
+    EXPECT_TRUE(log.answers.empty());
+    network().Close(1);
+
+    LoopbackServer silent(ServerBehaviour::Silent, "127.0.0.4");
+    LoopbackServer replier(ServerBehaviour::Reply);
+    ASSERT_TRUE(silent.Listening() && replier.Listening() && Prodle(2));
+    // The reply and the close arrive while no message is handled: their news waits in the queue.
+    const DWORD start = ::GetTickCount();
+    while (replier.Finished() == 0 && ::GetTickCount() - start < 5000)
+        ::Sleep(5);
+    ASSERT_EQ(replier.Finished(), 1u);
+    ::Sleep(50);
+    const SOCKET replaced = network().ConnectionSocket();
+    network().Close(2);
+    network().Connect(3, "127.0.0.4");
+    ASSERT_EQ(network().ConnectionSocket(), replaced) << "Windows Sockets gives the lowest free number";
+    ASSERT_TRUE(WaitFor("Connected", 3));
+    PumpFor(100);
+    for (const Answer& answer : log.answers)
+        EXPECT_TRUE(answer.what == "Connected") << answer.what << " for request " << answer.ticket;
+}
+
+struct Peer {
+    const char* name;
+    ServerBehaviour behaviour;
+    bool sendsData;
+    DWORD settleMs;  // how long the peer may take over one connection
+};
+
+const Peer kPeers[] = {
+    {"OneByteEvery200ms", ServerBehaviour::Trickle, true, 5000},
+    {"ReplyInPieces", ServerBehaviour::ReplyInPieces, true, 5000},
+    {"FiveMegabytes", ServerBehaviour::SendFiveMegabytes, true, 60000},
+    {"ClosesWithoutData", ServerBehaviour::CloseAtOnce, false, 5000},
+    {"ResetsWithoutData", ServerBehaviour::Reset, false, 5000},
+    {"ResetsAfterItsReply", ServerBehaviour::ReplyThenReset, true, 5000},
+    {"BinaryGarbage", ServerBehaviour::Garbage, true, 5000},
+};
+
+void PrintTo(const Peer& peer, std::ostream* out)
+{
+    *out << peer.name;
+}
+
+class EachPeer : public Network, public testing::WithParamInterface<Peer> {};
+
+// Each peer gets the request exactly, the data (if any) come as replies and the close last; three
+// prodles against it leave no socket, handle or memory behind.
+TEST_P(EachPeer, AnswersAsItBehavesAndLeavesNothingBehind)
+{
+    const Peer& peer = GetParam();
+    // Windows Sockets keeps what a first connection sets up for the rest of the run.
+    const auto prodleToAGoodPeer = [this](Ticket ticket) {
+        LoopbackServer good(ServerBehaviour::Reply);
+        ASSERT_TRUE(good.Listening() && Prodle(ticket) && WaitFor("ReplyData", ticket) &&
+                    WaitFor("ConnectionClosed", ticket));
+    };
+    prodleToAGoodPeer(100);
+    PumpFor(50);
+    const DWORD handlesBefore = ProcessHandleCount();
+    const SIZE_T memoryBefore = ProcessMemory();
+    {
+        LoopbackServer server(peer.behaviour);
+        ASSERT_TRUE(server.Listening());
+        for (Ticket ticket = 1; ticket <= 3; ++ticket) {
+            SCOPED_TRACE("prodle " + std::to_string(ticket));
+            ASSERT_TRUE(Prodle(ticket));
+            ASSERT_TRUE(WaitFor("ConnectionClosed", ticket, peer.settleMs));
+            EXPECT_EQ(log.Has("ReplyData", ticket), peer.sendsData);
+            EXPECT_EQ(log.answers.back().what, "ConnectionClosed");
+            ASSERT_EQ(server.Requests().size(), ticket);
+            EXPECT_EQ(server.Requests().back(), BuildProdleRequest("192.0.2.7"));
+        }
+    }
+    prodleToAGoodPeer(101);
+    PumpFor(50);
+    EXPECT_LE(ProcessHandleCount(), handlesBefore + 2);
+    EXPECT_LT(ProcessMemory(), memoryBefore + 1024 * 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hostile, EachPeer, testing::ValuesIn(kPeers),
+                         [](const testing::TestParamInfo<Peer>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// A long run: a thousand prodles, every other one refused, hold no more handles or memory at the end.
+TEST_F(Network, AThousandProdlesLeaveNothingBehind)
+{
+    LoopbackServer server(ServerBehaviour::Reply);
+    ASSERT_TRUE(server.Listening());
+    server.CountRequestsOnly();
+    const auto run = [&](Ticket first, Ticket count) {
+        for (Ticket ticket = first; ticket < first + count; ++ticket) {
+            if (ticket % 2) {
+                network().Connect(ticket, "127.0.0.2");
+                if (!WaitFor("ConnectFailed", ticket))
+                    return;
+            } else if (!Prodle(ticket) || !WaitFor("ConnectionClosed", ticket)) {
+                return;
+            }
+            if (log.answers.size() > 100)
+                log.answers.clear();
+        }
+    };
+    run(1, 100);
+    PumpFor(50);
+    const DWORD handlesBefore = ProcessHandleCount();
+    const SIZE_T memoryBefore = ProcessMemory();
+    run(101, 1000);
+    PumpFor(50);
+    EXPECT_EQ(server.RequestCount(), 550u);
+    EXPECT_LE(ProcessHandleCount(), handlesBefore + 4);
+    EXPECT_LT(ProcessMemory(), memoryBefore + 1024 * 1024);
+}
+
+}  // namespace

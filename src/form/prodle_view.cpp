@@ -48,6 +48,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapMessage<&T::OnConnectLookup>(WM_PRODLE_CONNECT_LOOKUP),
         MapMessage<&T::OnShowBox>(WM_PRODLE_SHOW_BOX),
         MapMessage<&T::OnPowerBroadcast>(WM_POWERBROADCAST),
+        MapMessage<&T::OnNetworkChange>(WM_PRODLE_NETWORK_CHANGE),
         MapMessage<&T::OnFrameShown>(kFrameShown),
         MapMessage<&T::OnTimer>(WM_TIMER),
         MapMessage<&T::OnDestroy>(WM_DESTROY),
@@ -85,6 +86,9 @@ void CProdleView::OnInitialUpdate()
     m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings},
                                                  m_settings.Load(), parameters);
     m_network.Attach(m_hWnd, m_engine.get());
+    m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
+    // Power notices go to top-level windows; the frame passes them on.
+    m_powerNotices.Register(AfxGetMainWnd()->m_hWnd);
 }
 
 RECT CProdleView::FrameRect() const
@@ -221,16 +225,31 @@ LRESULT CProdleView::OnConnectLookup(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM)
+LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
 {
     if (!m_engine)
         return TRUE;
-    if (wParam == PBT_APMSUSPEND)
+    const std::optional<bool> displayOn = PowerNotices::DisplayOn(wParam, lParam);
+    if (wParam == PBT_APMSUSPEND) {
         m_engine->OnSuspend();
-    else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
-             wParam == PBT_APMRESUMECRITICAL)
+    } else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
+               wParam == PBT_APMRESUMECRITICAL) {
         m_engine->OnResume();
+    } else if (displayOn) {
+        // A standby that announces nothing else: the display's coming back is its wake.
+        if (*displayOn && m_displayOff)
+            m_engine->OnResume();
+        m_displayOff = !*displayOn;
+    }
     return TRUE;
+}
+
+LRESULT CProdleView::OnNetworkChange(WPARAM, LPARAM)
+{
+    if (m_engine)
+        m_engine->OnNetworkChanged();
+    m_networkWatch.Rearm();
+    return 0;
 }
 
 LRESULT CProdleView::OnFrameShown(WPARAM wParam, LPARAM)

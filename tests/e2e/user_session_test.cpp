@@ -76,6 +76,18 @@ bool SettingIs(const char* name, const std::string& expected, DWORD timeoutMs = 
     return WaitFor(Context::Check, &context, timeoutMs);
 }
 
+// A box of a program whose main window is hidden (or that has none) is found without looking for it:
+// shown, in front, and with a button in the taskbar (no owner, or one of its own). Under Wine only the
+// last can fail: Wine 8 leaves out MB_TOPMOST, and without a window manager it gives every new window
+// the foreground.
+void ExpectInFrontWithATaskbarButton(HWND box)
+{
+    EXPECT_TRUE(::IsWindowVisible(box));
+    const LONG_PTR exStyle = ::GetWindowLongPtrA(box, GWL_EXSTYLE);
+    EXPECT_TRUE((exStyle & WS_EX_TOPMOST) || ::GetForegroundWindow() == box) << "behind other windows";
+    EXPECT_TRUE(!::GetWindow(box, GW_OWNER) || (exStyle & WS_EX_APPWINDOW)) << "no taskbar button";
+}
+
 class UserSession : public testing::Test {
 protected:
     void SetUp() override
@@ -90,13 +102,20 @@ TEST_F(UserSession, FirstRunRestoresTheDefaultsAutoStartsAndReportsTheUnreachabl
 {
     ProdleProcess prodle;
     ASSERT_TRUE(prodle.Start());
+    // Started by the installer, not by the user: the box must be found without looking for it.
+    HWND box = prodle.WaitForDialog("Prodle", kWait);
+    ASSERT_NE(box, nullptr);
+    ExpectInFrontWithATaskbarButton(box);
     EXPECT_EQ(AnswerBox(prodle, "first-run-restoring-box"), "Prodle is restoring the default domain set.");
+    const DWORD answered = ::GetTickCount();
     HWND main = prodle.MainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(::IsWindowVisible(main)) << "the program starts in the notification area";
 
-    // Auto-start: the first default host is validated and prodled; nothing answers there.
+    // Auto-start, a second after the box is answered: the first default host is validated and prodled
+    // at the countdown's first tick, a second later; nothing answers there.
     const std::string failure = AnswerBox(prodle, "connect-failure-box");
+    EXPECT_GE(::GetTickCount() - answered, 1900u) << "the auto-start did not wait for the box";
     EXPECT_EQ(
         failure.rfind("Prodle: Cannot connect to www.example.com on port 80\n\nProdle launched at time ", 0),
         0u)

@@ -248,6 +248,86 @@ TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
     EXPECT_TRUE(prodle.IsRunning());
 }
 
+// Two starts close together (the installer's start and a double-click, or the log-in entry and one):
+// whatever moment of the first one's start-up the second comes at, even while the first one's box is
+// up, the second ends at once and the form is shown once the first one is up.
+TEST_F(UserSession, ASecondStartDuringTheFirstOnesStartUpShowsTheFormOnceItIsUp)
+{
+    const struct {
+        const char* what;
+        DWORD delayMs;
+        bool emptyRegistry;  // the first start's box is up
+    } cases[] = {{"together", 0, false}, {"0.3 s apart", 300, false}, {"during the first box", 0, true}};
+    for (const auto& c : cases) {
+        RemoveBaseKey();
+        if (!c.emptyRegistry) {
+            SetSetting("AutoStart", "0");
+            SetSetting("ComboName0", "127.0.0.3");
+        }
+        ProdleProcess one, other;
+        ASSERT_TRUE(one.Start());
+        HWND box = c.emptyRegistry ? one.WaitForDialog("Prodle", kWait) : nullptr;
+        ::Sleep(c.delayMs);
+        ASSERT_TRUE(other.Start());
+        // Started together, either may take Prodle's name first: the other one is the later start.
+        struct OneEnded {
+            const ProdleProcess& one;
+            const ProdleProcess& other;
+            static bool Check(void* self)
+            {
+                auto* s = static_cast<OneEnded*>(self);
+                return !s->one.IsRunning() || !s->other.IsRunning();
+            }
+        } oneEnded{one, other};
+        EXPECT_TRUE(WaitFor(OneEnded::Check, &oneEnded, kWait)) << c.what;
+        ProdleProcess& first = one.IsRunning() ? one : other;
+        ProdleProcess& second = one.IsRunning() ? other : one;
+        EXPECT_EQ(second.WaitForExit(0), 0) << c.what;
+        if (box)
+            PressButton(box, IDOK);
+        struct Shown {
+            const ProdleProcess& prodle;
+            static bool Check(void* self)
+            {
+                HWND main = static_cast<Shown*>(self)->prodle.MainWindow(0);
+                return main && ::IsWindowVisible(main);
+            }
+        } shown{first};
+        ASSERT_NE(first.Form(), nullptr) << c.what;
+        EXPECT_TRUE(WaitFor(Shown::Check, &shown, kWait)) << c.what;
+        ::Sleep(200);  // nothing hides it afterwards
+        EXPECT_TRUE(::IsWindowVisible(first.MainWindow())) << c.what;
+    }
+}
+
+// Exit while the first start's box is up, from the uninstaller ("prodle.exe /exit", which waits for
+// the program to end) or the tray menu: the start-up finishes once the box is answered, then the
+// program ends cleanly.
+TEST_F(UserSession, AnExitDuringTheFirstStartsBoxComesOnceTheBoxIsAnswered)
+{
+    for (const bool fromTheUninstaller : {true, false}) {
+        RemoveBaseKey();
+        ProdleProcess prodle;
+        ASSERT_TRUE(prodle.Start());
+        HWND box = prodle.WaitForDialog("Prodle", kWait);
+        ASSERT_NE(box, nullptr);
+        ProdleProcess exit;
+        if (fromTheUninstaller) {
+            ASSERT_TRUE(exit.Start("/exit"));
+        } else {
+            HWND form = ::FindWindowExA(prodle.MainWindow(), nullptr, "#32770", nullptr);
+            ::PostMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
+        }
+        ::Sleep(300);  // the exit has been asked for
+        EXPECT_TRUE(prodle.IsRunning()) << fromTheUninstaller;
+        PressButton(box, IDOK);
+        EXPECT_EQ(prodle.WaitForExit(kWait), 0) << fromTheUninstaller;
+        if (fromTheUninstaller) {
+            EXPECT_EQ(exit.WaitForExit(kWait), 0);
+        }
+    }
+}
+
 TEST_F(UserSession, EditNamesOptionsAndAboutThroughTheMenusAndTheTray)
 {
     SetSetting("AutoStart", "0");

@@ -6,11 +6,13 @@
 #include <string>
 
 #include "app/resource.h"
+#include "framework/frame_wnd.h"
 #include "support/dialog_script.h"
 #include "support/form.h"
 #include "support/listener.h"
 #include "support/notification_area.h"
 #include "support/program.h"
+#include "support/pump.h"
 #include "support/registry.h"
 
 namespace {
@@ -223,8 +225,30 @@ TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem
     EXPECT_EQ(WindowText(::GetDlgItem(form, IDC_COMBO_HOSTS)), "127.0.0.7");
 }
 
+// A hidden window of Prodle's frame class in the test's process, newer than the real one, as another
+// user's Prodle on the same desktop ("Run as") has: it notes every registered message it is sent.
+class ForeignFrame : public CWnd {
+public:
+    ForeignFrame()
+    {
+        ::CreateWindowExA(0, CFrameWnd::RegisterFrameClass("ProdleFrame", 0), "Prodle", WS_OVERLAPPED, 0, 0,
+                          100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
+    }
+    ~ForeignFrame() override { DestroyWindow(); }
+
+    int registeredMessages = 0;
+
+protected:
+    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        registeredMessages += message >= 0xC000 && message <= 0xFFFF;
+        return CWnd::OnWndMsg(message, wParam, lParam, result);
+    }
+};
+
 // Started again (a double-click on prodle.exe while the Startup entry's copy runs): the running
-// program's form comes up in front, and the new process ends without an icon of its own.
+// program's form comes up in front, and the new process ends without an icon of its own. The request
+// goes to the window of the process that holds Prodle's name, not to any window of its class.
 TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
 {
     SetSetting("AutoStart", "0");
@@ -236,10 +260,14 @@ TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
     HWND main = prodle.MainWindow();
     ASSERT_FALSE(::IsWindowVisible(main));
     const int icons = TrayIconCount();
+    ForeignFrame foreign;
+    ASSERT_NE(foreign.m_hWnd, nullptr);
 
     ProdleProcess second;
     ASSERT_TRUE(second.Start());
-    EXPECT_EQ(second.WaitForExit(5000), 0);
+    PumpUntil([&] { return !second.IsRunning(); }, kWait);
+    EXPECT_EQ(second.WaitForExit(0), 0);
+    EXPECT_EQ(foreign.registeredMessages, 0);
     EXPECT_TRUE(::IsWindowVisible(main));
     HWND front = ::GetForegroundWindow();
     EXPECT_EQ(front, main) << "in front instead: \"" << WindowText(front) << "\"";
@@ -326,6 +354,31 @@ TEST_F(UserSession, AnExitDuringTheFirstStartsBoxComesOnceTheBoxIsAnswered)
             EXPECT_EQ(exit.WaitForExit(kWait), 0);
         }
     }
+}
+
+// A Prodle that no longer answers (its thread stopped): a second start says so in a box of its own
+// and ends, without a window or an icon, and with an exit code that tells it failed.
+TEST_F(UserSession, ASecondStartSaysWhenTheRunningOneDoesNotAnswer)
+{
+    SetSetting("AutoStart", "0");
+    SetSetting("ComboName0", "127.0.0.3");
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    ASSERT_NE(prodle.Form(), nullptr);
+    ASSERT_NE(::SuspendThread(prodle.MainThread()), static_cast<DWORD>(-1));
+    ProdleProcess second;
+    ASSERT_TRUE(second.Start());
+    HWND box = second.WaitForDialog("Prodle", kWait);
+    const DWORD resumed = ::ResumeThread(prodle.MainThread());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(resumed, 1u);
+    EXPECT_EQ(MessageBoxText(box),
+              "Prodle is already running but does not answer. Wait a moment and start it "
+              "again, or end prodle.exe in Task Manager.");
+    ExpectInFrontWithATaskbarButton(box);
+    PressButton(box, IDOK);
+    EXPECT_EQ(second.WaitForExit(kWait), 1);
+    EXPECT_TRUE(prodle.IsRunning());
 }
 
 TEST_F(UserSession, EditNamesOptionsAndAboutThroughTheMenusAndTheTray)

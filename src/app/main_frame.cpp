@@ -58,10 +58,25 @@ bool CMainFrame::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         *result = known;
         return true;
     }
-    // A close while the start-up still runs (the tray menu's Exit while the first start's box is up)
-    // would destroy the view under its own initial update: it comes once the frame is up.
+    // A close while the start-up still runs (the tray menu's Exit, or a session's end, while the first
+    // start's box is up) would destroy the view under its own initial update: it comes once the frame
+    // is up.
     if (message == WM_CLOSE && !m_bUp) {
         Ask(CSingleInstance::kExit);
+        *result = 0;
+        return true;
+    }
+    // Asked whether the session may end, or whether Windows may close the program for an installer
+    // (ENDSESSION_CLOSEAPP): yes, and it runs on, since another program may still cancel the end.
+    if (message == WM_QUERYENDSESSION) {
+        *result = TRUE;
+        return true;
+    }
+    // The end itself: the program ends as Exit does (tray icon, sockets), before this returns, since
+    // the process may be ended right after.
+    if (message == WM_ENDSESSION) {
+        if (wParam)
+            SendMessage(WM_COMMAND, ID_TRAY_EXIT);
         *result = 0;
         return true;
     }

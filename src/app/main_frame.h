@@ -1,5 +1,6 @@
 // The main frame: a bordered window without sizing border, system menu or minimise/maximise boxes,
-// locked to the size that its view asks for. It also hears later starts of Prodle.
+// locked to the size that its view asks for. As the program's top-level window it also hears later
+// starts of Prodle and the end of the session.
 #ifndef PRODLE_APP_MAIN_FRAME_H
 #define PRODLE_APP_MAIN_FRAME_H
 

@@ -60,6 +60,7 @@
 #define ID_OPTIONS      32772
 #define ID_TRAY_RESTORE 32773
 #define ID_TRAY_EXIT    32774
+#define ID_TRAY_OPEN_LOG 32775
 
 // The hyperlink's cool-down timer after a click
 #define TIMER_LINK_COOL_DOWN 105

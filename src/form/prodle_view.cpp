@@ -13,7 +13,7 @@
 #include "settings/profile_store.h"
 
 CProdleView::CProdleView(ShowAboutFunction showAbout)
-    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile())
+    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile(), *this, m_journal)
 {
     // One second's pause after starting Windows Sockets, whatever its result: the program has always
     // given the sockets layer (on a dial-up machine, its dialler) this moment before using it, and the
@@ -34,6 +34,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnCloseWindow>(IDC_BUTTON_CLOSE_WINDOW),
         MapCommand<&T::OnExitProdle>(IDC_BUTTON_EXIT),
         MapCommand<&T::OnTrayRestore>(ID_TRAY_RESTORE),
+        MapCommand<&T::OnOpenLog>(ID_TRAY_OPEN_LOG),
         MapCommand<&T::OnExitProdle>(ID_TRAY_EXIT),
         MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
         MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
@@ -83,7 +84,7 @@ void CProdleView::OnInitialUpdate()
     KeepAliveEngine::Parameters parameters;
     parameters.defaultHosts = DefaultHosts();
     parameters.seed = static_cast<unsigned>(std::time(nullptr));
-    m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings},
+    m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings, m_journal},
                                                  m_settings.Load(), parameters);
     m_network.Attach(m_hWnd, m_engine.get());
     m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
@@ -136,6 +137,14 @@ void CProdleView::OnTrayRestore()
 {
     AfxGetMainWnd()->ShowWindow(SW_SHOW);
     AfxGetMainWnd()->SetForegroundWindow();
+}
+
+void CProdleView::OnOpenLog()
+{
+    // Opened with whatever opens text files; a beep when there is nothing to open yet.
+    const HINSTANCE result = AfxGetApp()->ShellOpen(m_journal.Path().c_str());
+    if (reinterpret_cast<INT_PTR>(result) <= 32)
+        AfxGetApp()->DoMessageBeep(MB_ICONEXCLAMATION);
 }
 
 void CProdleView::OnAppAbout()

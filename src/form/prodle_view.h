@@ -14,6 +14,7 @@
 
 #include "engine/keep_alive_engine.h"
 #include "engine/ports.h"
+#include "form/file_journal.h"
 #include "form/network_watch.h"
 #include "form/power_notices.h"
 #include "form/window_clock.h"
@@ -53,6 +54,7 @@ private:
     void OnCloseWindow();
     void OnExitProdle();
     void OnTrayRestore();
+    void OnOpenLog();
     void OnAppAbout();
     void OnEditNames();
     void OnOptions();
@@ -100,6 +102,7 @@ private:
     };
 
     ShowAboutFunction m_showAbout;
+    FileJournal m_journal;
     DWORD m_launchTick = 0;
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;

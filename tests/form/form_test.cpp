@@ -4,7 +4,12 @@
 // (a prodle goes a second after its countdown starts); how the engine decides is tested without Windows.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "app/resource.h"
+#include "form/file_journal.h"
 #include "form/form_ids.h"
 #include "form/prodle_view.h"
 #include "support/form.h"
@@ -68,6 +73,11 @@ TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
     EXPECT_EQ(Text(IDC_STATIC_COUNTDOWN), " 7:00");
     EXPECT_EQ(Setting("Often"), "7");
     EXPECT_EQ(Setting("ComboNameSel"), "1");
+    // The log in the user's local application data folder says so.
+    std::ifstream log(FileJournal().Path());
+    const std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(logged.rfind("Start, host 127.0.0.1, every 7 minutes"), std::string::npos)
+        << FileJournal().Path();
     EXPECT_EQ(shell.LastIcon(form), AfxGetApp()->LoadSmallIcon(IDI_RUNNING));
 
     // A host typed into the box is the next start's, and joins the list once it answers.

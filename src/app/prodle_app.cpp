@@ -48,13 +48,25 @@ bool CommandLineAsksToExit()
 bool CProdleApp::InitInstance()
 {
     if (CommandLineAsksToExit()) {
-        m_singleInstance.Send(CSingleInstance::kExit, CMainFrame::kClassName);
+        // Quietly: the uninstaller asks, often with no one to read a box.
+        if (m_singleInstance.Send(CSingleInstance::kExit, CMainFrame::kClassName) ==
+            CSingleInstance::Outcome::NoAnswer)
+            m_nExitCode = 1;
         return false;
     }
-    // A second start brings the running Prodle's form up and ends.
+    // A second start brings the running Prodle's form up and ends; if that one has just ended, this
+    // start takes its place.
     if (!m_singleInstance.Claim()) {
-        m_singleInstance.Send(CSingleInstance::kShowForm, CMainFrame::kClassName);
-        return false;
+        const auto outcome = m_singleInstance.Send(CSingleInstance::kShowForm, CMainFrame::kClassName);
+        if (outcome == CSingleInstance::Outcome::NoAnswer) {
+            AfxMessageBox("Prodle is already running but does not answer. Wait a moment and start it again, "
+                          "or end prodle.exe in Task Manager.",
+                          MB_OK | MB_ICONEXCLAMATION);
+            m_nExitCode = 1;
+            return false;
+        }
+        if (outcome == CSingleInstance::Outcome::Done || !m_singleInstance.Claim())
+            return false;
     }
     m_pProfileStore = new CProfileStore;
     const CString baseKey = "Software\\Quendar Software\\" + m_strAppName;

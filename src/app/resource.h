@@ -56,10 +56,11 @@
 
 // Menu commands (also the ids of their prompt strings); About, Help, New, Open, Save, Undo and the
 // pane commands are the framework's (framework_ids.h)
-#define ID_EDIT_NAMES   32771
-#define ID_OPTIONS      32772
-#define ID_TRAY_RESTORE 32773
-#define ID_TRAY_EXIT    32774
+#define ID_EDIT_NAMES    32771
+#define ID_OPTIONS       32772
+#define ID_TRAY_RESTORE  32773
+#define ID_TRAY_EXIT     32774
+#define ID_TRAY_OPEN_LOG 32775
 
 // The hyperlink's cool-down timer after a click
 #define TIMER_LINK_COOL_DOWN 105

@@ -1,8 +1,9 @@
 // One Prodle per user in a session. The first start holds a named mutex in the session's own
-// namespace ("Local\"), named after the user as well, so that other users' Prodles (in their own
-// sessions, or started with "Run as" in this one) are no obstacle. A later start hands its request to
-// the running Prodle's main frame with a registered window message and ends without a window or a
-// tray icon of its own. Everything used here exists on Windows XP.
+// namespace ("Local\") and publishes its process id in a named file mapping beside it. Both names, and
+// the registered message, carry the user's SID: another user's Prodle on the same desktop ("Run as")
+// is no obstacle and never hears this user's requests. A later start reads the process id, finds the
+// main frame that this process owns, hands it its request with the registered message and ends
+// without a window or a tray icon of its own. Everything used here exists on Windows XP.
 #ifndef PRODLE_APP_SINGLE_INSTANCE_H
 #define PRODLE_APP_SINGLE_INSTANCE_H
 
@@ -10,33 +11,42 @@
 
 #include <string>
 
+#include "framework/kernel_handle.h"
+
 class CSingleInstance {
 public:
     // What a later start asks of the running Prodle: the message's wParam.
     enum Request : WPARAM { kShowForm = 1, kExit = 2 };
+    // How a request went: done, no Prodle holds the name (any more), or the one that holds it did not
+    // answer in time.
+    enum class Outcome { Done, NoneRunning, NoAnswer };
 
     explicit CSingleInstance(const char* appName);
-    ~CSingleInstance() { Release(); }
     CSingleInstance(const CSingleInstance&) = delete;
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
-    // Takes the name for this process; false when another Prodle of this user in this session has it.
+    // Takes the name for this process and publishes its id; false when another Prodle of this user in
+    // this session has it.
     bool Claim();
     void Release();
 
-    // Hands a request to the Prodle that holds the name, at its window of this class (waiting a little
-    // for a Prodle that is still starting). kExit also waits until that process has ended. False when
-    // none runs or it did not do as asked in time.
-    bool Send(Request request, const char* frameClass) const;
+    // Hands a request to the Prodle that holds the name, at the window of this class that its process
+    // owns (waiting for one that is still starting to make it). Its answer must come within 5 s of the
+    // call; kExit then also waits until that process has ended.
+    Outcome Send(Request request, const char* frameClass) const;
 
     // The registered message the running Prodle's main frame answers; wParam is the Request.
     static UINT Message();
 
 private:
     bool IsHeld() const;
+    // The id that the holder published, 0 while there is none (yet).
+    DWORD PublishedProcessId() const;
 
-    std::string m_name;
-    HANDLE m_mutex = nullptr;
+    std::string m_mutexName;
+    std::string m_mappingName;
+    KernelHandle m_mutex;
+    KernelHandle m_mapping;
 };
 
 #endif

@@ -137,3 +137,8 @@ void DeferredPorts::StoreIgnoreFailuresOff()
 {
     Later([this] { m_real.store.StoreIgnoreFailuresOff(); });
 }
+
+void DeferredPorts::Note(const std::string& line)
+{
+    Later([this, line] { m_real.journal.Note(line); });
+}

@@ -15,9 +15,10 @@ struct Ports {
     Network& network;
     Display& display;
     SettingsStore& store;
+    Journal& journal;
 };
 
-class DeferredPorts : public Clock, public Network, public Display, public SettingsStore {
+class DeferredPorts : public Clock, public Network, public Display, public SettingsStore, public Journal {
 public:
     explicit DeferredPorts(Ports real) : m_real(real) {}
     DeferredPorts(const DeferredPorts&) = delete;
@@ -59,6 +60,8 @@ public:
     void StoreHostList(const std::vector<std::string>& hosts, int selected) override;
     void StoreOptions(const KeepAliveOptions& options) override;
     void StoreIgnoreFailuresOff() override;
+
+    void Note(const std::string& line) override;
 
 private:
     void Later(std::function<void()> call) { m_calls.push_back(std::move(call)); }

@@ -17,8 +17,8 @@ constexpr const char* kWaitingForNetwork = "Waiting for the network";
 }  // namespace
 
 KeepAliveCycle::KeepAliveCycle(DeferredPorts& ports, const Settings& settings, Parameters parameters)
-    : m_clock(ports), m_network(ports), m_display(ports), m_store(ports), m_parameters(std::move(parameters)),
-      m_random(m_parameters.seed)
+    : m_clock(ports), m_network(ports), m_display(ports), m_store(ports), m_journal(ports),
+      m_parameters(std::move(parameters)), m_random(m_parameters.seed)
 {
     state.launchTime = m_clock.TimeOfDay();
     state.options = settings.options;
@@ -44,23 +44,28 @@ void KeepAliveCycle::Act(const Event& event)
     switch (event.trigger) {
     case Trigger::Start:
     case Trigger::AutoStartDue:
+        m_journal.Note(std::string(event.trigger == Trigger::Start ? "Start" : "Auto-start") + ", host " +
+                       s.hosts.Text() + ", every " + s.minutes + " minutes");
         StartCycle();
         return;
     case Trigger::Shutdown:
         StopCycle(false);
         s.phase = Phase::Closed;
+        m_journal.Note("Exit");
         return;
     case Trigger::ProdleDue:
         OnProdleDue();
         return;
     case Trigger::ConnectBound:
+        OnConnectionFailed("no answer within " + std::to_string(m_parameters.connectBoundMs / 1000) + " s");
+        return;
     case Trigger::ConnectFailed:
-        OnConnectionFailed();
+        OnConnectionFailed("refused, or the name not found");
         return;
     case Trigger::ConnectionClosed:
         // Before the connection was made, a close is its failure; after, it ends the connection only.
         if (s.phase == Phase::Connecting)
-            OnConnectionFailed();
+            OnConnectionFailed("closed before it was made");
         else
             s.ticketOpen = false;
         return;
@@ -79,14 +84,16 @@ void KeepAliveCycle::Act(const Event& event)
         OnLocalAddress(event.text);
         return;
     case Trigger::LocalAddressFailed:
-        OnStartLookupFailed("Unable to get local IP address.\nHave you dialed your ISP?");
+        OnStartLookupFailed("Unable to get local IP address.\nHave you dialed your ISP?",
+                            "no local IP address");
         return;
     case Trigger::HostFound:
         s.ticketOpen = false;
         StartCountdown();
         return;
     case Trigger::HostNotFound:
-        OnStartLookupFailed("Prodle: Name " + s.cycleHost + " Not Found");
+        OnStartLookupFailed("Prodle: Name " + s.cycleHost + " Not Found",
+                            "name " + s.cycleHost + " not found");
         return;
     case Trigger::RetryDue:
         OnRetryDue();
@@ -106,6 +113,7 @@ void KeepAliveCycle::Act(const Event& event)
         // The local address may have changed with the network; the host's check and the first prodle
         // follow at once, and for a while a failure waits for the network to settle.
         s.localAddressKnown = false;
+        m_journal.Note("The network changed");
         if (s.phase != Phase::Stopped && s.phase != Phase::ReportingFailure &&
             s.phase != Phase::ReportingStop) {
             s.graceSince = m_clock.NowMs();
@@ -195,6 +203,7 @@ void KeepAliveCycle::StopCycle(bool trayNotice)
     s.shownCountdown.clear();
     m_display.ShowCounting(false);
     if (trayNotice) {
+        m_journal.Note("Stopped");
         ShowTip("Prodle has stopped");
         m_display.ShowTrayPicture(TrayPicture::Stopped);
     }
@@ -215,7 +224,8 @@ void KeepAliveCycle::OnLocalAddress(const std::string& address)
 {
     state.ticketOpen = false;
     if (!StartsWithDigit(address)) {
-        OnStartLookupFailed("Unable to get local IP address.\nHave you dialed your ISP?");
+        OnStartLookupFailed("Unable to get local IP address.\nHave you dialed your ISP?",
+                            "no local IP address");
         return;
     }
     state.localAddress = address;
@@ -240,13 +250,14 @@ void KeepAliveCycle::CheckHost()
     s.phase = Phase::CheckingHost;
 }
 
-void KeepAliveCycle::OnStartLookupFailed(const std::string& box)
+void KeepAliveCycle::OnStartLookupFailed(const std::string& box, const std::string& reason)
 {
     state.ticketOpen = false;
     if (WaitsForNetwork()) {
-        WaitForNetwork(Phase::WaitingForNetworkToStart);
+        WaitForNetwork(Phase::WaitingForNetworkToStart, reason);
         return;
     }
+    m_journal.Note("Failure: " + reason);
     StopCycle(true);
     ReportStop(box + TimeStampSuffix(), AfterBox::Nothing);
 }
@@ -256,6 +267,7 @@ void KeepAliveCycle::StartCountdown()
     State& s = state;
     const PeriodCheck period = CheckMinutesText(s.minutes.c_str(), s.options.debug);
     if (!period.accepted) {
+        m_journal.Note("Failure: the period \"" + s.minutes + "\" is not between 1 and 60 minutes");
         StopCycle(true);
         s.minutes = s.acceptedMinutes;
         m_display.ShowMinutes(s.acceptedMinutes);
@@ -404,21 +416,24 @@ void KeepAliveCycle::OnReply()
     m_display.StopFlashing();
 }
 
-void KeepAliveCycle::OnConnectionFailed()
+void KeepAliveCycle::OnConnectionFailed(const std::string& why)
 {
     State& s = state;
     s.deadlines.Clear(Alarm::ConnectBound);
     GiveUpRequest();
+    const std::string host = WithoutLeadingSpaces(s.connectHost);
+    const std::string reason =
+        "cannot connect to " + host + " on port " + std::to_string(kHttpPort) + ": " + why;
     if (WaitsForNetwork()) {
-        WaitForNetwork(Phase::WaitingForNetworkToProdle);
+        WaitForNetwork(Phase::WaitingForNetworkToProdle, reason);
         return;
     }
     s.firstHost.reset();
-    const std::string host = WithoutLeadingSpaces(s.connectHost);
     const FailureDecision decision = DecideAfterFailure(FailureKind::CannotConnect, s.connectIgnoresFailures,
                                                         s.hosts.Find(host), s.hosts.Count());
     switch (decision.action) {
     case FailureAction::StopWithBox:
+        m_journal.Note("Failure: " + reason);
         ReportFailure("Prodle: Cannot connect to " + host + " on port " + std::to_string(kHttpPort) +
                           TimeStampSuffix(),
                       AfterBox::StopWithNotice);
@@ -426,9 +441,12 @@ void KeepAliveCycle::OnConnectionFailed()
     case FailureAction::NextHost:
         m_display.ShowStatus("Last connection failed");
         SelectHost(decision.hostIndex);
+        m_journal.Note("Failure: " + reason + "; the next host is " + s.hosts.Text());
         StartCycle();
         return;
     case FailureAction::ResetIgnoreAndStop:
+        m_journal.Note("Failure: " + reason +
+                       "; it is the only host, so \"Ignore Connection Failures\" is off");
         m_display.ShowStatus("Last connection failed");
         StopCycle(false);
         s.options.ignoreFailures = false;
@@ -449,6 +467,7 @@ void KeepAliveCycle::OnNoHostToConnectTo()
     s.firstHost.reset();
     const FailureDecision decision =
         DecideAfterFailure(FailureKind::NoAttempt, s.connectIgnoresFailures, -1, 0);
+    m_journal.Note("Failure: no host to connect to");
     if (decision.action == FailureAction::CountOn)
         s.phase = Phase::CountingDown;
     else
@@ -461,6 +480,7 @@ void KeepAliveCycle::OnSocketRefused()
     s.deadlines.Clear(Alarm::ConnectBound);
     GiveUpRequest();
     s.firstHost.reset();
+    m_journal.Note("Failure: no socket could be made");
     // Reported whatever the option says; after the box the option decides as for no host at all.
     const FailureDecision decision =
         DecideAfterFailure(FailureKind::NoAttempt, s.connectIgnoresFailures, -1, 0);
@@ -497,9 +517,10 @@ bool KeepAliveCycle::WaitsForNetwork()
     return false;
 }
 
-void KeepAliveCycle::WaitForNetwork(Phase waiting)
+void KeepAliveCycle::WaitForNetwork(Phase waiting, const std::string& reason)
 {
     State& s = state;
+    m_journal.Note("Waiting for the network: " + reason);
     s.phase = waiting;
     s.deadlines.Clear(Alarm::Prodle);
     s.deadlines.Set(Alarm::NetworkRetry, m_clock.NowMs() + m_parameters.retryMs);
@@ -523,6 +544,7 @@ void KeepAliveCycle::OnRetryDue()
 void KeepAliveCycle::OnSuspendNow()
 {
     State& s = state;
+    m_journal.Note("Sleep");
     s.suspendedSinceWake = true;
     if (s.phase == Phase::Connecting || s.phase == Phase::WaitingForReply)
         GiveUpConnectionQuietly();
@@ -538,6 +560,7 @@ void KeepAliveCycle::OnResumeNow()
     // another without a sleep between, and within the network's grace, is that same wake.
     if (s.lastWake && !s.suspendedSinceWake && now - *s.lastWake < m_parameters.networkGraceMs)
         return;
+    m_journal.Note("Wake");
     s.lastWake = now;
     s.suspendedSinceWake = false;
     s.graceSince = now;
@@ -601,6 +624,7 @@ void KeepAliveCycle::OnBoxClosedNow()
         s.phase = Phase::CountingDown;
         break;
     case AfterBox::TrayNotice:
+        m_journal.Note("Stopped");
         ShowTip("Prodle has stopped");
         m_display.ShowTrayPicture(TrayPicture::Stopped);
         s.phase = Phase::Stopped;

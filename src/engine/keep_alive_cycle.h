@@ -122,7 +122,8 @@ private:
     void CheckHost();
     void StartCountdown();
     void OnLocalAddress(const std::string& address);
-    void OnStartLookupFailed(const std::string& box);
+    // A lookup of a start failed: the box's text, and the log's words for it.
+    void OnStartLookupFailed(const std::string& box, const std::string& reason);
 
     // The countdown.
     void OnProdleDue();
@@ -135,7 +136,7 @@ private:
     void OnConnectedNow();
     void RememberConnection();
     void OnReply();
-    void OnConnectionFailed();
+    void OnConnectionFailed(const std::string& why);
     void OnNoHostToConnectTo();
     void OnSocketRefused();
     void GiveUpRequest();
@@ -143,7 +144,7 @@ private:
 
     // The network's grace after a wake or a change.
     bool WaitsForNetwork();
-    void WaitForNetwork(Phase waiting);
+    void WaitForNetwork(Phase waiting, const std::string& reason);
     void OnRetryDue();
     void OnSuspendNow();
     void OnResumeNow();
@@ -162,6 +163,7 @@ private:
     Network& m_network;
     Display& m_display;
     SettingsStore& m_store;
+    Journal& m_journal;
     const Parameters m_parameters;
     std::minstd_rand m_random;
 };

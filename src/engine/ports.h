@@ -1,4 +1,4 @@
-// What the keep-alive engine needs of the world, in four small ports, each with one job. The Windows side
+// What the keep-alive engine needs of the world, in five small ports, each with one job. The Windows side
 // implements them with timers, Windows Sockets, the form and the tray, and the registry; the engine's
 // tests implement them with fakes. The engine calls a port only once its own state is settled, and a port
 // must not run a message loop (a box is shown after the call returns, and its closing comes back as an
@@ -110,6 +110,16 @@ public:
 
 protected:
     ~SettingsStore() = default;
+};
+
+// A line for the log, for the day something goes wrong: starts and stops, failures and their reasons,
+// sleep and wake, changes of network, waits for the network, and the end. The time is the log's.
+class Journal {
+public:
+    virtual void Note(const std::string& line) = 0;
+
+protected:
+    ~Journal() = default;
 };
 
 #endif

@@ -13,7 +13,7 @@
 #include "settings/profile_store.h"
 
 CProdleView::CProdleView(ShowAboutFunction showAbout)
-    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile())
+    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile(), *this, m_journal)
 {
     // One second's pause after starting Windows Sockets, whatever its result: the program has always
     // given the sockets layer (on a dial-up machine, its dialler) this moment before using it, and the
@@ -34,6 +34,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnCloseWindow>(IDC_BUTTON_CLOSE_WINDOW),
         MapCommand<&T::OnExitProdle>(IDC_BUTTON_EXIT),
         MapCommand<&T::OnTrayRestore>(ID_TRAY_RESTORE),
+        MapCommand<&T::OnOpenLog>(ID_TRAY_OPEN_LOG),
         MapCommand<&T::OnExitProdle>(ID_TRAY_EXIT),
         MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
         MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
@@ -48,6 +49,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapMessage<&T::OnConnectLookup>(WM_PRODLE_CONNECT_LOOKUP),
         MapMessage<&T::OnShowBox>(WM_PRODLE_SHOW_BOX),
         MapMessage<&T::OnPowerBroadcast>(WM_POWERBROADCAST),
+        MapMessage<&T::OnNetworkChange>(WM_PRODLE_NETWORK_CHANGE),
         MapMessage<&T::OnFrameShown>(kFrameShown),
         MapMessage<&T::OnTimer>(WM_TIMER),
         MapMessage<&T::OnDestroy>(WM_DESTROY),
@@ -82,9 +84,12 @@ void CProdleView::OnInitialUpdate()
     KeepAliveEngine::Parameters parameters;
     parameters.defaultHosts = DefaultHosts();
     parameters.seed = static_cast<unsigned>(std::time(nullptr));
-    m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings},
+    m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings, m_journal},
                                                  m_settings.Load(), parameters);
     m_network.Attach(m_hWnd, m_engine.get());
+    m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
+    // Power notices go to top-level windows; the frame passes them on.
+    m_powerNotices.Register(AfxGetMainWnd()->m_hWnd);
 }
 
 RECT CProdleView::FrameRect() const
@@ -132,6 +137,14 @@ void CProdleView::OnTrayRestore()
 {
     AfxGetMainWnd()->ShowWindow(SW_SHOW);
     AfxGetMainWnd()->SetForegroundWindow();
+}
+
+void CProdleView::OnOpenLog()
+{
+    // Opened with whatever opens text files; a beep when there is nothing to open yet.
+    const HINSTANCE result = AfxGetApp()->ShellOpen(m_journal.Path().c_str());
+    if (reinterpret_cast<INT_PTR>(result) <= 32)
+        AfxGetApp()->DoMessageBeep(MB_ICONEXCLAMATION);
 }
 
 void CProdleView::OnAppAbout()
@@ -221,16 +234,31 @@ LRESULT CProdleView::OnConnectLookup(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM)
+LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
 {
     if (!m_engine)
         return TRUE;
-    if (wParam == PBT_APMSUSPEND)
+    const std::optional<bool> displayOn = PowerNotices::DisplayOn(wParam, lParam);
+    if (wParam == PBT_APMSUSPEND) {
         m_engine->OnSuspend();
-    else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
-             wParam == PBT_APMRESUMECRITICAL)
+    } else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
+               wParam == PBT_APMRESUMECRITICAL) {
         m_engine->OnResume();
+    } else if (displayOn) {
+        // A standby that announces nothing else: the display's coming back is its wake.
+        if (*displayOn && m_displayOff)
+            m_engine->OnResume();
+        m_displayOff = !*displayOn;
+    }
     return TRUE;
+}
+
+LRESULT CProdleView::OnNetworkChange(WPARAM, LPARAM)
+{
+    if (m_engine)
+        m_engine->OnNetworkChanged();
+    m_networkWatch.Rearm();
+    return 0;
 }
 
 LRESULT CProdleView::OnFrameShown(WPARAM wParam, LPARAM)

@@ -14,6 +14,9 @@
 
 #include "engine/keep_alive_engine.h"
 #include "engine/ports.h"
+#include "form/file_journal.h"
+#include "form/network_watch.h"
+#include "form/power_notices.h"
 #include "form/window_clock.h"
 #include "form/winsock_network.h"
 #include "form/winsock_session.h"
@@ -51,6 +54,7 @@ private:
     void OnCloseWindow();
     void OnExitProdle();
     void OnTrayRestore();
+    void OnOpenLog();
     void OnAppAbout();
     void OnEditNames();
     void OnOptions();
@@ -64,6 +68,7 @@ private:
     LRESULT OnHostLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnConnectLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNetworkChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnFrameShown(WPARAM wParam, LPARAM lParam);
     LRESULT OnShowBox(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
@@ -97,6 +102,7 @@ private:
     };
 
     ShowAboutFunction m_showAbout;
+    FileJournal m_journal;
     DWORD m_launchTick = 0;
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;
@@ -109,6 +115,10 @@ private:
     WindowClock m_clock;
     WinsockNetwork m_network;
     StoredSettings m_settings;
+    NetworkWatch m_networkWatch;
+    PowerNotices m_powerNotices;
+    // The console's display went off (Modern Standby's sign): when it comes back on, that is a wake.
+    bool m_displayOff = false;
     std::deque<PendingBox> m_boxes;
     bool m_boxUp = false;
     // The window has gone (the program was closed, perhaps while a box was up).

@@ -16,8 +16,9 @@ public:
 
     CView* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CView* view) { m_pActiveView = view; }
-    // Shows the frame with the start-up show command.
-    void ActivateFrame(int showCommand);
+    // Shows the frame with the start-up show command: the last step of making the document, its frame
+    // and its view.
+    virtual void ActivateFrame(int showCommand);
     // Gives the view the whole client area.
     void RecalcLayout();
     // Moves the frame to this rectangle and keeps it at that size from then on (its view asks for the

@@ -104,6 +104,14 @@ HICON CWinApp::LoadSmallIcon(UINT id) const
 int CWinApp::DoMessageBox(const CString& text, UINT type, UINT)
 {
     HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    if (!owner || !::IsWindowVisible(owner)) {
+        // No one sees the main window (the program lives in the notification area, or is still
+        // starting, perhaps started by an installer): a box it owned would have no taskbar button and
+        // could open behind other windows. It stands on its own, in front, and keeps the program's
+        // windows disabled while it is up, as an owned box does.
+        owner = nullptr;
+        type = (type & ~MB_MODEMASK) | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
+    }
     return ::MessageBoxA(owner, text.c_str(), m_strAppName.c_str(), type);
 }
 

@@ -39,7 +39,8 @@ public:
     // The same icon in the system's small size (16 px at 96 DPI, 24 px at 144 DPI).
     HICON LoadSmallIcon(UINT id) const;
 
-    // Every message box of the program goes through here.
+    // Every message box of the program goes through here. While the main window is hidden, the box
+    // has no owner and comes up in front, with a taskbar button.
     virtual int DoMessageBox(const CString& text, UINT type, UINT helpId);
     // Hands a document, web address or mailto: link to the shell's "open" verb; the result is the
     // shell's (32 or less: failure). Every shell open of the program goes through here.

@@ -19,8 +19,14 @@ CString CProfileStore::SectionPath(const char* section) const
 
 bool CProfileStore::ReadValue(const char* section, const char* name, CString* text) const
 {
+    return (UserRoot() && ReadValueFrom(UserRoot(), section, name, text)) ||
+           ReadValueFrom(m_hRoot, section, name, text);
+}
+
+bool CProfileStore::ReadValueFrom(HKEY root, const char* section, const char* name, CString* text) const
+{
     RegistryKey key;
-    if (::RegOpenKeyExA(m_hRoot, SectionPath(section).c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(root, SectionPath(section).c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return false;
     // One byte beyond the limit stays zero, so data stored without a terminating zero still ends here.
     char buffer[kReadLimit + 1] = {};
@@ -53,13 +59,38 @@ int CProfileStore::GetProfileInt(const char* section, const char* name, int defa
 
 bool CProfileStore::WriteProfileString(const char* section, const char* name, const char* text) const
 {
-    RegistryKey key;
-    if (::RegCreateKeyExA(m_hRoot, SectionPath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_WRITE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
-        return false;
     const CString data(text ? text : "");
-    return ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                            static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+    const LONG error = WriteValueTo(m_hRoot, section, name, data);
+    if (error == ERROR_SUCCESS) {
+        // The machine-wide value holds again: no older copy of this user's may hide it.
+        RegistryKey user;
+        if (UserRoot() && ::RegOpenKeyExA(UserRoot(), SectionPath(section).c_str(), 0, KEY_SET_VALUE,
+                                          user.Receive()) == ERROR_SUCCESS)
+            ::RegDeleteValueA(user.Get(), name);
+        return true;
+    }
+    const bool storedForUser = UserRoot() && WriteValueTo(UserRoot(), section, name, data) == ERROR_SUCCESS;
+    m_writeProblems.push_back({name, error, storedForUser});
+    return storedForUser;
+}
+
+LONG CProfileStore::WriteValueTo(HKEY root, const char* section, const char* name, const CString& text) const
+{
+    RegistryKey key;
+    const LONG created =
+        ::RegCreateKeyExA(root, SectionPath(section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                          nullptr, key.Receive(), nullptr);
+    if (created != ERROR_SUCCESS)
+        return created;
+    return ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
+}
+
+std::vector<CProfileStore::WriteProblem> CProfileStore::TakeWriteProblems() const
+{
+    std::vector<WriteProblem> problems;
+    problems.swap(m_writeProblems);
+    return problems;
 }
 
 bool CProfileStore::WriteProfileInt(const char* section, const char* name, int value) const

@@ -1,5 +1,7 @@
 #include "settings/stored_settings.h"
 
+#include <windows.h>
+
 #include "settings/host_list_store.h"
 #include "settings/options_store.h"
 #include "settings/profile_store.h"
@@ -24,6 +26,7 @@ void StoredSettings::StoreConnection(const std::string& often, const std::vector
     const HostListStore store(m_store);
     store.StoreHosts(hosts, HostListStore::Beyond::Keep);
     store.StoreSelection(selected);
+    TellOfRefusedWrites();
 }
 
 void StoredSettings::StoreHostList(const std::vector<std::string>& hosts, int selected)
@@ -32,14 +35,59 @@ void StoredSettings::StoreHostList(const std::vector<std::string>& hosts, int se
     const HostListStore store(m_store);
     store.StoreHosts(hosts, HostListStore::Beyond::Blank);
     store.StoreSelection(selected);
+    TellOfRefusedWrites();
 }
 
 void StoredSettings::StoreOptions(const KeepAliveOptions& options)
 {
     OptionsStore(m_store).Store(options);
+    TellOfRefusedWrites();
 }
 
 void StoredSettings::StoreIgnoreFailuresOff()
 {
     OptionsStore(m_store).StoreIgnoreFailures(false);
+    TellOfRefusedWrites();
+}
+
+namespace {
+
+// Windows' words for an error, on one line.
+std::string Reason(LONG error)
+{
+    char text[256] = {};
+    if (!::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                          static_cast<DWORD>(error), 0, text, sizeof text, nullptr))
+        return "error " + std::to_string(error);
+    std::string reason(text);
+    while (!reason.empty() &&
+           (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' ' || reason.back() == '.'))
+        reason.pop_back();
+    return reason;
+}
+
+}  // namespace
+
+void StoredSettings::TellOfRefusedWrites()
+{
+    for (const CProfileStore::WriteProblem& problem : m_store.TakeWriteProblems()) {
+        // Each setting once a run in the log: after every prodle the same values are written again.
+        if (!m_logged.insert(problem.name).second)
+            continue;
+        const std::string what = "\"" + problem.name + "\" (" + Reason(problem.error) + ")";
+        m_journal.Note(problem.storedForUser ? "Settings: " + what +
+                                                   " could not be stored for all users; it is "
+                                                   "stored for this user alone"
+                                             : "Settings: " + what + " could not be stored");
+        if (m_told)
+            continue;
+        m_told = true;
+        m_display.ShowNotice(
+            problem.storedForUser
+                ? "Prodle could not store its settings for all users of this computer: the setting " + what +
+                      " was refused.\n\nIt keeps them for you alone, under HKEY_CURRENT_USER\\Software\\"
+                      "Quendar Software\\Prodle, and reads them from there at its next start."
+                : "Prodle could not store the setting " + what +
+                      ".\n\nIt goes on with what you set, but the next start will not know it.");
+    }
 }

@@ -1,7 +1,12 @@
 // The keep-alive engine's settings in the registry: read once when the program starts, and written when
-// the engine asks (after a successful connection, and what the user confirms).
+// the engine asks (after a successful connection, and what the user confirms). A write that the
+// registry refuses is said once a run in a box (which setting, and why), and once a run for each setting
+// in the log; the program goes on with what the user set.
 #ifndef PRODLE_SETTINGS_STORED_SETTINGS_H
 #define PRODLE_SETTINGS_STORED_SETTINGS_H
+
+#include <set>
+#include <string>
 
 #include "engine/keep_alive_engine.h"
 #include "engine/ports.h"
@@ -10,7 +15,10 @@ class CProfileStore;
 
 class StoredSettings : public SettingsStore {
 public:
-    explicit StoredSettings(const CProfileStore& store) : m_store(store) {}
+    StoredSettings(const CProfileStore& store, Display& display, Journal& journal)
+        : m_store(store), m_display(display), m_journal(journal)
+    {
+    }
 
     KeepAliveEngine::Settings Load() const;
 
@@ -21,7 +29,14 @@ public:
     void StoreIgnoreFailuresOff() override;
 
 private:
+    // Tells of the writes the registry refused since the last time.
+    void TellOfRefusedWrites();
+
     const CProfileStore& m_store;
+    Display& m_display;
+    Journal& m_journal;
+    bool m_told = false;
+    std::set<std::string> m_logged;
 };
 
 #endif

@@ -147,8 +147,11 @@ LRESULT CTrayNotifyIcon::OnTrayCallback(WPARAM wParam, LPARAM lParam)
         ::SetMenuDefaultItem(popup, 0, TRUE);
         POINT point;
         ::GetCursorPos(&point);
+        // In front, and a message to it once the menu is done: without both, the menu of a window that
+        // is not in front stays up when the user clicks elsewhere.
         ::SetForegroundWindow(m_nid.hWnd);
         ::TrackPopupMenu(popup, 0, point.x, point.y, 0, m_nid.hWnd, nullptr);
+        ::PostMessageA(m_nid.hWnd, WM_NULL, 0, 0);
     } else if (lParam == WM_LBUTTONDBLCLK) {
         ::SendMessageA(m_nid.hWnd, WM_COMMAND, ::GetMenuItemID(popup, 0), 0);
     }

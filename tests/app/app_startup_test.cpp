@@ -203,6 +203,27 @@ TEST_F(AppStartup, ExitFromTheTrayMenuRemovesTheIconAndTheStore)
     EXPECT_EQ(App().m_pProfileStore, nullptr);
 }
 
+// Windows ends the session, or closes the program for an installer (the restart manager's
+// ENDSESSION_CLOSEAPP). Asked, the program agrees and runs on, for the end may still be cancelled;
+// told, it ends as Exit does before the message returns, since the process may be ended right after.
+TEST_F(AppStartup, TheSessionsEndClosesTheProgramAsExitDoes)
+{
+    const bool socketsBefore = SocketsStarted();
+    for (const LPARAM reason : {LPARAM{0}, LPARAM{ENDSESSION_CLOSEAPP}}) {
+        StartStopped();
+        const HWND frame = App().MainWindow();
+        const HWND form = App().Form();
+        EXPECT_EQ(::SendMessageA(frame, WM_QUERYENDSESSION, 0, reason), TRUE) << reason;
+        ::SendMessageA(frame, WM_ENDSESSION, FALSE, reason);  // another program cancelled the end
+        EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON)) << reason;
+        ::SendMessageA(frame, WM_ENDSESSION, TRUE, reason);
+        EXPECT_FALSE(::IsWindow(frame)) << reason;
+        EXPECT_FALSE(ShellHasIcon(form, ID_TRAY_ICON)) << reason;
+        EXPECT_EQ(SocketsStarted(), socketsBefore) << reason;
+        App().Stop();
+    }
+}
+
 // Exit from the tray menu while a dialog is open, whether the main menu (the frame, which hands the
 // command on to the view) or the tray menu (the view itself) opened it: the dialog goes with the
 // program and stores nothing, and the view is not deleted under the command that opened the dialog.

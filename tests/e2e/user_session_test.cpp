@@ -7,11 +7,13 @@
 
 #include "app/resource.h"
 #include "form/form_ids.h"
+#include "framework/frame_wnd.h"
 #include "support/dialog_script.h"
 #include "support/form.h"
 #include "support/listener.h"
 #include "support/notification_area.h"
 #include "support/program.h"
+#include "support/pump.h"
 #include "support/registry.h"
 
 namespace {
@@ -69,6 +71,18 @@ bool SettingIs(const char* name, const std::string& expected, DWORD timeoutMs = 
     return WaitFor(Context::Check, &context, timeoutMs);
 }
 
+// A box of a program whose main window is hidden (or that has none) is found without looking for it:
+// shown, in front, and with a button in the taskbar (no owner, or one of its own). Under Wine only the
+// last can fail: Wine 8 leaves out MB_TOPMOST, and without a window manager it gives every new window
+// the foreground.
+void ExpectInFrontWithATaskbarButton(HWND box)
+{
+    EXPECT_TRUE(::IsWindowVisible(box));
+    const LONG_PTR exStyle = ::GetWindowLongPtrA(box, GWL_EXSTYLE);
+    EXPECT_TRUE((exStyle & WS_EX_TOPMOST) || ::GetForegroundWindow() == box) << "behind other windows";
+    EXPECT_TRUE(!::GetWindow(box, GW_OWNER) || (exStyle & WS_EX_APPWINDOW)) << "no taskbar button";
+}
+
 class UserSession : public testing::Test {
 protected:
     void SetUp() override
@@ -83,13 +97,20 @@ TEST_F(UserSession, FirstRunRestoresTheDefaultsAutoStartsAndReportsTheUnreachabl
 {
     ProdleProcess prodle;
     ASSERT_TRUE(prodle.Start());
+    // Started by the installer, not by the user: the box must be found without looking for it.
+    HWND box = prodle.WaitForDialog("Prodle", kWait);
+    ASSERT_NE(box, nullptr);
+    ExpectInFrontWithATaskbarButton(box);
     EXPECT_EQ(AnswerBox(prodle, "first-run-restoring-box"), "Prodle is restoring the default domain set.");
+    const DWORD answered = ::GetTickCount();
     HWND main = prodle.MainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(::IsWindowVisible(main)) << "the program starts in the notification area";
 
-    // Auto-start: the first default host is validated and prodled; nothing answers there.
+    // Auto-start, a second after the box is answered: the first default host is validated and prodled
+    // at the countdown's first tick, a second later; nothing answers there.
     const std::string failure = AnswerBox(prodle, "connect-failure-box");
+    EXPECT_GE(::GetTickCount() - answered, 1900u) << "the auto-start did not wait for the box";
     EXPECT_EQ(
         failure.rfind("Prodle: Cannot connect to www.example.com on port 80\n\nProdle launched at time ", 0),
         0u)
@@ -197,8 +218,30 @@ TEST_F(UserSession, StartOrApplyTakesTheTypedPeriodAndHostAndTheRestartKeepsThem
     EXPECT_EQ(WindowText(::GetDlgItem(form, IDC_COMBO_HOSTS)), "127.0.0.7");
 }
 
+// A hidden window of Prodle's frame class in the test's process, newer than the real one, as another
+// user's Prodle on the same desktop ("Run as") has: it notes every registered message it is sent.
+class ForeignFrame : public CWnd {
+public:
+    ForeignFrame()
+    {
+        ::CreateWindowExA(0, CFrameWnd::RegisterFrameClass("ProdleFrame", 0), "Prodle", WS_OVERLAPPED, 0, 0,
+                          100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
+    }
+    ~ForeignFrame() override { DestroyWindow(); }
+
+    int registeredMessages = 0;
+
+protected:
+    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        registeredMessages += message >= 0xC000 && message <= 0xFFFF;
+        return CWnd::OnWndMsg(message, wParam, lParam, result);
+    }
+};
+
 // Started again (a double-click on prodle.exe while the Startup entry's copy runs): the running
-// program's form comes up in front, and the new process ends without an icon of its own.
+// program's form comes up in front, and the new process ends without an icon of its own. The request
+// goes to the window of the process that holds Prodle's name, not to any window of its class.
 TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
 {
     SetSetting("AutoStart", "0");
@@ -210,15 +253,121 @@ TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
     HWND main = prodle.MainWindow();
     ASSERT_FALSE(::IsWindowVisible(main));
     const int icons = TrayIconCount();
+    ForeignFrame foreign;
+    ASSERT_NE(foreign.m_hWnd, nullptr);
 
     ProdleProcess second;
     ASSERT_TRUE(second.Start());
-    EXPECT_EQ(second.WaitForExit(5000), 0);
+    PumpUntil([&] { return !second.IsRunning(); }, kWait);
+    EXPECT_EQ(second.WaitForExit(0), 0);
+    EXPECT_EQ(foreign.registeredMessages, 0);
     EXPECT_TRUE(::IsWindowVisible(main));
     HWND front = ::GetForegroundWindow();
     EXPECT_EQ(front, main) << "in front instead: \"" << WindowText(front) << "\"";
     EXPECT_EQ(TrayIconCount(), icons);
     EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
+    EXPECT_TRUE(prodle.IsRunning());
+}
+
+// Two starts close together (the installer's start and a double-click, or the log-in entry and one):
+// whatever moment of the first one's start-up the second comes at, even while the first one's box is
+// up, the second ends at once and the form is shown once the first one is up.
+TEST_F(UserSession, ASecondStartDuringTheFirstOnesStartUpShowsTheFormOnceItIsUp)
+{
+    const struct {
+        const char* what;
+        DWORD delayMs;
+        bool emptyRegistry;  // the first start's box is up
+    } cases[] = {{"together", 0, false}, {"0.3 s apart", 300, false}, {"during the first box", 0, true}};
+    for (const auto& c : cases) {
+        RemoveBaseKey();
+        if (!c.emptyRegistry) {
+            SetSetting("AutoStart", "0");
+            SetSetting("ComboName0", "127.0.0.3");
+        }
+        ProdleProcess one, other;
+        ASSERT_TRUE(one.Start());
+        HWND box = c.emptyRegistry ? one.WaitForDialog("Prodle", kWait) : nullptr;
+        ::Sleep(c.delayMs);
+        ASSERT_TRUE(other.Start());
+        // Started together, either may take Prodle's name first: the other one is the later start.
+        struct OneEnded {
+            const ProdleProcess& one;
+            const ProdleProcess& other;
+            static bool Check(void* self)
+            {
+                auto* s = static_cast<OneEnded*>(self);
+                return !s->one.IsRunning() || !s->other.IsRunning();
+            }
+        } oneEnded{one, other};
+        EXPECT_TRUE(WaitFor(OneEnded::Check, &oneEnded, kWait)) << c.what;
+        ProdleProcess& first = one.IsRunning() ? one : other;
+        ProdleProcess& second = one.IsRunning() ? other : one;
+        EXPECT_EQ(second.WaitForExit(0), 0) << c.what;
+        if (box)
+            PressButton(box, IDOK);
+        struct Shown {
+            const ProdleProcess& prodle;
+            static bool Check(void* self)
+            {
+                HWND main = static_cast<Shown*>(self)->prodle.MainWindow(0);
+                return main && ::IsWindowVisible(main);
+            }
+        } shown{first};
+        ASSERT_NE(first.Form(), nullptr) << c.what;
+        EXPECT_TRUE(WaitFor(Shown::Check, &shown, kWait)) << c.what;
+        ::Sleep(200);  // nothing hides it afterwards
+        EXPECT_TRUE(::IsWindowVisible(first.MainWindow())) << c.what;
+    }
+}
+
+// Exit while the first start's box is up, from the uninstaller ("prodle.exe /exit", which waits for
+// the program to end) or the tray menu: the box opens once the program is up, so the program ends at
+// once, cleanly, and the uninstaller's wait ends with it.
+TEST_F(UserSession, AnExitWhileTheFirstStartsBoxIsUpEndsTheProgram)
+{
+    for (const bool fromTheUninstaller : {true, false}) {
+        RemoveBaseKey();
+        ProdleProcess prodle;
+        ASSERT_TRUE(prodle.Start());
+        HWND box = prodle.WaitForDialog("Prodle", kWait);
+        ASSERT_NE(box, nullptr);
+        ProdleProcess exit;
+        if (fromTheUninstaller) {
+            ASSERT_TRUE(exit.Start("/exit"));
+        } else {
+            HWND form = ::FindWindowExA(prodle.MainWindow(), nullptr, "#32770", nullptr);
+            ::PostMessageA(form, WM_COMMAND, ID_TRAY_EXIT, 0);
+        }
+        EXPECT_EQ(prodle.WaitForExit(kWait), 0) << fromTheUninstaller;
+        if (fromTheUninstaller) {
+            EXPECT_EQ(exit.WaitForExit(kWait), 0);
+        }
+    }
+}
+
+// A Prodle that no longer answers (its thread stopped): a second start says so in a box of its own
+// and ends, without a window or an icon, and with an exit code that tells it failed.
+TEST_F(UserSession, ASecondStartSaysWhenTheRunningOneDoesNotAnswer)
+{
+    SetSetting("AutoStart", "0");
+    SetSetting("ComboName0", "127.0.0.3");
+    ProdleProcess prodle;
+    ASSERT_TRUE(prodle.Start());
+    ASSERT_NE(prodle.Form(), nullptr);
+    ASSERT_NE(::SuspendThread(prodle.MainThread()), static_cast<DWORD>(-1));
+    ProdleProcess second;
+    ASSERT_TRUE(second.Start());
+    HWND box = second.WaitForDialog("Prodle", kWait);
+    const DWORD resumed = ::ResumeThread(prodle.MainThread());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(resumed, 1u);
+    EXPECT_EQ(MessageBoxText(box),
+              "Prodle is already running but does not answer. Wait a moment and start it "
+              "again, or end prodle.exe in Task Manager.");
+    ExpectInFrontWithATaskbarButton(box);
+    PressButton(box, IDOK);
+    EXPECT_EQ(second.WaitForExit(kWait), 1);
     EXPECT_TRUE(prodle.IsRunning());
 }
 

@@ -155,8 +155,8 @@ void EngineDriver::Launch(const Settings& settings, Parameters parameters)
 {
     engine.reset();
     world = FakeWorld();
-    engine =
-        std::make_unique<KeepAliveEngine>(Ports{world, world, world, world}, settings, std::move(parameters));
+    engine = std::make_unique<KeepAliveEngine>(Ports{world, world, world, world, world}, settings,
+                                               std::move(parameters));
     world.engine = engine.get();
 }
 

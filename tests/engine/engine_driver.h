@@ -23,7 +23,7 @@ struct NetworkRequest {
     std::string sent;
 };
 
-class FakeWorld : public Clock, public Network, public Display, public SettingsStore {
+class FakeWorld : public Clock, public Network, public Display, public SettingsStore, public Journal {
 public:
     uint64_t now = 5000000;
     std::string timeOfDay = "04:05:06";
@@ -47,6 +47,7 @@ public:
         int writes = 0;
     } stored;
 
+    std::vector<std::string> journal;
     std::vector<std::string> broken;
     const KeepAliveEngine* engine = nullptr;
 
@@ -84,6 +85,8 @@ public:
     void StoreHostList(const std::vector<std::string>& list, int index) override;
     void StoreOptions(const KeepAliveOptions& options) override;
     void StoreIgnoreFailuresOff() override;
+
+    void Note(const std::string& line) override { journal.push_back(line); }
 
 private:
     void Expect(bool holds, const std::string& what);

@@ -147,3 +147,28 @@ TEST_F(EngineTest, AChangeOfNetworkLooksTheAddressAndTheHostUpAgainAndProdlesOnc
     EXPECT_EQ(world.requests.back().sent.find("Host: 198.51.100.4\r\n") != std::string::npos, true);
     EXPECT_TRUE(world.boxes.empty());
 }
+
+TEST_F(EngineTest, TheLogTellsStartsFailuresAndTheirReasonsSleepWakeChangesOfNetworkAndTheEnd)
+{
+    Settings settings = Stored({"127.0.0.2", "127.0.0.3"});
+    settings.options.ignoreFailures = true;
+    Launch(settings);
+    StartCounting();
+    AdvanceToNextAlarm();
+    Refuse();
+    engine->OnSuspend();
+    engine->OnResume();
+    Advance(1000);
+    Advance(21000);
+    engine->OnNetworkChanged();
+    engine->Shutdown();
+    EXPECT_EQ(world.journal,
+              (std::vector<std::string>{
+                  "Start, host 127.0.0.2, every 25 minutes",
+                  "Failure: cannot connect to 127.0.0.2 on port 80: refused, or the name not found; the next "
+                  "host is "
+                  "127.0.0.3",
+                  "Sleep", "Wake",
+                  "Waiting for the network: cannot connect to 127.0.0.3 on port 80: no answer within 21 s",
+                  "The network changed", "Exit"}));
+}

@@ -4,7 +4,12 @@
 // (a prodle goes a second after its countdown starts); how the engine decides is tested without Windows.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "app/resource.h"
+#include "form/file_journal.h"
 #include "form/form_ids.h"
 #include "form/prodle_view.h"
 #include "support/form.h"
@@ -68,6 +73,11 @@ TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
     EXPECT_EQ(Text(IDC_STATIC_COUNTDOWN), " 7:00");
     EXPECT_EQ(Setting("Often"), "7");
     EXPECT_EQ(Setting("ComboNameSel"), "1");
+    // The log in the user's local application data folder says so.
+    std::ifstream log(FileJournal().Path());
+    const std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(logged.rfind("Start, host 127.0.0.1, every 7 minutes"), std::string::npos)
+        << FileJournal().Path();
     EXPECT_EQ(shell.LastIcon(form), AfxGetApp()->LoadSmallIcon(IDI_RUNNING));
 
     // A host typed into the box is the next start's, and joins the list once it answers.
@@ -140,20 +150,43 @@ TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
     EXPECT_EQ(CurrentPhase(), Phase::Stopped);
 }
 
-TEST_F(Form, SleepAndWakeReachTheEngineThroughTheFrame)
+// Sleep and wake come to the frame, as Windows sends them, a Modern Standby's only sign included: the
+// display going off and on again. A change of network comes from the program's own watch.
+TEST_F(Form, SleepWakeAndAChangeOfNetworkReachTheEngine)
 {
     LoopbackServer server(ServerBehaviour::Reply);
     SetSetting("ComboNameSel", "1");
     Start();
     Press(IDC_BUTTON_START);
-    ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }));
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }))
+        << "the first prodle";
     const HWND frame = App().MainWindow();
+    const auto display = [frame](DWORD state) {
+        struct {
+            GUID setting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+            DWORD length = sizeof(DWORD);
+            DWORD state;
+        } notice;
+        notice.state = state;
+        ::SendMessageA(frame, WM_POWERBROADCAST, 0x8013 /* PBT_POWERSETTINGCHANGE */,
+                       reinterpret_cast<LPARAM>(&notice));
+    };
+    display(0);
+    display(1);
+    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 2; }, 3000))
+        << "the prodle of the display's wake";
+
+    ::PostMessageA(form, WM_PRODLE_NETWORK_CHANGE, 0, 0);
+    ASSERT_TRUE(Waits([&] { return Text(IDC_STATIC_STATUS) == "Determining Local IP Address"; }))
+        << "a new network: the local address is looked up again";
+    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 3; }, 3000)) << "the prodle on the new network";
+
     EXPECT_EQ(::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
     ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 2; }, 3000)) << "the wake's prodle";
+    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 4; }, 3000)) << "the wake's prodle";
     PumpFor(1500);
-    EXPECT_EQ(server.RequestCount(), 2u) << "one wake, announced twice";
+    EXPECT_EQ(server.RequestCount(), 4u) << "one wake, announced twice";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include "app/resource.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
+#include "support/pump.h"
+#include "support/registry.h"
 
 namespace {
 
@@ -106,5 +108,25 @@ TEST_F(Options, CancelStoresNothingAndKeepsTheFlags)
     EXPECT_FALSE(Setting("Ignore"));
     EXPECT_EQ(Setting("AutoStart"), "0");
     EXPECT_EQ(Setting("RandomName"), "1");
+    EXPECT_FALSE(Setting("RandomTime"));
+}
+
+// Settings the registry refuses: said once a run in a box (which setting, and why), in the log for each
+// setting, and the program goes on with what the user confirmed.
+TEST_F(Options, SettingsThatCannotBeStoredAreSaidOnceARun)
+{
+    StartWith(kFive, 0);
+    RefusedRegistry refused(true);
+    ASSERT_TRUE(refused.Active());
+    for (int round = 0; round < 2; ++round) {
+        DialogScript script("Options");
+        script.Click(IDC_CHECK_RANDOM_TIME).Click(IDOK);
+        Run(script);
+        PumpPending();
+    }
+    ASSERT_EQ(App().boxes.size(), 1u);
+    EXPECT_EQ(App().boxes[0].text, "Prodle could not store the setting \"Ignore\" (Access denied).\n\n"
+                                   "It goes on with what you set, but the next start will not know it.");
+    EXPECT_FALSE(App().View()->Engine()->Options().randomTime) << "clicked twice";
     EXPECT_FALSE(Setting("RandomTime"));
 }

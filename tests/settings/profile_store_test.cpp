@@ -132,4 +132,36 @@ TEST_F(ProfileStoreTest, WritesStoreZeroTerminatedText)
     EXPECT_EQ(store.GetProfileString("Settings", "Zero", "d"), "abc");
 }
 
+// Where the machine-wide key refuses this user (no UAC virtualisation), the user's own key takes the
+// settings, reads find them there, and once the machine-wide key takes a value again the user's copy of
+// it goes. Every refusal is kept for the program to tell.
+TEST_F(ProfileStoreTest, AMachineWideKeyThisUserCannotWriteGivesWayToTheUsersOwn)
+{
+    SetSetting("Often", "12");
+    {
+        RefusedRegistry refused;
+        ASSERT_TRUE(refused.Active());
+        EXPECT_TRUE(store.WriteProfileString("Settings", "Often", "7"));
+        const auto problems = store.TakeWriteProblems();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0].name, "Often");
+        EXPECT_EQ(problems[0].error, ERROR_ACCESS_DENIED);
+        EXPECT_TRUE(problems[0].storedForUser);
+        EXPECT_EQ(Setting("Often"), "12");
+        EXPECT_EQ(UserSetting("Often"), "7");
+        EXPECT_EQ(store.GetProfileInt("Settings", "Often", 25), 7) << "this user's copy first";
+    }
+    EXPECT_TRUE(store.WriteProfileString("Settings", "Often", "9"));
+    EXPECT_TRUE(store.TakeWriteProblems().empty());
+    EXPECT_EQ(Setting("Often"), "9");
+    EXPECT_FALSE(UserSetting("Often")) << "the older copy would hide the newer value";
+
+    RefusedRegistry refusedEverywhere(true);
+    EXPECT_FALSE(store.WriteProfileString("Settings", "Often", "3"));
+    const auto problems = store.TakeWriteProblems();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_FALSE(problems[0].storedForUser);
+    EXPECT_EQ(store.GetProfileInt("Settings", "Often", 25), 9);
+}
+
 }  // namespace

@@ -172,13 +172,22 @@ std::string WindowText(HWND window)
 
 std::string MessageBoxText(HWND box)
 {
-    // The message is the box's static text control (id 0xFFFF).
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char className[64] = {};
-        ::GetClassNameA(child, className, sizeof className);
-        if (std::string(className) == "Static" && ::GetWindowTextLengthA(child) > 0)
-            return WindowText(child);
-    }
+    // The message is the box's static text control (id 0xFFFF). Asked again when it gives no answer:
+    // Wine takes a thread that has not read its messages for 5 s (a later start that waited for the
+    // running one) for hung until its box's loop has begun.
+    const DWORD start = ::GetTickCount();
+    do {
+        for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            char className[64] = {};
+            ::GetClassNameA(child, className, sizeof className);
+            if (std::string(className) == "Static" && ::GetWindowTextLengthA(child) > 0) {
+                const std::string text = WindowText(child);
+                if (!text.empty())
+                    return text;
+            }
+        }
+        ::Sleep(20);
+    } while (::IsWindow(box) && ::GetTickCount() - start < 2000);
     return std::string();
 }
 

@@ -26,6 +26,8 @@ public:
     // Waits for the program to end by itself; its exit code, or -1 on time-out.
     int WaitForExit(DWORD timeoutMs);
     DWORD ProcessId() const { return m_info.dwProcessId; }
+    // Its one thread, the user-interface thread (to suspend it: a program that does not answer).
+    HANDLE MainThread() const { return m_info.hThread; }
 
     // The main frame (hidden or not), once it exists.
     HWND MainWindow(DWORD timeoutMs = 10000) const;
@@ -44,7 +46,7 @@ private:
     PROCESS_INFORMATION m_info = {};
 };
 
-// The text a message box shows (its static text).
+// The text a message box shows (its static text), asked again for a moment while it gives none.
 std::string MessageBoxText(HWND box);
 // Presses a button of a dialog by id (as a click does).
 void PressButton(HWND dialog, int id);

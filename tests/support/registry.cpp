@@ -1,5 +1,7 @@
 #include "support/registry.h"
 
+#include "support/import_patch.h"
+
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -7,6 +9,7 @@
 void RemoveBaseKey()
 {
     ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kBaseKey);
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, kBaseKey);
 }
 
 bool KeyExists(const char* path)
@@ -81,4 +84,51 @@ void WriteIniFile(const std::string& content)
 void RemoveIniFile()
 {
     ::DeleteFileA(IniFilePath().c_str());
+}
+
+namespace {
+
+bool g_refuseEveryKey = false;
+
+LONG WINAPI RefuseCreate(HKEY root, LPCSTR path, DWORD reserved, LPSTR kind, DWORD options, REGSAM access,
+                         LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
+{
+    if (root == HKEY_LOCAL_MACHINE || g_refuseEveryKey)
+        return ERROR_ACCESS_DENIED;
+    return RealFunction<decltype(&::RegCreateKeyExA)>("advapi32.dll", "RegCreateKeyExA")(
+        root, path, reserved, kind, options, access, security, key, disposition);
+}
+
+}  // namespace
+
+struct RefusedRegistry::Patch {
+    ImportPatch create{
+        {"advapi32.dll", "kernelbase.dll"}, "RegCreateKeyExA", reinterpret_cast<void*>(&RefuseCreate)};
+};
+
+RefusedRegistry::RefusedRegistry(bool everyKey) : m_patch(new Patch)
+{
+    g_refuseEveryKey = everyKey;
+}
+
+RefusedRegistry::~RefusedRegistry()
+{
+    delete m_patch;
+}
+
+bool RefusedRegistry::Active() const
+{
+    return m_patch->create.Patched() > 0;
+}
+
+std::optional<std::string> UserSetting(const char* name)
+{
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    char text[1024] = {};
+    DWORD size = sizeof text - 1;
+    const LONG status = ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    ::RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::optional<std::string>(text) : std::nullopt;
 }

@@ -59,12 +59,14 @@ public:
     ~CommandWindow() override { DestroyWindow(); }
 
     std::vector<UINT> commands;
+    int nullMessages = 0;
 
 protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override
     {
         if (message == WM_COMMAND)
             commands.push_back(LOWORD(wParam));
+        nullMessages += message == WM_NULL;
         return CWnd::OnWndMsg(message, wParam, lParam, result);
     }
 };
@@ -259,7 +261,9 @@ void CALLBACK VisitMenu(HWND, UINT, UINT_PTR id, DWORD)
     ::EndMenu();
 }
 
-// Choosing an item is covered through the view (the program's exit from the tray menu).
+// Choosing an item is covered through the view (the program's exit from the tray menu). After the
+// menu the owner is sent a message of its own, WM_NULL: the known way to make the menu close when the
+// user clicks elsewhere.
 TEST_F(TrayIconTest, RightButtonReleaseShowsTheMenuWithRestoreAsDefault)
 {
     ASSERT_TRUE(CreateIcon());
@@ -271,6 +275,7 @@ TEST_F(TrayIconTest, RightButtonReleaseShowsTheMenuWithRestoreAsDefault)
     EXPECT_EQ(g_visit.firstId, static_cast<UINT>(ID_TRAY_RESTORE));
     PumpPending();
     EXPECT_TRUE(window.commands.empty());
+    EXPECT_EQ(window.nullMessages, 1);
 }
 
 }  // namespace

@@ -195,7 +195,8 @@ int Wake()
     return 0;
 }
 
-// PBT_POWERSETTINGCHANGE with GUID_CONSOLE_DISPLAY_STATE: the display off (0) or on (1).
+// PBT_POWERSETTINGCHANGE with GUID_CONSOLE_DISPLAY_STATE: the display off (0) or on (1). The notice is
+// a pointer, which Windows hands over in the receiver's own memory: the probe puts it there.
 void AnnounceDisplay(HWND frame, DWORD state)
 {
     struct {
@@ -204,9 +205,20 @@ void AnnounceDisplay(HWND frame, DWORD state)
         DWORD state;
     } notice;
     notice.state = state;
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(frame, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(&notice), SMTO_NORMAL,
-                          5000, &result);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(frame, &pid);
+    const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return;
+    void* there = ::VirtualAllocEx(process, nullptr, sizeof notice, MEM_COMMIT, PAGE_READWRITE);
+    if (there && ::WriteProcessMemory(process, there, &notice, sizeof notice, nullptr)) {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(frame, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(there), SMTO_NORMAL,
+                              5000, &result);
+    }
+    if (there)
+        ::VirtualFreeEx(process, there, 0, MEM_RELEASE);
+    ::CloseHandle(process);
 }
 
 int ScreenWake()

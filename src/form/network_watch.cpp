@@ -4,7 +4,7 @@
 
 namespace {
 
-// Windows Vista and later can take a notice back; on Windows XP it stays asked for until the program ends.
+// Windows Vista and later can take a notice back; on Windows XP the thread's end takes it back.
 using CancelIPChangeNotifyFunction = BOOL(WINAPI*)(LPOVERLAPPED);
 
 bool CancelNotice(OVERLAPPED* overlapped)
@@ -18,52 +18,44 @@ bool CancelNotice(OVERLAPPED* overlapped)
 
 NetworkWatch::~NetworkWatch()
 {
-    StopWaiting();
-    // A notice still asked for writes into its record when it comes, so the record is left to the system
-    // (the watch goes only when the program ends).
-    if (m_overlapped)
-        CancelNotice(m_overlapped);
-    if (m_event)
-        ::CloseHandle(m_event);
+    if (!m_thread)
+        return;
+    ::SetEvent(m_stop.Get());
+    ::WaitForSingleObject(m_thread.Get(), INFINITE);
 }
 
 bool NetworkWatch::Start(HWND window, UINT message)
 {
     m_window = window;
     m_message = message;
-    m_event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    m_overlapped = new OVERLAPPED();
-    return m_event && Arm();
-}
-
-void NetworkWatch::Rearm()
-{
-    StopWaiting();
-    Arm();
-}
-
-bool NetworkWatch::Arm()
-{
-    ::ResetEvent(m_event);
-    *m_overlapped = OVERLAPPED();
-    m_overlapped->hEvent = m_event;
-    HANDLE notice = nullptr;  // the system's, not to be closed
-    if (::NotifyAddrChange(&notice, m_overlapped) != ERROR_IO_PENDING)
+    m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!m_stop)
         return false;
-    return ::RegisterWaitForSingleObject(&m_wait, m_event, &NetworkWatch::OnSignal, this, INFINITE,
-                                         WT_EXECUTEONLYONCE) != FALSE;
+    m_thread.Reset(::CreateThread(nullptr, 0, &NetworkWatch::Watch, this, 0, nullptr));
+    return static_cast<bool>(m_thread);
 }
 
-void NetworkWatch::StopWaiting()
-{
-    // Waits for a callback that is running to end, so that none runs on a watch that is gone.
-    if (m_wait)
-        ::UnregisterWaitEx(m_wait, INVALID_HANDLE_VALUE);
-    m_wait = nullptr;
-}
-
-void CALLBACK NetworkWatch::OnSignal(void* self, BOOLEAN)
+DWORD WINAPI NetworkWatch::Watch(void* self)
 {
     const auto* watch = static_cast<const NetworkWatch*>(self);
-    ::PostMessageA(watch->m_window, watch->m_message, 0, 0);
+    KernelHandle changed(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!changed)
+        return 1;
+    for (;;) {
+        OVERLAPPED overlapped = {};
+        overlapped.hEvent = changed.Get();
+        HANDLE notice = nullptr;  // the system's, not to be closed
+        if (::NotifyAddrChange(&notice, &overlapped) != ERROR_IO_PENDING)
+            return 1;
+        const HANDLE events[] = {watch->m_stop.Get(), changed.Get()};
+        if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+            // Stopped (or the wait failed): the notice still asked for is taken back, and its end waited for,
+            // before its record goes with the thread.
+            if (CancelNotice(&overlapped))
+                ::WaitForSingleObject(changed.Get(), 1000);
+            return 0;
+        }
+        ::ResetEvent(changed.Get());
+        ::PostMessageA(watch->m_window, watch->m_message, 0, 0);
+    }
 }

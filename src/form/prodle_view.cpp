@@ -257,7 +257,6 @@ LRESULT CProdleView::OnNetworkChange(WPARAM, LPARAM)
 {
     if (m_engine)
         m_engine->OnNetworkChanged();
-    m_networkWatch.Rearm();
     return 0;
 }
 

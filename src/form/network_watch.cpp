@@ -2,9 +2,11 @@
 
 #include <iphlpapi.h>
 
+#include "framework/win_app.h"
+
 namespace {
 
-// Windows Vista and later can take a notice back; on Windows XP the thread's end takes it back.
+// Windows Vista and later can take a notice back; Windows XP ends it with the program.
 using CancelIPChangeNotifyFunction = BOOL(WINAPI*)(LPOVERLAPPED);
 
 bool CancelNotice(OVERLAPPED* overlapped)
@@ -18,44 +20,36 @@ bool CancelNotice(OVERLAPPED* overlapped)
 
 NetworkWatch::~NetworkWatch()
 {
-    if (!m_thread)
+    if (!m_overlapped)
         return;
-    ::SetEvent(m_stop.Get());
-    ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    AfxGetApp()->WatchHandle(nullptr, nullptr);
+    // Taken back, its end waited for, and only then its record freed; otherwise the record stays.
+    if (CancelNotice(m_overlapped) && ::WaitForSingleObject(m_changed.Get(), 1000) == WAIT_OBJECT_0)
+        delete m_overlapped;
 }
 
 bool NetworkWatch::Start(HWND window, UINT message)
 {
     m_window = window;
     m_message = message;
-    m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!m_stop)
+    m_changed.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!m_changed)
         return false;
-    m_thread.Reset(::CreateThread(nullptr, 0, &NetworkWatch::Watch, this, 0, nullptr));
-    return static_cast<bool>(m_thread);
+    m_overlapped = new OVERLAPPED();
+    if (!Arm())
+        return false;
+    AfxGetApp()->WatchHandle(m_changed.Get(), [this] {
+        ::PostMessageA(m_window, m_message, 0, 0);
+        Arm();
+    });
+    return true;
 }
 
-DWORD WINAPI NetworkWatch::Watch(void* self)
+bool NetworkWatch::Arm()
 {
-    const auto* watch = static_cast<const NetworkWatch*>(self);
-    KernelHandle changed(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!changed)
-        return 1;
-    for (;;) {
-        OVERLAPPED overlapped = {};
-        overlapped.hEvent = changed.Get();
-        HANDLE notice = nullptr;  // the system's, not to be closed
-        if (::NotifyAddrChange(&notice, &overlapped) != ERROR_IO_PENDING)
-            return 1;
-        const HANDLE events[] = {watch->m_stop.Get(), changed.Get()};
-        if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-            // Stopped (or the wait failed): the notice still asked for is taken back, and its end waited for,
-            // before its record goes with the thread.
-            if (CancelNotice(&overlapped))
-                ::WaitForSingleObject(changed.Get(), 1000);
-            return 0;
-        }
-        ::ResetEvent(changed.Get());
-        ::PostMessageA(watch->m_window, watch->m_message, 0, 0);
-    }
+    ::ResetEvent(m_changed.Get());
+    *m_overlapped = OVERLAPPED();
+    m_overlapped->hEvent = m_changed.Get();
+    HANDLE notice = nullptr;  // the system's, not to be closed
+    return ::NotifyAddrChange(&notice, m_overlapped) == ERROR_IO_PENDING;
 }

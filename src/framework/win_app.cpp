@@ -61,10 +61,21 @@ bool CWinApp::PreTranslateMessage(MSG* msg)
     return frame && frame->PreTranslateMessage(msg);
 }
 
+void CWinApp::WatchHandle(HANDLE handle, std::function<void()> signalled)
+{
+    m_hWatched = handle;
+    m_onWatched = handle ? std::move(signalled) : nullptr;
+}
+
 bool CWinApp::PumpMessage(bool wait)
 {
     MSG msg;
     if (wait) {
+        // Until a message is there, the watched object too; an idle program sleeps all the while.
+        while (m_hWatched && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (::MsgWaitForMultipleObjects(1, &m_hWatched, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0)
+                m_onWatched();
+        }
         if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
             m_bQuitReceived = true;
             m_nExitCode = static_cast<int>(msg.wParam);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "framework/cmd_target.h"
@@ -34,6 +35,10 @@ public:
     // not waiting and nothing was queued.
     bool PumpMessage(bool wait = true);
     virtual bool PreTranslateMessage(MSG* msg);
+    // A kernel object that the message loop waits for too, without a thread of its own: when it is
+    // signalled, `signalled` runs on this thread, between two messages (not inside a modal loop).
+    // One at a time; null stops the watch.
+    void WatchHandle(HANDLE handle, std::function<void()> signalled);
 
     HICON LoadIcon(UINT id) const;
     // The same icon in the system's small size (16 px at 96 DPI, 24 px at 144 DPI).
@@ -65,6 +70,8 @@ protected:
     int m_nExitCode = 0;
     int m_nWaitCursorCount = 0;
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
+    HANDLE m_hWatched = nullptr;
+    std::function<void()> m_onWatched;
 };
 
 CWinApp* AfxGetApp();

@@ -84,8 +84,8 @@ void CProdleView::OnInitialUpdate()
     KeepAliveEngine::Parameters parameters;
     parameters.defaultHosts = DefaultHosts();
     parameters.seed = static_cast<unsigned>(std::time(nullptr));
-    m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings, m_journal},
-                                                 m_settings.Load(), parameters);
+    m_engine = std::make_unique<KeepAliveEngine>(
+        Ports{m_clock, m_network, *this, m_settings, m_journal, m_history}, m_settings.Load(), parameters);
     m_network.Attach(m_hWnd, m_engine.get());
     m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
     // Power notices go to top-level windows; the frame passes them on.

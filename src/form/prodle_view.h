@@ -20,6 +20,7 @@
 #include "form/window_clock.h"
 #include "form/winsock_network.h"
 #include "form/winsock_session.h"
+#include "history/history_book.h"
 #include "framework/controls.h"
 #include "framework/view.h"
 #include "settings/stored_settings.h"
@@ -103,6 +104,7 @@ private:
 
     ShowAboutFunction m_showAbout;
     FileJournal m_journal;
+    HistoryBook m_history;
     DWORD m_launchTick = 0;
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;

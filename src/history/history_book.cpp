@@ -47,7 +47,7 @@ void HistoryBook::Load()
         Rewrite();
 }
 
-void HistoryBook::Add(const ProdleRecord& record)
+void HistoryBook::Record(const ProdleRecord& record)
 {
     AddToHistory(&m_records, record);
     if (!m_path.empty()) {

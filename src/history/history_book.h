@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/ports.h"
 #include "history/rules/history.h"
 
-class HistoryBook {
+// The engine's history port: each prodle that ends is added.
+class HistoryBook : public History {
 public:
     // The book in the user's local application data folder.
     HistoryBook();
@@ -25,7 +27,7 @@ public:
     size_t Skipped() const { return m_skipped; }
     const std::string& Path() const { return m_path; }
 
-    void Add(const ProdleRecord& record);
+    void Record(const ProdleRecord& record) override;
     // Told after each record added (the History window, while it is open).
     void OnAdded(std::function<void()> added) { m_added = std::move(added); }
 

@@ -94,6 +94,14 @@ void FakeWorld::ShowHosts(const std::vector<std::string>& list, int index)
     selected = index;
 }
 
+void FakeWorld::Record(const ProdleRecord& record)
+{
+    history.push_back(record);
+    // Each connect, and each start's lookup that fails, ends as one record at most.
+    Expect(history.size() <= requests.size(), "more prodles in the history than requests made");
+    Expect(record.Succeeded() == (record.replyMs >= 0), "a reply time without a reply, or none with one");
+}
+
 void FakeWorld::ShowBox(const std::string& text)
 {
     Expect(openBoxes == 0, "a box while another is up");
@@ -155,7 +163,7 @@ void EngineDriver::Launch(const Settings& settings, Parameters parameters)
 {
     engine.reset();
     world = FakeWorld();
-    engine = std::make_unique<KeepAliveEngine>(Ports{world, world, world, world, world}, settings,
+    engine = std::make_unique<KeepAliveEngine>(Ports{world, world, world, world, world, world}, settings,
                                                std::move(parameters));
     world.engine = engine.get();
 }
@@ -219,10 +227,10 @@ void EngineDriver::AnswerHost(bool found)
     }
 }
 
-void EngineDriver::Connect()
+void EngineDriver::Connect(const std::string& address)
 {
     if (NetworkRequest* request = world.Open(Kind::Connection))
-        engine->OnConnected(request->ticket);
+        engine->OnConnected(request->ticket, address);
 }
 
 void EngineDriver::Refuse()

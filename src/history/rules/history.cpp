@@ -51,9 +51,13 @@ ParsedHistory ParseHistory(const std::string& text)
     ParsedHistory history;
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
+        const size_t end = text.find('\n', start);
+        // Every line is written with its end: one without is torn, even where what is left still reads
+        // as a record (a reply time cut short), and the next line written would run on from it.
+        if (end == std::string::npos) {
+            ++history.skipped;
+            break;
+        }
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

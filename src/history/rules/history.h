@@ -16,7 +16,7 @@ constexpr size_t kHistoryLength = 1440;
 
 struct ParsedHistory {
     std::vector<ProdleRecord> records;  // oldest first, at most kHistoryLength
-    size_t skipped = 0;                 // lines that were no record
+    size_t skipped = 0;                 // lines that were no record, a last one without its end among them
     size_t dropped = 0;                 // records older than the last kHistoryLength
 };
 ParsedHistory ParseHistory(const std::string& text);

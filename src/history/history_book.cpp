@@ -33,11 +33,14 @@ int64_t HistoryBook::Now()
 
 void HistoryBook::Load()
 {
-    std::ifstream file(m_path, std::ios::binary);
-    if (!file)
-        return;
     std::ostringstream text;
-    text << file.rdbuf();
+    {
+        // Closed before the file is written anew: Windows replaces no file that is open.
+        std::ifstream file(m_path, std::ios::binary);
+        if (!file)
+            return;
+        text << file.rdbuf();
+    }
     const ParsedHistory history = ParseHistory(text.str());
     m_records = history.records;
     m_skipped = history.skipped;
@@ -50,32 +53,32 @@ void HistoryBook::Load()
 void HistoryBook::Record(const ProdleRecord& record)
 {
     AddToHistory(&m_records, record);
-    if (!m_path.empty()) {
-        if (m_linesInFile >= 2 * kHistoryLength) {
-            Rewrite();
-        } else {
-            std::ofstream file(m_path, std::ios::binary | std::ios::app);
-            file << FormatRecord(record) << "\r\n";
-            ++m_linesInFile;
-        }
+    // At twice a day's lines the file is written anew with the day kept; else the record is added.
+    if (!m_path.empty() && !(m_linesInFile >= 2 * kHistoryLength && Rewrite())) {
+        std::ofstream file(m_path, std::ios::binary | std::ios::app);
+        file << FormatRecord(record) << "\r\n";
+        ++m_linesInFile;
     }
     if (m_added)
         m_added();
 }
 
-void HistoryBook::Rewrite()
+bool HistoryBook::Rewrite()
 {
     if (m_path.empty())
-        return;
+        return false;
     // Written beside it and put in its place, so that a crash halfway leaves one whole file.
     const std::string fresh = m_path + ".new";
     {
         std::ofstream file(fresh, std::ios::binary | std::ios::trunc);
         for (const ProdleRecord& record : m_records)
             file << FormatRecord(record) << "\r\n";
+        file.close();
         if (!file)
-            return;
+            return false;
     }
-    if (::MoveFileExA(fresh.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        m_linesInFile = m_records.size();
+    if (!::MoveFileExA(fresh.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return false;
+    m_linesInFile = m_records.size();
+    return true;
 }

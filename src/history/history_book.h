@@ -36,7 +36,8 @@ public:
 
 private:
     void Load();
-    void Rewrite();
+    // The kept records, written beside the file and put in its place: false where that failed.
+    bool Rewrite();
 
     std::string m_path;
     std::vector<ProdleRecord> m_records;

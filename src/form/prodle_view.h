@@ -20,9 +20,10 @@
 #include "form/window_clock.h"
 #include "form/winsock_network.h"
 #include "form/winsock_session.h"
-#include "history/history_book.h"
 #include "framework/controls.h"
 #include "framework/view.h"
+#include "history/history_book.h"
+#include "history/history_window.h"
 #include "settings/stored_settings.h"
 #include "tray/tray_notify_icon.h"
 
@@ -35,6 +36,8 @@ public:
     ~CProdleView() override;
 
     void OnInitialUpdate() override;
+    // The History window's keys first, then the form's.
+    bool PreTranslateMessage(MSG* msg) override;
 
     // The engine, once the form is set up (null before).
     const KeepAliveEngine* Engine() const { return m_engine.get(); }
@@ -56,6 +59,7 @@ private:
     void OnExitProdle();
     void OnTrayRestore();
     void OnOpenLog();
+    void OnHistory();
     void OnAppAbout();
     void OnEditNames();
     void OnOptions();
@@ -105,6 +109,8 @@ private:
     ShowAboutFunction m_showAbout;
     FileJournal m_journal;
     HistoryBook m_history;
+    // Made when the History window opens; it goes before the book it shows.
+    std::unique_ptr<HistoryWindow> m_historyWindow;
     DWORD m_launchTick = 0;
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;

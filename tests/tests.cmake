@@ -6,6 +6,8 @@ include(GoogleTest)
 file(GLOB_RECURSE PRODLE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 # The engine's own tests need no Windows: they run natively (fuzz/CMakeLists.txt, scripts/fuzz.sh).
 list(FILTER PRODLE_TEST_SOURCES EXCLUDE REGEX "/tests/engine/")
+# Their world of fakes also runs the engine through a day for the History window's test.
+list(APPEND PRODLE_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/engine/engine_driver.cpp)
 add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
 target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi ws2_32 psapi)

@@ -50,20 +50,20 @@ void FakeWorld::LookUpLocalAddress(Ticket ticket)
 {
     Expect(engine && engine->CurrentPhase() == Phase::LookingUpLocalAddress,
            "a local lookup outside its phase");
-    requests.push_back({Kind::LocalAddress, ticket, ""});
+    requests.push_back({Kind::LocalAddress, ticket, "", true, ""});
 }
 
 void FakeWorld::LookUpHost(Ticket ticket, const std::string& name)
 {
     Expect(engine && engine->CurrentPhase() == Phase::CheckingHost, "a host lookup outside its phase");
-    requests.push_back({Kind::Host, ticket, name});
+    requests.push_back({Kind::Host, ticket, name, true, ""});
 }
 
 void FakeWorld::Connect(Ticket ticket, const std::string& host)
 {
     Expect(engine && engine->CurrentPhase() == Phase::Connecting, "a connect outside Connecting");
     Expect(OpenConnections() == 0, "a second connection while one is open");
-    requests.push_back({Kind::Connection, ticket, host});
+    requests.push_back({Kind::Connection, ticket, host, true, ""});
 }
 
 void FakeWorld::Send(Ticket ticket, const std::string& bytes)
@@ -268,11 +268,16 @@ void EngineDriver::StartCounting()
     AnswerHost(true);
 }
 
-void EngineDriver::ProdleAndConnect()
+void EngineDriver::ProdleGoesOut()
 {
     const std::optional<uint64_t> due = world.alarms[static_cast<size_t>(Alarm::Prodle)];
     if (due)
         Advance(*due > world.now ? *due - world.now : 0);
+}
+
+void EngineDriver::ProdleAndConnect()
+{
+    ProdleGoesOut();
     Connect();
 }
 

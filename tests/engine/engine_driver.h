@@ -134,7 +134,8 @@ public:
 
     // Start, with the lookups answered: the countdown runs, its first prodle a second away.
     void StartCounting();
-    // The prodle that is due goes out and connects.
+    // The prodle that is due goes out (and connects).
+    void ProdleGoesOut();
     void ProdleAndConnect();
     // Requests made so far to connect, in order.
     std::vector<std::string> Connections() const;

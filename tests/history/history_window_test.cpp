@@ -3,12 +3,14 @@
 // with more than a colour, copies the history and opens the log; while open it follows the book.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/resource.h"
+#include "engine/engine_driver.h"
 #include "form/file_journal.h"
 #include "history/history_book.h"
 #include "history/history_window.h"
@@ -21,42 +23,51 @@
 
 namespace {
 
-constexpr int kDayProdles = 480;
-constexpr int kFailureStretch = 300;  // the first of the 15 prodles the server did not answer
+constexpr size_t kDayProdles = 480;
+constexpr const char* kSilentServer = "www.example.com";
 constexpr COLORREF kFailureRed = RGB(204, 0, 0);
 
-// A day of prodles to one server every three minutes, the newest 40 s ago: replies in 30 to 60 ms with
-// a few slow ones, a wait for the network after a wake, and a server that stops answering for 45
-// minutes (a prodle without a reply, then refused connects) and comes back.
-std::vector<ProdleRecord> KnownDay(int64_t now)
+// A day of the real engine on a virtual clock: a prodle every three minutes to one of two servers picked
+// at random, replies in 30 to 60 ms with a slow one now and then, and one server that stops answering
+// for 45 minutes (its handshake goes unanswered until the connect's bound; the other server takes over)
+// and comes back. Shifted so that its last prodle was 40 s ago.
+std::vector<ProdleRecord> ADayOfTheEngine(int64_t now)
 {
-    std::vector<ProdleRecord> day;
+    EngineDriver day;
+    EngineDriver::Settings settings = EngineDriver::Stored({kSilentServer, "www.example.org"});
+    settings.often = "3";
+    settings.options.ignoreFailures = true;
+    settings.options.randomHost = true;
+    day.Launch(settings);
+    day.StartCounting();
+    const uint64_t silenceFrom = day.world.now + 15 * 3600 * 1000, silenceTo = silenceFrom + 45 * 60 * 1000;
     unsigned noise = 1;
     const auto jitter = [&noise](unsigned range) {
         noise = noise * 1103515245u + 12345u;
-        return static_cast<int>((noise >> 16) % range);
+        return static_cast<uint64_t>((noise >> 16) % range);
     };
-    for (int i = 0; i < kDayProdles; ++i) {
-        ProdleRecord record;
-        record.startedAt = now - 40 - static_cast<int64_t>(kDayProdles - 1 - i) * 180;
-        record.host = "www.example.com";
-        record.address = "127.0.0.9";
-        record.replyMs = 30 + jitter(30);
-        if (jitter(40) == 0)
-            record.replyMs = 120 + jitter(500);
-        if (i == 200)
-            record.replyMs = 2104;
-        if (i == 120) {
-            record.outcome = ProdleOutcome::WaitedForNetwork;
-            record.address.clear();
-        } else if (i >= kFailureStretch && i < kFailureStretch + 15) {
-            record.outcome = i == kFailureStretch ? ProdleOutcome::NoReply : ProdleOutcome::Refused;
+    for (int step = 0; day.world.history.size() < kDayProdles && step < 10 * kDayProdles; ++step) {
+        const NetworkRequest* connection = day.world.Open(NetworkRequest::Kind::Connection);
+        if (day.world.Open(NetworkRequest::Kind::Host)) {
+            day.AnswerHost(true);
+        } else if (!connection) {
+            day.ProdleGoesOut();
+        } else if (connection->host == kSilentServer && day.world.now >= silenceFrom &&
+                   day.world.now < silenceTo) {
+            day.Advance(EngineDriver::DefaultParameters().connectBoundMs);
+        } else {
+            day.Advance(5 + jitter(10));
+            day.Connect();
+            day.Advance(jitter(40) == 0 ? 120 + jitter(2000) : 25 + jitter(30));
+            day.Reply();
+            day.ServerCloses();  // HTTP/1.0: the reply ends with the connection
         }
-        if (!record.Succeeded())
-            record.replyMs = -1;
-        day.push_back(record);
     }
-    return day;
+    std::vector<ProdleRecord> records = day.world.history;
+    const int64_t shift = now - 40 - records.back().startedAt;
+    for (ProdleRecord& record : records)
+        record.startedAt += shift;
+    return records;
 }
 
 void WriteHistoryFile(const std::string& path, const std::vector<ProdleRecord>& records)
@@ -136,57 +147,31 @@ std::string ClipboardText()
     return text;
 }
 
-// The colours a window shows in its client area, as drawn.
-class ClientPixels {
+// What a window shows, pixel by pixel, as drawn.
+class Drawn {
 public:
-    explicit ClientPixels(HWND window)
+    explicit Drawn(HWND window) : m_window(window), m_dc(::GetDC(window))
     {
-        RECT client = {};
         ::GetClientRect(window, &client);
-        width = client.right;
-        height = client.bottom;
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top row first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        HDC dc = ::GetDC(window);
-        HDC memory = ::CreateCompatibleDC(dc);
-        void* bits = nullptr;
-        HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ previous = ::SelectObject(memory, bitmap);
-        ::BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-        ::GdiFlush();
-        const auto* first = static_cast<const DWORD*>(bits);
-        m_pixels.assign(first, first + static_cast<size_t>(width) * static_cast<size_t>(height));
-        ::SelectObject(memory, previous);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(memory);
-        ::ReleaseDC(window, dc);
     }
-    COLORREF At(int x, int y) const
-    {
-        const DWORD pixel =
-            m_pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-        return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-    }
-    // Whether the column shows this colour between its top and bottom edge (the focus frame's rows left out).
+    Drawn(const Drawn&) = delete;
+    Drawn& operator=(const Drawn&) = delete;
+    ~Drawn() { ::ReleaseDC(m_window, m_dc); }
+    COLORREF At(int x, int y) const { return ::GetPixel(m_dc, x, y); }
+    // Whether the column shows this colour between its top and bottom edge (the focus frame left out).
     bool ColumnHas(int x, COLORREF colour) const
     {
-        for (int y = 2; y < height - 2; ++y) {
+        for (int y = 2; y < client.bottom - 2; ++y) {
             if (At(x, y) == colour)
                 return true;
         }
         return false;
     }
-
-    int width = 0;
-    int height = 0;
+    RECT client = {};
 
 private:
-    std::vector<DWORD> m_pixels;
+    HWND m_window;
+    HDC m_dc;
 };
 
 class HistoryWindowTest : public testing::Test {
@@ -219,7 +204,7 @@ protected:
 
 TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipboard)
 {
-    const std::vector<ProdleRecord> day = KnownDay(HistoryBook::Now());
+    const std::vector<ProdleRecord> day = ADayOfTheEngine(HistoryBook::Now());
     WriteHistoryFile(HistoryBook().Path(), day);
     ASSERT_TRUE(App().Start());
     HWND main = App().MainWindow();
@@ -241,7 +226,7 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     EXPECT_EQ(WindowText(strip), "Recent prodles");
 
     const std::string summary = ControlText(history, IDC_HISTORY_SUMMARY);
-    EXPECT_EQ(summary.rfind("480 prodles in the last 24 hours, 16 failed; replies in ", 0), 0u) << summary;
+    EXPECT_EQ(summary.rfind("480 prodles in the last 24 hours, 12 failed; replies in ", 0), 0u) << summary;
     EXPECT_EQ(summary, SummaryText(Summarize(day, HistoryBook::Now())));
 
     // The keyboard: the strip has the focus, with the newest prodle selected; Tab leaves and comes back.
@@ -262,29 +247,22 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
 
     // Failures: full-height red bars, each with a mark above it that a reply's bar has not.
     ::RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    const ClientPixels pixels(strip);
-    int redFrom = -1, redTo = -1;  // the widest run of red columns: the server's silence
-    for (int x = 0, run = -1; x <= pixels.width; ++x) {
-        const bool red = x < pixels.width && pixels.At(x, pixels.height / 2) == kFailureRed;
-        if (red && run < 0)
-            run = x;
-        if (!red && run >= 0) {
-            if (x - run > redTo - redFrom) {
-                redFrom = run;
-                redTo = x;
-            }
-            run = -1;
-        }
-    }
-    ASSERT_GE(redTo - redFrom, 10) << "no stretch of failures in red";
+    const Drawn pixels(strip);
+    const int middle = pixels.client.bottom / 2;
+    int firstRed = 0;
+    while (firstRed < pixels.client.right && pixels.At(firstRed, middle) != kFailureRed)
+        ++firstRed;
+    ASSERT_LT(firstRed, pixels.client.right) << "no failure in red";
     const COLORREF ink = ::GetSysColor(COLOR_WINDOWTEXT);
-    const int silence = (redFrom + redTo) / 2;
-    EXPECT_TRUE(pixels.ColumnHas(silence, ink)) << "a failure without its mark";
-    EXPECT_TRUE(pixels.ColumnHas(redFrom - 40, ::GetSysColor(COLOR_HIGHLIGHT)));
-    EXPECT_FALSE(pixels.ColumnHas(redFrom - 40, ink)) << "a reply marked as a failure";
+    EXPECT_TRUE(pixels.ColumnHas(firstRed, ink)) << "a failure without its mark";
+    EXPECT_TRUE(pixels.ColumnHas(firstRed - 40, ::GetSysColor(COLOR_HIGHLIGHT)));
+    EXPECT_FALSE(pixels.ColumnHas(firstRed - 40, ink)) << "a reply marked as a failure";
+    const size_t firstFailure = static_cast<size_t>(
+        std::find_if(day.begin(), day.end(), [](const ProdleRecord& r) { return !r.Succeeded(); }) -
+        day.begin());
 
-    // The mouse on the first bar of the silence: its tooltip tells which prodle that was.
-    POINT onSilence = {redFrom, pixels.height / 2};
+    // The mouse on the first failure's bar: its tooltip tells which prodle that was.
+    POINT onSilence = {firstRed, middle};
     ::ClientToScreen(strip, &onSilence);
     const auto pointAtTheSilence = [&] {
         MoveMouseTo({onSilence.x - 60, onSilence.y});
@@ -296,7 +274,7 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     EXPECT_TRUE(
         PumpUntil([&] { return (tooltip = VisibleTooltip()) != nullptr && !WindowText(tooltip).empty(); }));
     const std::string tip = tooltip ? WindowText(tooltip) : "(no tooltip)";
-    EXPECT_EQ(tip, Expected(day[kFailureStretch]));
+    EXPECT_EQ(tip, Expected(day[firstFailure]));
     // A click selects the bar under the pointer: its details are the tooltip's text.
     PressLeftButton(true);
     PressLeftButton(false);

@@ -1,18 +1,40 @@
 #include "history/history_book.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+
+#include "framework/kernel_handle.h"
+#include "framework/local_folder.h"
+
+namespace {
+
+// More than the book ever writes (twice a day's lines at their longest): a larger file was not written
+// by it, and only its end is read.
+constexpr LONGLONG kReadLimitBytes = 2 * 1024 * 1024;
+
+// The file opened, or an empty handle.
+KernelHandle OpenFile(const std::string& path, DWORD access, DWORD disposition)
+{
+    const HANDLE file = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    return KernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+bool WriteAll(HANDLE file, const std::string& text)
+{
+    DWORD written = 0;
+    return ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+}  // namespace
 
 HistoryBook::HistoryBook()
 {
-    char folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    const std::string own = OwnLocalFolder("Prodle");
+    if (own.empty())
         return;
-    const std::string own = std::string(folder) + "\\Prodle";
-    ::CreateDirectoryA(own.c_str(), nullptr);
     m_path = own + "\\history.dat";
     Load();
 }
@@ -33,18 +55,27 @@ int64_t HistoryBook::Now()
 
 void HistoryBook::Load()
 {
-    std::ostringstream text;
+    std::string text;
     {
         // Closed before the file is written anew: Windows replaces no file that is open.
-        std::ifstream file(m_path, std::ios::binary);
-        if (!file)
+        KernelHandle file = OpenFile(m_path, GENERIC_READ, OPEN_EXISTING);
+        LARGE_INTEGER size = {};
+        if (!file || !::GetFileSizeEx(file.Get(), &size))
             return;
-        text << file.rdbuf();
+        LARGE_INTEGER start = {};
+        start.QuadPart = std::max<LONGLONG>(0, size.QuadPart - kReadLimitBytes);
+        text.resize(static_cast<size_t>(size.QuadPart - start.QuadPart));
+        DWORD read = 0;
+        if (!::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) ||
+            (!text.empty() &&
+             !::ReadFile(file.Get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr)))
+            return;
+        text.resize(read);
     }
-    const ParsedHistory history = ParseHistory(text.str());
-    m_records = history.records;
+    ParsedHistory history = ParseHistory(text);
+    m_records = std::move(history.records);
     m_skipped = history.skipped;
-    m_linesInFile = history.records.size() + history.dropped;
+    m_linesInFile = m_records.size() + history.dropped;
     // Damaged lines are written out of the file, and so are the records beyond a day's.
     if (history.skipped > 0 || history.dropped > 0)
         Rewrite();
@@ -55,8 +86,9 @@ void HistoryBook::Record(const ProdleRecord& record)
     AddToHistory(&m_records, record);
     // At twice a day's lines the file is written anew with the day kept; else the record is added.
     if (!m_path.empty() && !(m_linesInFile >= 2 * kHistoryLength && Rewrite())) {
-        std::ofstream file(m_path, std::ios::binary | std::ios::app);
-        file << FormatRecord(record) << "\r\n";
+        const KernelHandle file = OpenFile(m_path, FILE_APPEND_DATA, OPEN_ALWAYS);
+        if (file)
+            WriteAll(file.Get(), FormatRecord(record) + "\r\n");
         ++m_linesInFile;
     }
     if (m_added)
@@ -69,12 +101,12 @@ bool HistoryBook::Rewrite()
         return false;
     // Written beside it and put in its place, so that a crash halfway leaves one whole file.
     const std::string fresh = m_path + ".new";
+    std::string text;
+    for (const ProdleRecord& record : m_records)
+        text += FormatRecord(record) + "\r\n";
     {
-        std::ofstream file(fresh, std::ios::binary | std::ios::trunc);
-        for (const ProdleRecord& record : m_records)
-            file << FormatRecord(record) << "\r\n";
-        file.close();
-        if (!file)
+        const KernelHandle file = OpenFile(fresh, GENERIC_WRITE, CREATE_ALWAYS);
+        if (!file || !WriteAll(file.Get(), text))
             return false;
     }
     if (!::MoveFileExA(fresh.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))

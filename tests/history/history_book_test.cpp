@@ -4,20 +4,12 @@
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "history/history_book.h"
+#include "support/program.h"
 
 namespace {
-
-std::string Read(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 size_t Lines(const std::string& text)
 {
@@ -47,19 +39,23 @@ TEST(HistoryBook, ATornFileIsWrittenAnewAndTheFileNeverHoldsMuchMoreThanTwoDays)
     const std::string whole = FormatRecord(Reply(1700000000, 38)) + "\r\n";
     {
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file << whole << "\x01garbage\r\n" << whole.substr(0, whole.size() - 3);  // torn in its reply time
+        // Megabytes no book wrote before it (read from the file's end), then a record, a damaged line and
+        // a record torn in its reply time.
+        file << std::string(3 << 20, 'x') << "\r\n"
+             << whole << "\x01garbage\r\n"
+             << whole.substr(0, whole.size() - 3);
     }
     int added = 0;
     {
         HistoryBook book(path);
         EXPECT_EQ(book.Records().size(), 1u);
-        EXPECT_EQ(book.Skipped(), 2u);
-        EXPECT_EQ(Read(path), whole) << "written anew with what was whole";
+        EXPECT_EQ(book.Skipped(), 3u);
+        EXPECT_EQ(FileContents(path), whole) << "written anew with what was whole";
 
         book.OnAdded([&added] { ++added; });
         for (int i = 1; i <= static_cast<int>(3 * kHistoryLength); ++i) {
             book.Record(Reply(1700000000 + i * 60, i));
-            ASSERT_LE(Lines(Read(path)), 2 * kHistoryLength) << "after record " << i;
+            ASSERT_LE(Lines(FileContents(path)), 2 * kHistoryLength) << "after record " << i;
         }
         EXPECT_EQ(book.Records().size(), kHistoryLength);
     }

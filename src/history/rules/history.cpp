@@ -49,6 +49,9 @@ std::string Duration(int64_t seconds)
 ParsedHistory ParseHistory(const std::string& text)
 {
     ParsedHistory history;
+    // Storage for the lines there are, up to what a file the book wrote holds.
+    history.records.reserve(
+        std::min(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')), 2 * kHistoryLength));
     size_t start = 0;
     while (start < text.size()) {
         const size_t end = text.find('\n', start);
@@ -80,10 +83,11 @@ ParsedHistory ParseHistory(const std::string& text)
 
 void AddToHistory(std::vector<ProdleRecord>* records, const ProdleRecord& record)
 {
-    records->push_back(record);
-    if (records->size() > kHistoryLength)
+    // Room made first, so that a full history never grows its storage.
+    if (records->size() >= kHistoryLength)
         records->erase(records->begin(),
-                       records->begin() + static_cast<std::ptrdiff_t>(records->size() - kHistoryLength));
+                       records->begin() + static_cast<std::ptrdiff_t>(records->size() - kHistoryLength + 1));
+    records->push_back(record);
 }
 
 HistorySummary Summarize(const std::vector<ProdleRecord>& records, int64_t now)

@@ -19,7 +19,7 @@ if [ "$arch" = i686 ] && [ "$runs_32_bit" = no ]; then
     exit 1
 fi
 echo "== Benchmark of the $arch build" >&2
-build "$arch" OFF prodle baseline probe >/dev/null
+build "$arch" OFF prodle baseline probe history_paint >/dev/null
 ensure_prefix "$arch"
 
 build="$ROOT/build-$arch"

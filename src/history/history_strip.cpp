@@ -206,10 +206,10 @@ void HistoryStrip::RecordsChanged()
         selection = std::max(*selection, CurrentLayout().first);
     }
     m_count = count;
-    // The owner hears of it even when the index stays: its record may be another.
+    // The owner hears of it even when the index stays (its record may be another), and the strip is
+    // drawn anew.
     m_selection.reset();
     Select(selection);
-    InvalidateRect(nullptr, FALSE);
 }
 
 std::string HistoryStrip::SelectionText() const

@@ -68,8 +68,9 @@ HistoryWindow::HistoryWindow(HistoryBook& book, std::function<void()> openLog)
 
 HistoryWindow::~HistoryWindow()
 {
-    // Its window must not outlive the object that handles its messages.
+    // Its window must not outlive the object that handles its messages, nor the book call it.
     DestroyWindow();
+    m_book.OnAdded(nullptr);
 }
 
 const MessageMap* HistoryWindow::ThisMessageMap()

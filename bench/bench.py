@@ -7,6 +7,7 @@ inside a network namespace of its own and on a virtual display; see there for wh
            [--program-version TEXT]
 """
 import argparse
+import glob
 import json
 import os
 import statistics
@@ -36,6 +37,8 @@ CPU_PRODLES = 3
 START_RUNS = 3
 WAKE_RUNS = 3
 CURL_RUNS = 20
+HISTORY_LENGTH = 1440     # the records the history keeps
+HISTORY_PAINTS = 50
 CURL = ["curl", "-q", "-s", "-o", "/dev/null", "--noproxy", "*", "--http1.0",
         "-H", "Connection: Keep-Alive", "-A", "Mozilla/3.0 (Win95; I)", "-H", "Host: 127.0.0.1",
         "-H", "Accept: image/gif, image/jpeg, */*", "http://127.0.0.1/"]
@@ -62,7 +65,8 @@ class Wine:
             raise RuntimeError(f"another Wine server runs for {self.prefix}: stop it first (wineserver -k)")
         self.exe = {"prodle": os.path.join(build, "prodle.exe"),
                     "baseline": os.path.join(build, "bench", "baseline.exe"),
-                    "probe": os.path.join(build, "bench", "probe.exe")}
+                    "probe": os.path.join(build, "bench", "probe.exe"),
+                    "history_paint": os.path.join(build, "bench", "history_paint.exe")}
 
     def run(self, *args, timeout=60):
         # Output through files, not pipes: a Wine service that a program starts inherits its output
@@ -321,6 +325,27 @@ def prodle_cpu_case(wine):
             "each": [(a[1] - rate * a[0], a[2] - rate_all * a[0]) for a in around]}
 
 
+def fill_history(wine):
+    """A full history, a day at one prodle a minute, for every program started from here on to load (the
+    idle figures hold with the History window closed and the book full)."""
+    now = int(time.time())
+    lines = [f"{now - 60 * (HISTORY_LENGTH - i)}\twww.example.com\t127.0.0.1\treply\t{20 + i % 40}"
+             for i in range(HISTORY_LENGTH)]
+    for local in glob.glob(os.path.join(wine.prefix, "drive_c", "users", "*", "AppData", "Local")):
+        os.makedirs(os.path.join(local, "Prodle"), exist_ok=True)
+        with open(os.path.join(local, "Prodle", "history.dat"), "w", newline="") as f:
+            f.write("\r\n".join(lines) + "\r\n")
+
+
+def history_paint_case(wine):
+    result = wine.run(wine.exe["history_paint"], str(HISTORY_PAINTS), timeout=120)
+    values = dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
+    if result.returncode != 0 or "median_ms" not in values:
+        raise RuntimeError(f"history_paint failed: {result.stdout}{result.stderr}")
+    return {"bars": int(values["bars"]), "paints": int(values["paints"]),
+            "median_ms": float(values["median_ms"]), "worst_ms": float(values["worst_ms"])}
+
+
 def curl_case():
     peer = Peer("normal", lifetime=60)
     try:
@@ -335,6 +360,7 @@ def curl_case():
 def measure(wine):
     results = {"answers": {}, "idle": {}}
     wine.run("wineboot")   # Wine's services up before anything is timed
+    fill_history(wine)
     for behaviour, label, seconds in ANSWER_CASES:
         say(f"answer times during a prodle to the {label} ({seconds:.0f} s)")
         results["answers"][behaviour] = dict(answer_case(wine, behaviour, seconds), label=label, seconds=seconds)
@@ -349,6 +375,8 @@ def measure(wine):
         results["idle"][key] = idle_case(wine, name, *switches)
     say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
     results["prodle_cpu"] = prodle_cpu_case(wine)
+    say(f"the History window painting {HISTORY_LENGTH} bars, {HISTORY_PAINTS} times")
+    results["history_paint"] = history_paint_case(wine)
     say(f"CPU of {CURL_RUNS} curl runs")
     results["curl"] = curl_case()
     return results

@@ -20,24 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "milliseconds.h"
+
 namespace {
 
 constexpr int kStartButton = 1003;
 constexpr int kStatusText = 1004;
 constexpr UINT kRestoreCommand = 32773;  // the tray menu's Restore, also its double-click
 constexpr DWORD kPollIntervalMs = 10;
-
-double MillisecondsNow()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // Wall-clock time, comparable with the Linux side's timestamps (both read the system's real-time clock).
 double EpochSeconds()

@@ -19,7 +19,11 @@ if [ "$arch" = i686 ] && [ "$runs_32_bit" = no ]; then
     exit 1
 fi
 echo "== Benchmark of the $arch build" >&2
-build "$arch" OFF prodle baseline probe >/dev/null
+# The build folder keeps its tests if it has them (only the bench's targets are built): else the next
+# `cmake --build` there would leave the test program as it was.
+tests=OFF
+grep -q '^PRODLE_TESTS:BOOL=ON' "$ROOT/build-$arch/CMakeCache.txt" 2>/dev/null && tests=ON
+build "$arch" "$tests" prodle baseline probe history_paint >/dev/null
 ensure_prefix "$arch"
 
 build="$ROOT/build-$arch"

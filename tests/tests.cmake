@@ -6,6 +6,8 @@ include(GoogleTest)
 file(GLOB_RECURSE PRODLE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 # The engine's own tests need no Windows: they run natively (fuzz/CMakeLists.txt, scripts/fuzz.sh).
 list(FILTER PRODLE_TEST_SOURCES EXCLUDE REGEX "/tests/engine/")
+# Their world of fakes also runs the engine through a day for the History window's test.
+list(APPEND PRODLE_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/engine/engine_driver.cpp)
 add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
 target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi ws2_32 psapi)
@@ -28,14 +30,16 @@ gtest_discover_tests(prodle_tests
   PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120
              ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe")
 
-# The fit of every text and the user's session once more at 150 % (144 DPI), with screenshots named
-# "...-144dpi". The DPI is the whole prefix's while this runs, so nothing may run beside it. The text-fit
-# test fails unless the screen is at the DPI that PRODLE_EXPECTED_DPI names.
-add_test(NAME At144Dpi.TextFitAndUserSession
-         COMMAND ${CMAKE_BINARY_DIR}/wine-run --dpi 144 $<TARGET_FILE:prodle_tests> --gtest_filter=FormAndDialogs/TextFit.*:UserSession.*)
-set_tests_properties(At144Dpi.TextFitAndUserSession PROPERTIES
+# The fit of every text, the user's session and the History window once more at 150 % (144 DPI), with
+# screenshots named "...-144dpi". The DPI is the whole prefix's while this runs, so nothing may run beside
+# it. The text-fit test fails unless the screen is at the DPI that PRODLE_EXPECTED_DPI names. The time
+# zone is five and a half hours from UTC, so that a time shown in UTC where local time belongs fails.
+add_test(NAME At144Dpi.TextFitUserSessionAndHistory
+         COMMAND ${CMAKE_BINARY_DIR}/wine-run --dpi 144 $<TARGET_FILE:prodle_tests>
+                 --gtest_filter=FormAndDialogs/TextFit.*:UserSession.*:HistoryWindowTest.*)
+set_tests_properties(At144Dpi.TextFitUserSessionAndHistory PROPERTIES
                      FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 300
-                     ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe;PRODLE_EXPECTED_DPI=144")
+                     ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe;PRODLE_EXPECTED_DPI=144;TZ=Asia/Kolkata")
 
 # The Windows Installer package, installed, updated and removed in a Wine prefix of its own: a 32-bit
 # one with the 32-bit build, a 64-bit one with the 64-bit build of a machine that runs no 32-bit code.

@@ -11,6 +11,7 @@
 #define IDD_PRODLE_FORM 101
 #define IDD_EDIT_NAMES  131
 #define IDD_OPTIONS     133
+#define IDD_HISTORY     135
 
 // Document template, main menu, accelerators, program icon, application title
 #define IDR_MAINFRAME 128
@@ -48,6 +49,13 @@
 #define IDC_CHECK_RANDOM_TIME     1014
 #define IDC_CHECK_IGNORE_FAILURES 1015
 
+// History window
+#define IDC_HISTORY_STRIP    1030
+#define IDC_HISTORY_DETAILS  1031
+#define IDC_HISTORY_SUMMARY  1032
+#define IDC_HISTORY_COPY     1033
+#define IDC_HISTORY_OPEN_LOG 1034
+
 // About box
 #define IDC_STATIC_IP_ADDRESS 1012
 #define IDC_STATIC_TIME_SINCE 1013
@@ -61,6 +69,7 @@
 #define ID_TRAY_RESTORE  32773
 #define ID_TRAY_EXIT     32774
 #define ID_TRAY_OPEN_LOG 32775
+#define ID_HISTORY       32776
 
 // The hyperlink's cool-down timer after a click
 #define TIMER_LINK_COOL_DOWN 105

@@ -142,3 +142,8 @@ void DeferredPorts::Note(const std::string& line)
 {
     Later([this, line] { m_real.journal.Note(line); });
 }
+
+void DeferredPorts::Record(const ProdleRecord& record)
+{
+    Later([this, record] { m_real.history.Record(record); });
+}

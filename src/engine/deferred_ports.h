@@ -16,9 +16,15 @@ struct Ports {
     Display& display;
     SettingsStore& store;
     Journal& journal;
+    History& history;
 };
 
-class DeferredPorts : public Clock, public Network, public Display, public SettingsStore, public Journal {
+class DeferredPorts : public Clock,
+                      public Network,
+                      public Display,
+                      public SettingsStore,
+                      public Journal,
+                      public History {
 public:
     explicit DeferredPorts(Ports real) : m_real(real) {}
     DeferredPorts(const DeferredPorts&) = delete;
@@ -31,6 +37,7 @@ public:
 
     uint64_t NowMs() override { return m_real.clock.NowMs(); }
     std::string TimeOfDay() override { return m_real.clock.TimeOfDay(); }
+    int64_t EpochSeconds() override { return m_real.clock.EpochSeconds(); }
     void WakeAt(Alarm alarm, uint64_t atMs) override;
     void CancelWake(Alarm alarm) override;
 
@@ -62,6 +69,7 @@ public:
     void StoreIgnoreFailuresOff() override;
 
     void Note(const std::string& line) override;
+    void Record(const ProdleRecord& record) override;
 
 private:
     void Later(std::function<void()> call) { m_calls.push_back(std::move(call)); }

@@ -17,7 +17,7 @@ constexpr const char* kWaitingForNetwork = "Waiting for the network";
 }  // namespace
 
 KeepAliveCycle::KeepAliveCycle(DeferredPorts& ports, const Settings& settings, Parameters parameters)
-    : m_clock(ports), m_network(ports), m_display(ports), m_store(ports), m_journal(ports),
+    : m_clock(ports), m_network(ports), m_display(ports), m_store(ports), m_journal(ports), m_history(ports),
       m_parameters(std::move(parameters)), m_random(m_parameters.seed)
 {
     state.launchTime = m_clock.TimeOfDay();
@@ -49,6 +49,7 @@ void KeepAliveCycle::Act(const Event& event)
         StartCycle();
         return;
     case Trigger::Shutdown:
+        s.prodle.reset();  // nothing of it is known: not in the history
         StopCycle(false);
         s.phase = Phase::Closed;
         m_journal.Note("Exit");
@@ -64,16 +65,19 @@ void KeepAliveCycle::Act(const Event& event)
         return;
     case Trigger::ConnectionClosed:
         // Before the connection was made, a close is its failure; after, it ends the connection only.
-        if (s.phase == Phase::Connecting)
+        if (s.phase == Phase::Connecting) {
             OnConnectionFailed("closed before it was made");
-        else
-            s.ticketOpen = false;
+            return;
+        }
+        s.ticketOpen = false;
+        if (s.phase == Phase::WaitingForReply)
+            EndProdle(ProdleOutcome::ClosedWithoutReply);
         return;
     case Trigger::NoSocket:
         OnSocketRefused();
         return;
     case Trigger::Connected:
-        OnConnectedNow();
+        OnConnectedNow(event.text);
         return;
     case Trigger::ReplyData:
         // The first data complete the prodle; the rest of the reply only empties the socket.
@@ -253,7 +257,11 @@ void KeepAliveCycle::CheckHost()
 void KeepAliveCycle::OnStartLookupFailed(const std::string& box, const std::string& reason)
 {
     state.ticketOpen = false;
-    if (WaitsForNetwork()) {
+    const bool waits = WaitsForNetwork();
+    // The host of the start: the one checked, or the one the local address was looked up for.
+    RecordLookupFailure(state.phase == Phase::CheckingHost ? state.cycleHost : state.hosts.Text(),
+                        waits ? ProdleOutcome::WaitedForNetwork : ProdleOutcome::LookupFailed);
+    if (waits) {
         WaitForNetwork(Phase::WaitingForNetworkToStart, reason);
         return;
     }
@@ -341,7 +349,9 @@ void KeepAliveCycle::ShowCountdown()
         s.shownCountdown = text;
         m_display.ShowCountdown(text);
     }
-    ShowTip("Prodle in " + text);
+    // With the last reply's time, as the history has it: well within the tip's 63 characters.
+    ShowTip("Prodle in " + text +
+            (s.lastReplyMs ? " \xB7 last reply " + std::to_string(*s.lastReplyMs) + " ms" : std::string()));
     // Each second only while someone can see it: the form, or the tray's tip.
     if (s.formShown || (s.hoveredUntil && now < *s.hoveredUntil))
         s.deadlines.Set(Alarm::Countdown, *prodleAt - (seconds - 1) * 1000);
@@ -373,13 +383,20 @@ void KeepAliveCycle::BeginConnection(const std::string& host, uint32_t listGener
     s.ticket++;
     s.ticketOpen = true;
     m_network.Connect(s.ticket, target);
-    s.deadlines.Set(Alarm::ConnectBound, m_clock.NowMs() + m_parameters.connectBoundMs);
+    s.connectStartedMs = m_clock.NowMs();
+    s.deadlines.Set(Alarm::ConnectBound, s.connectStartedMs + m_parameters.connectBoundMs);
     s.phase = Phase::Connecting;
+    ProdleRecord record;
+    record.startedAt = m_clock.EpochSeconds();
+    record.host = target;
+    s.prodle = record;
 }
 
-void KeepAliveCycle::OnConnectedNow()
+void KeepAliveCycle::OnConnectedNow(const std::string& address)
 {
     State& s = state;
+    if (s.prodle)
+        s.prodle->address = address;
     s.deadlines.Clear(Alarm::ConnectBound);
     s.firstHost.reset();
     RememberConnection();
@@ -409,6 +426,9 @@ void KeepAliveCycle::RememberConnection()
 
 void KeepAliveCycle::OnReply()
 {
+    const int replyMs = static_cast<int>(m_clock.NowMs() - state.connectStartedMs);
+    state.lastReplyMs = replyMs;
+    EndProdle(ProdleOutcome::Reply, replyMs);
     state.phase = Phase::CountingDown;
     state.startHeldBack = false;
     m_display.ShowTrayPicture(TrayPicture::Running);
@@ -420,11 +440,13 @@ void KeepAliveCycle::OnConnectionFailed(const std::string& why)
 {
     State& s = state;
     s.deadlines.Clear(Alarm::ConnectBound);
+    const bool waits = WaitsForNetwork();
+    EndProdle(waits ? ProdleOutcome::WaitedForNetwork : ProdleOutcome::Refused);
     GiveUpRequest();
     const std::string host = WithoutLeadingSpaces(s.connectHost);
     const std::string reason =
         "cannot connect to " + host + " on port " + std::to_string(kHttpPort) + ": " + why;
-    if (WaitsForNetwork()) {
+    if (waits) {
         WaitForNetwork(Phase::WaitingForNetworkToProdle, reason);
         return;
     }
@@ -478,6 +500,7 @@ void KeepAliveCycle::OnSocketRefused()
 {
     State& s = state;
     s.deadlines.Clear(Alarm::ConnectBound);
+    EndProdle(ProdleOutcome::Refused);
     GiveUpRequest();
     s.firstHost.reset();
     m_journal.Note("Failure: no socket could be made");
@@ -494,6 +517,28 @@ void KeepAliveCycle::GiveUpRequest()
     if (s.ticketOpen)
         m_network.Close(s.ticket);
     s.ticketOpen = false;
+    // A prodle given up before its reply (replaced, stopped, or before a sleep) had none.
+    EndProdle(ProdleOutcome::NoReply);
+}
+
+void KeepAliveCycle::EndProdle(ProdleOutcome outcome, int replyMs)
+{
+    State& s = state;
+    if (!s.prodle)
+        return;
+    s.prodle->outcome = outcome;
+    s.prodle->replyMs = replyMs;
+    m_history.Record(*s.prodle);
+    s.prodle.reset();
+}
+
+void KeepAliveCycle::RecordLookupFailure(const std::string& host, ProdleOutcome outcome)
+{
+    ProdleRecord record;
+    record.startedAt = m_clock.EpochSeconds();
+    record.host = WithoutLeadingSpaces(host);
+    record.outcome = outcome;
+    m_history.Record(record);
 }
 
 void KeepAliveCycle::GiveUpConnectionQuietly()

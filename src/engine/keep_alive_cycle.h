@@ -85,6 +85,10 @@ public:
         std::string connectHost;  // as given, leading spaces and all
         uint32_t connectGeneration = 0;
         bool connectIgnoresFailures = false;  // the option as the connection began
+        // The prodle under way, for the history once it has ended, and when its connect began.
+        std::optional<ProdleRecord> prodle;
+        uint64_t connectStartedMs = 0;
+        std::optional<int> lastReplyMs;
         // Sleep, wake and the network.
         std::optional<uint64_t> graceSince;
         std::optional<uint64_t> lastWake;
@@ -133,13 +137,17 @@ private:
     // One prodle.
     void Prodle();
     void BeginConnection(const std::string& host, uint32_t listGeneration);
-    void OnConnectedNow();
+    void OnConnectedNow(const std::string& address);
     void RememberConnection();
     void OnReply();
     void OnConnectionFailed(const std::string& why);
     void OnNoHostToConnectTo();
     void OnSocketRefused();
     void GiveUpRequest();
+    // The prodle under way has ended so: the history hears of it.
+    void EndProdle(ProdleOutcome outcome, int replyMs = -1);
+    // A start's lookup came to nothing: the history hears of it as a prodle that could not be made.
+    void RecordLookupFailure(const std::string& host, ProdleOutcome outcome);
     void GiveUpConnectionQuietly();
 
     // The network's grace after a wake or a change.
@@ -164,6 +172,7 @@ private:
     Display& m_display;
     SettingsStore& m_store;
     Journal& m_journal;
+    History& m_history;
     const Parameters m_parameters;
     std::minstd_rand m_random;
 };

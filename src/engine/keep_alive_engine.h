@@ -7,6 +7,7 @@
 #define PRODLE_ENGINE_KEEP_ALIVE_ENGINE_H
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,10 @@ public:
     void OnLocalAddressFailed(Ticket ticket) override { Post(Event(Trigger::LocalAddressFailed, ticket)); }
     void OnHostFound(Ticket ticket) override { Post(Event(Trigger::HostFound, ticket)); }
     void OnHostNotFound(Ticket ticket) override { Post(Event(Trigger::HostNotFound, ticket)); }
-    void OnConnected(Ticket ticket) override { Post(Event(Trigger::Connected, ticket)); }
+    void OnConnected(Ticket ticket, const std::string& address) override
+    {
+        Post(Event(Trigger::Connected, ticket, address));
+    }
     void OnConnectFailed(Ticket ticket) override { Post(Event(Trigger::ConnectFailed, ticket)); }
     void OnNoSocket(Ticket ticket) override { Post(Event(Trigger::NoSocket, ticket)); }
     void OnReplyData(Ticket ticket) override { Post(Event(Trigger::ReplyData, ticket)); }
@@ -71,6 +75,8 @@ public:
     // Where the next prodle goes: the host the cycle started with until its first prodle has an outcome,
     // then the current host.
     const std::string& NextProdleHost() const { return m_cycle.NextProdleHost(); }
+    // The reply time of the last prodle that had one (none before).
+    std::optional<int> LastReplyMs() const { return m_cycle.state.lastReplyMs; }
 
 private:
     using Event = KeepAliveCycle::Event;

@@ -1,4 +1,4 @@
-// What the keep-alive engine needs of the world, in five small ports, each with one job. The Windows side
+// What the keep-alive engine needs of the world, in six small ports, each with one job. The Windows side
 // implements them with timers, Windows Sockets, the form and the tray, and the registry; the engine's
 // tests implement them with fakes. The engine calls a port only once its own state is settled, and a port
 // must not run a message loop (a box is shown after the call returns, and its closing comes back as an
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/keep_alive_options.h"
+#include "history/rules/prodle_record.h"
 
 // Each purpose the engine wants to be woken for, in the order that deadlines passed together are acted on.
 enum class Alarm { AutoStart, ConnectBound, NetworkRetry, Prodle, Countdown };
@@ -22,6 +23,7 @@ class Clock {
 public:
     virtual uint64_t NowMs() = 0;
     virtual std::string TimeOfDay() = 0;  // "HH:MM:SS"
+    virtual int64_t EpochSeconds() = 0;   // the calendar's time: seconds since 1970 (UTC)
     virtual void WakeAt(Alarm alarm, uint64_t atMs) = 0;
     virtual void CancelWake(Alarm alarm) = 0;
 
@@ -39,7 +41,8 @@ public:
     virtual void OnLocalAddressFailed(Ticket ticket) = 0;
     virtual void OnHostFound(Ticket ticket) = 0;
     virtual void OnHostNotFound(Ticket ticket) = 0;
-    virtual void OnConnected(Ticket ticket) = 0;
+    // `address`: the dotted address connected to.
+    virtual void OnConnected(Ticket ticket, const std::string& address) = 0;
     virtual void OnConnectFailed(Ticket ticket) = 0;
     virtual void OnNoSocket(Ticket ticket) = 0;
     virtual void OnReplyData(Ticket ticket) = 0;
@@ -120,6 +123,15 @@ public:
 
 protected:
     ~Journal() = default;
+};
+
+// Each prodle once it has ended, for the history of recent prodles.
+class History {
+public:
+    virtual void Record(const ProdleRecord& record) = 0;
+
+protected:
+    ~History() = default;
 };
 
 #endif

@@ -1,18 +1,15 @@
 #include "form/file_journal.h"
 
-#include <shlobj.h>
-
 #include <cstdio>
 
 #include "framework/kernel_handle.h"
+#include "framework/local_folder.h"
 
 FileJournal::FileJournal()
 {
-    char folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    const std::string own = OwnLocalFolder("Prodle");
+    if (own.empty())
         return;
-    const std::string own = std::string(folder) + "\\Prodle";
-    ::CreateDirectoryA(own.c_str(), nullptr);
     m_path = own + "\\prodle.log";
 }
 

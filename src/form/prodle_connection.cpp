@@ -132,6 +132,12 @@ ProdleConnection::Outcome ProdleConnection::OnLookupAnswer(WPARAM task, LPARAM r
     return Connect(m_address) ? Outcome::None : Fail();
 }
 
+std::string ProdleConnection::PeerAddress() const
+{
+    const char* text = ::inet_ntoa(m_address.sin_addr);
+    return text ? text : "";
+}
+
 void ProdleConnection::Send(const CString& request) const
 {
     ::send(m_socket.Get(), request.data(), static_cast<int>(request.size()), 0);

@@ -8,6 +8,8 @@
 #include <winsock.h>
 #include <windows.h>
 
+#include <string>
+
 #include "form/host_lookups.h"
 #include "form/socket_handle.h"
 #include "framework/cstring.h"
@@ -48,6 +50,8 @@ public:
     // Whole, in one send; whatever the socket does not take is not retried.
     void Send(const CString& request) const;
     SOCKET Socket() const { return m_socket.Get(); }
+    // The dotted address of the connection's peer (as connected to, or tried last).
+    std::string PeerAddress() const;
 
 private:
     enum class Step { None, LookingUp, Connecting, Connected };

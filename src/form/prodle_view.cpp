@@ -35,6 +35,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnExitProdle>(IDC_BUTTON_EXIT),
         MapCommand<&T::OnTrayRestore>(ID_TRAY_RESTORE),
         MapCommand<&T::OnOpenLog>(ID_TRAY_OPEN_LOG),
+        MapCommand<&T::OnHistory>(ID_HISTORY),
         MapCommand<&T::OnExitProdle>(ID_TRAY_EXIT),
         MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
         MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
@@ -84,8 +85,8 @@ void CProdleView::OnInitialUpdate()
     KeepAliveEngine::Parameters parameters;
     parameters.defaultHosts = DefaultHosts();
     parameters.seed = static_cast<unsigned>(std::time(nullptr));
-    m_engine = std::make_unique<KeepAliveEngine>(Ports{m_clock, m_network, *this, m_settings, m_journal},
-                                                 m_settings.Load(), parameters);
+    m_engine = std::make_unique<KeepAliveEngine>(
+        Ports{m_clock, m_network, *this, m_settings, m_journal, m_history}, m_settings.Load(), parameters);
     m_network.Attach(m_hWnd, m_engine.get());
     m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
     // Power notices go to top-level windows; the frame passes them on.
@@ -103,6 +104,13 @@ RECT CProdleView::FrameRect() const
     const int closeHeight = close.bottom - close.top;
     return RECT{frame.left, frame.top, frame.left + startWidth + 2 * startHeight,
                 close.bottom + closeHeight + closeHeight / 2 + 10};
+}
+
+bool CProdleView::PreTranslateMessage(MSG* msg)
+{
+    if (m_historyWindow && m_historyWindow->PreTranslateMessage(msg))
+        return true;
+    return CFormView::PreTranslateMessage(msg);
 }
 
 bool CProdleView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -145,6 +153,14 @@ void CProdleView::OnOpenLog()
     const HINSTANCE result = AfxGetApp()->ShellOpen(m_journal.Path().c_str());
     if (reinterpret_cast<INT_PTR>(result) <= 32)
         AfxGetApp()->DoMessageBeep(MB_ICONEXCLAMATION);
+}
+
+// One History window at a time: a second command brings the open one to the front.
+void CProdleView::OnHistory()
+{
+    if (!m_historyWindow || !m_historyWindow->IsOpen())
+        m_historyWindow = std::make_unique<HistoryWindow>(m_history, [this] { OnOpenLog(); });
+    m_historyWindow->Open();
 }
 
 void CProdleView::OnAppAbout()
@@ -272,6 +288,7 @@ void CProdleView::OnDestroy()
     // A box may be up, whose closing must find the engine ended.
     m_destroyed = true;
     m_boxes.clear();
+    m_historyWindow.reset();
     if (m_engine)
         m_engine->Shutdown();
     CFormView::OnDestroy();

@@ -22,6 +22,8 @@
 #include "form/winsock_session.h"
 #include "framework/controls.h"
 #include "framework/view.h"
+#include "history/history_book.h"
+#include "history/history_window.h"
 #include "settings/stored_settings.h"
 #include "tray/tray_notify_icon.h"
 
@@ -34,6 +36,8 @@ public:
     ~CProdleView() override;
 
     void OnInitialUpdate() override;
+    // The History window's keys first, then the form's.
+    bool PreTranslateMessage(MSG* msg) override;
 
     // The engine, once the form is set up (null before).
     const KeepAliveEngine* Engine() const { return m_engine.get(); }
@@ -55,6 +59,7 @@ private:
     void OnExitProdle();
     void OnTrayRestore();
     void OnOpenLog();
+    void OnHistory();
     void OnAppAbout();
     void OnEditNames();
     void OnOptions();
@@ -103,6 +108,9 @@ private:
 
     ShowAboutFunction m_showAbout;
     FileJournal m_journal;
+    HistoryBook m_history;
+    // Made when the History window opens; it goes before the book it shows.
+    std::unique_ptr<HistoryWindow> m_historyWindow;
     DWORD m_launchTick = 0;
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;

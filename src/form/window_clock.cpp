@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "form/form_ids.h"
+#include "history/history_book.h"
 
 namespace {
 
@@ -41,6 +42,11 @@ std::string WindowClock::TimeOfDay()
     char text[16];
     std::snprintf(text, sizeof text, "%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
     return text;
+}
+
+int64_t WindowClock::EpochSeconds()
+{
+    return HistoryBook::Now();
 }
 
 void WindowClock::WakeAt(Alarm alarm, uint64_t atMs)

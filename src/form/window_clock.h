@@ -15,6 +15,7 @@ public:
 
     uint64_t NowMs() override;
     std::string TimeOfDay() override;
+    int64_t EpochSeconds() override;
     void WakeAt(Alarm alarm, uint64_t atMs) override;
     void CancelWake(Alarm alarm) override;
 

@@ -114,7 +114,7 @@ void WinsockNetwork::HandOn(ProdleConnection::Outcome outcome)
     case Outcome::None:
         return;
     case Outcome::Connected:
-        m_answers->OnConnected(m_connectionTicket);
+        m_answers->OnConnected(m_connectionTicket, m_connection.PeerAddress());
         return;
     case Outcome::Failed:
         m_answers->OnConnectFailed(m_connectionTicket);

@@ -50,20 +50,20 @@ void FakeWorld::LookUpLocalAddress(Ticket ticket)
 {
     Expect(engine && engine->CurrentPhase() == Phase::LookingUpLocalAddress,
            "a local lookup outside its phase");
-    requests.push_back({Kind::LocalAddress, ticket, ""});
+    requests.push_back({Kind::LocalAddress, ticket, "", true, ""});
 }
 
 void FakeWorld::LookUpHost(Ticket ticket, const std::string& name)
 {
     Expect(engine && engine->CurrentPhase() == Phase::CheckingHost, "a host lookup outside its phase");
-    requests.push_back({Kind::Host, ticket, name});
+    requests.push_back({Kind::Host, ticket, name, true, ""});
 }
 
 void FakeWorld::Connect(Ticket ticket, const std::string& host)
 {
     Expect(engine && engine->CurrentPhase() == Phase::Connecting, "a connect outside Connecting");
     Expect(OpenConnections() == 0, "a second connection while one is open");
-    requests.push_back({Kind::Connection, ticket, host});
+    requests.push_back({Kind::Connection, ticket, host, true, ""});
 }
 
 void FakeWorld::Send(Ticket ticket, const std::string& bytes)
@@ -92,6 +92,14 @@ void FakeWorld::ShowHosts(const std::vector<std::string>& list, int index)
 {
     hosts = list;
     selected = index;
+}
+
+void FakeWorld::Record(const ProdleRecord& record)
+{
+    history.push_back(record);
+    // Each connect, and each start's lookup that fails, ends as one record at most.
+    Expect(history.size() <= requests.size(), "more prodles in the history than requests made");
+    Expect(record.Succeeded() == (record.replyMs >= 0), "a reply time without a reply, or none with one");
 }
 
 void FakeWorld::ShowBox(const std::string& text)
@@ -155,7 +163,7 @@ void EngineDriver::Launch(const Settings& settings, Parameters parameters)
 {
     engine.reset();
     world = FakeWorld();
-    engine = std::make_unique<KeepAliveEngine>(Ports{world, world, world, world, world}, settings,
+    engine = std::make_unique<KeepAliveEngine>(Ports{world, world, world, world, world, world}, settings,
                                                std::move(parameters));
     world.engine = engine.get();
 }
@@ -219,10 +227,10 @@ void EngineDriver::AnswerHost(bool found)
     }
 }
 
-void EngineDriver::Connect()
+void EngineDriver::Connect(const std::string& address)
 {
     if (NetworkRequest* request = world.Open(Kind::Connection))
-        engine->OnConnected(request->ticket);
+        engine->OnConnected(request->ticket, address);
 }
 
 void EngineDriver::Refuse()
@@ -260,11 +268,16 @@ void EngineDriver::StartCounting()
     AnswerHost(true);
 }
 
-void EngineDriver::ProdleAndConnect()
+void EngineDriver::ProdleGoesOut()
 {
     const std::optional<uint64_t> due = world.alarms[static_cast<size_t>(Alarm::Prodle)];
     if (due)
         Advance(*due > world.now ? *due - world.now : 0);
+}
+
+void EngineDriver::ProdleAndConnect()
+{
+    ProdleGoesOut();
     Connect();
 }
 

@@ -23,7 +23,12 @@ struct NetworkRequest {
     std::string sent;
 };
 
-class FakeWorld : public Clock, public Network, public Display, public SettingsStore, public Journal {
+class FakeWorld : public Clock,
+                  public Network,
+                  public Display,
+                  public SettingsStore,
+                  public Journal,
+                  public History {
 public:
     uint64_t now = 5000000;
     std::string timeOfDay = "04:05:06";
@@ -48,6 +53,7 @@ public:
     } stored;
 
     std::vector<std::string> journal;
+    std::vector<ProdleRecord> history;
     std::vector<std::string> broken;
     const KeepAliveEngine* engine = nullptr;
 
@@ -57,6 +63,8 @@ public:
 
     uint64_t NowMs() override { return now; }
     std::string TimeOfDay() override { return timeOfDay; }
+    // The calendar moves with the clock.
+    int64_t EpochSeconds() override { return 1700000000 + static_cast<int64_t>(now / 1000); }
     void WakeAt(Alarm alarm, uint64_t atMs) override { alarms[static_cast<size_t>(alarm)] = atMs; }
     void CancelWake(Alarm alarm) override { alarms[static_cast<size_t>(alarm)].reset(); }
 
@@ -87,6 +95,7 @@ public:
     void StoreIgnoreFailuresOff() override;
 
     void Note(const std::string& line) override { journal.push_back(line); }
+    void Record(const ProdleRecord& record) override;
 
 private:
     void Expect(bool holds, const std::string& what);
@@ -117,7 +126,7 @@ public:
     void AnswerLocalAddress(const std::string& address = "192.0.2.7");
     void FailLocalAddress();
     void AnswerHost(bool found);
-    void Connect();
+    void Connect(const std::string& address = "192.0.2.80");
     void Refuse();
     void Reply();
     void ServerCloses();
@@ -125,7 +134,8 @@ public:
 
     // Start, with the lookups answered: the countdown runs, its first prodle a second away.
     void StartCounting();
-    // The prodle that is due goes out and connects.
+    // The prodle that is due goes out (and connects).
+    void ProdleGoesOut();
     void ProdleAndConnect();
     // Requests made so far to connect, in order.
     std::vector<std::string> Connections() const;

@@ -1,6 +1,7 @@
 // What goes wrong: a connect refused or never answered, with and without "Ignore Connection Failures", a
 // socket that cannot be made, no host to connect to, and lookups that fail. A box is settled before it
-// shows: nothing that comes while it is up starts a prodle or another box.
+// shows: nothing that comes while it is up starts a prodle or another box. Each prodle, whatever its end,
+// goes to the history once.
 #include "engine_fixture.h"
 
 TEST_F(EngineTest, WithoutIgnoreAFailedConnectShowsItsBoxAndStopsOnlyOnceItIsClosed)
@@ -164,4 +165,51 @@ TEST_F(EngineTest, LookupsThatFailStopWithTheirBoxesAndTheNextStartTriesAgain)
     EXPECT_EQ(world.boxes.back(), ErrorBox("Prodle: Name www.invalid Not Found"));
     EXPECT_TRUE(world.startEnabled);
     EXPECT_EQ(engine->LocalAddress(), "192.0.2.9");
+}
+
+TEST_F(EngineTest, EachProdleThatEndsGoesToTheHistoryWithHowItEndedAndItsReplyTime)
+{
+    Launch(Stored({"localhost"}));
+    StartCounting();
+    Advance(1000);
+    const int64_t first = world.EpochSeconds();
+    Advance(4);
+    Connect("127.0.0.1");
+    Advance(34);
+    Reply();
+    Reply();  // the rest of the reply changes nothing
+    EXPECT_EQ(world.tip.substr(world.tip.find(" \xB7 ")), " \xB7 last reply 38 ms");
+    ProdleAndConnect();
+    ServerCloses();
+    ProdleAndConnect();  // no reply before the next prodle
+    AdvanceToNextAlarm();
+    Refuse();
+    CloseBox();
+    // A start's lookup that fails; a connect that fails soon after a wake.
+    engine->Start();
+    AnswerHost(false);
+    CloseBox();
+    StartCounting();
+    engine->OnSuspend();
+    engine->OnResume();
+    AdvanceToNextAlarm();
+    Refuse();
+    std::vector<std::string> lines;
+    for (const ProdleRecord& record : world.history)
+        lines.push_back(FormatRecord(record));
+    auto at = [first](int64_t seconds) { return std::to_string(first + seconds) + "\tlocalhost\t"; };
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         at(0) + "127.0.0.1\treply\t38",
+                         at(1500) + "192.0.2.80\tclosed without reply\t-1",
+                         at(3000) + "192.0.2.80\tno reply\t-1",
+                         at(4500) + "\trefused\t-1",
+                         at(4500) + "\tlookup failed\t-1",
+                         at(4501) + "\twaited for the network\t-1",
+                     }));
+
+    // A prodle under way when the program ends is none.
+    Advance(3000);
+    Connect();
+    engine->Shutdown();
+    EXPECT_EQ(world.history.size(), lines.size());
 }

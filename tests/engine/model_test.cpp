@@ -243,7 +243,7 @@ void Model::AnswerStale()
     Do("a stale answer for ticket " + std::to_string(ticket));
     switch (Roll(6)) {
     case 0:
-        return m_d->OnConnected(ticket);
+        return m_d->OnConnected(ticket, "192.0.2.98");
     case 1:
         return m_d->OnConnectFailed(ticket);
     case 2:

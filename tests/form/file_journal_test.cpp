@@ -3,22 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "form/file_journal.h"
+#include "support/program.h"
 
 namespace {
-
-std::string Read(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 DWORD SizeOf(const std::string& path)
 {
@@ -37,9 +28,10 @@ TEST(FileJournal, LinesAreStampedAndTheFileRollsOverKeepingOneOldFile)
     ::DeleteFileA((path + ".1").c_str());
     FileJournal journal(path);
     journal.Note("Start, host 127.0.0.1, every 25 minutes");
-    EXPECT_TRUE(std::regex_match(Read(path), std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  "
+    EXPECT_TRUE(
+        std::regex_match(FileContents(path), std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  "
                                                         "Start, host 127\\.0\\.0\\.1, every 25 minutes\r\n")))
-        << Read(path);
+        << FileContents(path);
 
     const std::string line(1000, 'x');
     for (int round = 0; round < 2; ++round) {
@@ -48,7 +40,7 @@ TEST(FileJournal, LinesAreStampedAndTheFileRollsOverKeepingOneOldFile)
         journal.Note("after the limit");
         EXPECT_GE(SizeOf(path + ".1"), FileJournal::kLimitBytes);
         EXPECT_LT(SizeOf(path), 100u) << "a new file begins";
-        EXPECT_NE(Read(path).find("after the limit"), std::string::npos);
+        EXPECT_NE(FileContents(path).find("after the limit"), std::string::npos);
     }
     ::DeleteFileA(path.c_str());
     ::DeleteFileA((path + ".1").c_str());

@@ -37,7 +37,7 @@ public:
     void OnLocalAddressFailed(Ticket t) override { Add("LocalAddressFailed", t); }
     void OnHostFound(Ticket t) override { Add("HostFound", t); }
     void OnHostNotFound(Ticket t) override { Add("HostNotFound", t); }
-    void OnConnected(Ticket t) override { Add("Connected", t); }
+    void OnConnected(Ticket t, const std::string& address) override { Add("Connected", t, address); }
     void OnConnectFailed(Ticket t) override { Add("ConnectFailed", t); }
     void OnNoSocket(Ticket t) override { Add("NoSocket", t); }
     void OnReplyData(Ticket t) override { Add("ReplyData", t); }
@@ -189,9 +189,11 @@ TEST_F(Network, AConnectionToTheCheckedNameOrAnAddressOrARefusingPeer)
     ASSERT_TRUE(WaitFor("HostFound", 1));
     network().Connect(2, "localhost");
     ASSERT_TRUE(WaitFor("Connected", 2));
+    EXPECT_EQ(log.answers.back().text, "127.0.0.1");  // the address connected to, for the history
     // A name the check did not look up is looked up by the connection itself.
     network().Connect(3, "LOCALHOST");
     ASSERT_TRUE(WaitFor("Connected", 3));
+    EXPECT_EQ(log.answers.back().text, "127.0.0.1");
     network().Connect(4, "127.0.0.2");  // nothing listens there
     ASSERT_TRUE(WaitFor("ConnectFailed", 4));
     network().Connect(5, "no-such-host-" + std::string(70, 'x') + ".invalid");

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -72,6 +74,19 @@ std::string ProgramPath()
         return path;
     }
     return ModuleDirectory() + "prodle.exe";
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const char* caption, const char* className)
+{
+    return FindWindows(processId, caption, className, true);
+}
+
+std::string FileContents(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 std::string ArtefactDirectory()

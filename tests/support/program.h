@@ -12,6 +12,8 @@
 std::string ProgramPath();
 // Where tests leave screenshots and other artefacts (created on demand).
 std::string ArtefactDirectory();
+// A file's bytes; empty when it cannot be read.
+std::string FileContents(const std::string& path);
 
 class ProdleProcess {
 public:
@@ -46,6 +48,8 @@ private:
     PROCESS_INFORMATION m_info = {};
 };
 
+// The visible top-level windows of a process with this caption (and class, unless null).
+std::vector<HWND> TopLevelWindows(DWORD processId, const char* caption, const char* className = nullptr);
 // The text a message box shows (its static text), asked again for a moment while it gives none.
 std::string MessageBoxText(HWND box);
 // Presses a button of a dialog by id (as a click does).

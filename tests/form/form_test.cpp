@@ -4,6 +4,8 @@
 // (a prodle goes a second after its countdown starts); how the engine decides is tested without Windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -88,6 +90,19 @@ TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
     EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
               (std::vector<std::string>{"127.0.0.2", "127.0.0.1", "127.0.0.6"}));
     EXPECT_EQ(Setting("ComboName2"), "127.0.0.6");
+
+    // Texts set by another program (automation, a script), with no notice of the change: Start reads
+    // the boxes as they are.
+    ::SetDlgItemTextA(form, IDC_COMBO_HOSTS, "localhost");
+    ::SetDlgItemTextA(form, IDC_EDIT_OFTEN, "9");
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 2 && CurrentPhase() == Phase::CountingDown; }));
+    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
+              (std::vector<std::string>{"127.0.0.2", "127.0.0.1", "127.0.0.6", "localhost"}));
+    EXPECT_EQ(ComboSelection(form, IDC_COMBO_HOSTS), 3);
+    EXPECT_EQ(Setting("ComboName3"), "localhost");
+    EXPECT_EQ(Setting("ComboNameSel"), "3");
+    EXPECT_EQ(Setting("Often"), "9");
 }
 
 TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppears)
@@ -114,9 +129,15 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_MOUSEMOVE);
     // With the loopback server's reply time, measured from the connect.
     const std::string tip = shell.LastTip(form);
-    const std::string head = "Prodle in " + Text(IDC_STATIC_COUNTDOWN) + " \xB7 last reply ";
+    const std::string head = "Prodle in " + Text(IDC_STATIC_COUNTDOWN) + " - last reply ";
     EXPECT_EQ(tip.substr(0, head.size()), head) << tip;
     EXPECT_EQ(tip.substr(tip.size() - 3), " ms") << tip;
+    // ASCII, which reads alike in every ANSI code page (this test runs under Japanese 932 too).
+    EXPECT_TRUE(std::all_of(tip.begin(), tip.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80;
+    })) << tip;
+    if (const char* codePage = std::getenv("PRODLE_EXPECTED_ACP"))
+        EXPECT_EQ(::GetACP(), static_cast<UINT>(std::atoi(codePage)));
     EXPECT_NE(Text(IDC_STATIC_COUNTDOWN), hidden);
 }
 

@@ -91,7 +91,7 @@ void CProdleView::OnInitialUpdate()
     m_network.Attach(m_hWnd, m_engine.get());
     m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
     // Power notices go to top-level windows; the frame passes them on.
-    m_powerNotices.Register(AfxGetMainWnd()->m_hWnd);
+    m_powerNotices.Register(AfxGetMainWnd()->m_hWnd, m_displayWake.Watches());
 }
 
 RECT CProdleView::FrameRect() const
@@ -253,11 +253,8 @@ LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
     } else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
                wParam == PBT_APMRESUMECRITICAL) {
         m_engine->OnResume();
-    } else if (displayOn) {
-        // A standby that announces nothing else: the display's coming back is its wake.
-        if (*displayOn && m_displayOff)
-            m_engine->OnResume();
-        m_displayOff = !*displayOn;
+    } else if (displayOn && m_displayWake.OnDisplay(*displayOn)) {
+        m_engine->OnResume();
     }
     return TRUE;
 }

@@ -14,6 +14,7 @@
 
 #include "engine/keep_alive_engine.h"
 #include "engine/ports.h"
+#include "form/display_wake.h"
 #include "form/file_journal.h"
 #include "form/network_watch.h"
 #include "form/power_notices.h"
@@ -129,8 +130,8 @@ private:
     StoredSettings m_settings;
     NetworkWatch m_networkWatch;
     PowerNotices m_powerNotices;
-    // The console's display went off (Modern Standby's sign): when it comes back on, that is a wake.
-    bool m_displayOff = false;
+    // Whether the session's display coming back on is a wake (Modern Standby's only sign of one).
+    DisplayWake m_displayWake{PowerNotices::ModernStandby(), [this] { return m_clock.NowMs(); }};
     std::deque<PendingBox> m_boxes;
     bool m_boxUp = false;
     // The window has gone (the program was closed, perhaps while a box was up).

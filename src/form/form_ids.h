@@ -1,4 +1,4 @@
-// The form's private window messages and its timers (one per alarm of the engine), named once here.
+// The form's private window messages and its timer (the engine's wake-up), named once here.
 #ifndef PRODLE_FORM_FORM_IDS_H
 #define PRODLE_FORM_FORM_IDS_H
 
@@ -12,10 +12,6 @@
 #define WM_PRODLE_TRAY_CALLBACK  (0x8000 + 100)
 
 // Timers
-#define TIMER_PRODLE        101
-#define TIMER_AUTO_START    103
-#define TIMER_CONNECT_BOUND 107
-#define TIMER_NETWORK_RETRY 109
-#define TIMER_COUNTDOWN     111
+#define TIMER_WAKE 101
 
 #endif

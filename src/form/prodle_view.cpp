@@ -211,9 +211,9 @@ LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 
 void CProdleView::OnTimer(UINT_PTR id)
 {
-    if (const std::optional<Alarm> alarm = m_clock.TakeAlarm(id)) {
+    if (m_clock.TakeWake(id)) {
         if (m_engine)
-            m_engine->OnAlarm(*alarm);
+            m_engine->OnWake();
         return;
     }
     Default();
@@ -303,7 +303,11 @@ void CProdleView::ShowTrayPicture(TrayPicture picture)
 
 void CProdleView::ShowTrayTip(const std::string& tip)
 {
-    m_trayIcon.SetTip(tip.c_str());
+    // The engine tells the tip after every event; the shell hears only of a change.
+    if (tip != m_shownTip) {
+        m_shownTip = tip;
+        m_trayIcon.SetTip(tip.c_str());
+    }
     // Once a second while the tip shows: a pointer that has moved off the icon has closed it.
     POINT pointer = {};
     if (m_tipShown && ::GetCursorPos(&pointer) &&
@@ -318,8 +322,19 @@ void CProdleView::StopFlashing()
     AfxGetMainWnd()->FlashWindow(FALSE);
 }
 
+void CProdleView::ShowCountdown(const std::string& text)
+{
+    if (text == m_shownCountdown)
+        return;
+    m_shownCountdown = text;
+    m_staticCountdown.SetWindowText(text);
+}
+
 void CProdleView::ShowWaiting(bool waiting)
 {
+    if (waiting == m_waitShown)
+        return;
+    m_waitShown = waiting;
     if (waiting)
         BeginWaitCursor();
     else

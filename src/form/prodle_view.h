@@ -83,7 +83,7 @@ private:
 
     // Display
     void ShowStatus(const std::string& text) override { m_staticStatus.SetWindowText(text); }
-    void ShowCountdown(const std::string& text) override { m_staticCountdown.SetWindowText(text); }
+    void ShowCountdown(const std::string& text) override;
     void ShowCounting(bool counting) override { m_staticNextLabel.EnableWindow(counting); }
     void EnableStart(bool enable) override { m_btnStart.EnableWindow(enable); }
     void ShowTrayPicture(TrayPicture picture) override;
@@ -116,6 +116,10 @@ private:
     std::string m_launchTime;
     // The tray's tip shows: the pointer rests where it was when it last moved on the icon.
     bool m_tipShown = false;
+    // What the countdown, the tip and the wait cursor show.
+    std::string m_shownCountdown;
+    std::string m_shownTip;
+    bool m_waitShown = false;
     POINT m_tipPointer = {};
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;

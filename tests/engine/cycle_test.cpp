@@ -53,7 +53,7 @@ TEST_F(EngineTest, TheCountdownTicksOnlyWhileTheFormOrTheTraysTipShowsIt)
     Reply();
     Advance(5500 - 38);
     EXPECT_EQ(world.countdown, "25:00") << "hidden: nothing changes between prodles";
-    EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
+    EXPECT_FALSE(deadline(Alarm::Countdown));
 
     engine->OnFormShown(true);
     EXPECT_EQ(world.countdown, "24:55");
@@ -65,7 +65,7 @@ TEST_F(EngineTest, TheCountdownTicksOnlyWhileTheFormOrTheTraysTipShowsIt)
     EXPECT_EQ(world.tip, "Prodle in 23:54 - last reply 38 ms");
     engine->OnFormShown(false);
     Advance(1000);
-    EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
+    EXPECT_FALSE(deadline(Alarm::Countdown));
 
     // The tray's tip: right at once when it shows, and each second for as long as it shows.
     engine->OnTrayTipShown(true);
@@ -74,7 +74,7 @@ TEST_F(EngineTest, TheCountdownTicksOnlyWhileTheFormOrTheTraysTipShowsIt)
     EXPECT_EQ(world.tip, "Prodle in 23:23 - last reply 38 ms");
     engine->OnTrayTipShown(false);
     Advance(1000);
-    EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
+    EXPECT_FALSE(deadline(Alarm::Countdown));
 }
 
 TEST_F(EngineTest, PeriodsAreReadFromTheMinutesTextAndARefusedOneStopsWithItsBox)

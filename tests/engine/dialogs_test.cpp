@@ -64,6 +64,17 @@ TEST_F(EngineTest, EditNamesDuringAConnectOrAWaitForTheNetworkNeverBringsADelete
     EXPECT_EQ(Connections().back(), "127.0.0.9");
     EXPECT_EQ(world.stored.hosts, (std::vector<std::string>{"127.0.0.2", "127.0.0.9"}));
     EXPECT_EQ(world.selected, 1);
+
+    // Deleted while its connect was under way, then the network changes: the restart goes to the host
+    // the dialog left selected.
+    Launch(Stored({"127.0.0.1", "127.0.0.2"}));
+    StartCounting();
+    AdvanceToNextAlarm();
+    engine->ConfirmHostList({"127.0.0.2"}, 0);
+    engine->OnNetworkChanged();
+    AnswerLocalAddress();
+    AdvanceToNextAlarm();
+    EXPECT_EQ(Connections(), (std::vector<std::string>{"127.0.0.1", "127.0.0.2"}));
 }
 
 TEST_F(EngineTest, OptionsDuringAConnectMeetItsFailureWithTheOptionsItBeganWith)
@@ -91,7 +102,7 @@ TEST_F(EngineTest, AnEmptyListIsReplacedByTheDefaultsWithANoticeAndIsNotStored)
     EXPECT_EQ(world.selected, 0);
     ASSERT_EQ(world.boxes, std::vector<std::string>{"Prodle is restoring the default domain set."});
     Advance(5000);
-    EXPECT_EQ(phase(), Phase::ReportingStop) << "nothing starts until the notice is answered";
+    EXPECT_EQ(phase(), Phase::ReportingStopThenAutoStart) << "nothing starts until the notice is answered";
     CloseBox();
     Advance(1000);
     EXPECT_EQ(phase(), Phase::LookingUpLocalAddress);

@@ -42,6 +42,8 @@ public:
     // The engine, once the form is set up (null before).
     const KeepAliveEngine* Engine() const { return m_engine.get(); }
     SOCKET ConnectionSocket() const { return m_network.ConnectionSocket(); }
+    // The watch of the network, whose timing and reading a test may set.
+    NetworkWatch& NetworkChanges() { return m_networkWatch; }
 
     // The frame shows or hides the form (it passes WM_SHOWWINDOW on).
     static constexpr UINT kFrameShown = WM_SHOWWINDOW;
@@ -73,6 +75,7 @@ private:
     LRESULT OnHostLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnConnectLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAddressNotice(WPARAM wParam, LPARAM lParam);
     LRESULT OnNetworkChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnFrameShown(WPARAM wParam, LPARAM lParam);
     LRESULT OnShowBox(WPARAM wParam, LPARAM lParam);
@@ -123,7 +126,7 @@ private:
     WindowClock m_clock;
     WinsockNetwork m_network;
     StoredSettings m_settings;
-    NetworkWatch m_networkWatch;
+    NetworkWatch m_networkWatch{m_journal};
     PowerNotices m_powerNotices;
     // The console's display went off (Modern Standby's sign): when it comes back on, that is a wake.
     bool m_displayOff = false;

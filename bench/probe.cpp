@@ -9,6 +9,8 @@
 //                                              Windows does, and says when the wake was announced
 //   probe screen-wake                          the same as a Modern Standby gives it: no sleep or wake
 //                                              message, only the display going off and on again
+//   probe address-notices <count>              gives the form that many address-change notices at once,
+//                                              as the program's watch passes each of Windows' on
 // Only one prodle.exe and one baseline run at a time in the bench's Wine prefix, so a window is found
 // by its class. Prints key=value lines: times since the Unix epoch in seconds, durations in ms.
 #include <windows.h>
@@ -26,7 +28,8 @@ namespace {
 
 constexpr int kStartButton = 1003;
 constexpr int kStatusText = 1004;
-constexpr UINT kRestoreCommand = 32773;  // the tray menu's Restore, also its double-click
+constexpr UINT kRestoreCommand = 32773;       // the tray menu's Restore, also its double-click
+constexpr UINT kAddressNotice = 0x8000 + 56;  // WM_PRODLE_ADDRESS_NOTICE
 constexpr DWORD kPollIntervalMs = 10;
 
 // Wall-clock time, comparable with the Linux side's timestamps (both read the system's real-time clock).
@@ -225,6 +228,20 @@ int ScreenWake()
     return 0;
 }
 
+int AddressNotices(int count)
+{
+    HWND form = WaitForWindow(ReadyForm, 10000);
+    if (!form) {
+        std::printf("error=no form\n");
+        return 1;
+    }
+    int posted = 0;
+    for (int i = 0; i < count; ++i)
+        posted += ::PostMessageA(form, kAddressNotice, 0, 0) ? 1 : 0;
+    std::printf("posted=%d\n", posted);
+    return posted == count ? 0 : 1;
+}
+
 int Close(const std::string& program)
 {
     HWND window = program == "baseline" ? BaselineWindow() : ProdleFrame();
@@ -253,8 +270,10 @@ int main(int argc, char** argv)
         status = Wake();
     else if (command == "screen-wake")
         status = ScreenWake();
+    else if (command == "address-notices" && argc > 2)
+        status = AddressNotices(std::atoi(argv[2]));
     else
-        std::fprintf(stderr, "usage: probe ready|click|answers|close|wake|screen-wake ...\n");
+        std::fprintf(stderr, "usage: probe ready|click|answers|close|wake|screen-wake|address-notices ...\n");
     std::fflush(stdout);
     return status;
 }

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <winsock.h>
 
+#include <future>
 #include <vector>
 
+#include "app/main_frame.h"
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "form/form_ids.h"
 #include "support/dialog_script.h"
 #include "support/import_patch.h"
@@ -24,6 +27,56 @@ bool SocketsStarted()
         return ::WSAGetLastError() != WSANOTINITIALISED;
     ::closesocket(s);
     return true;
+}
+
+// What a Windows version offers of the functions the program looks up at run time, and the calls made
+// to them (the message filter's, per window and per process, and the restart's).
+struct LaterWindows {
+    bool windowFilter;
+    bool processFilter;
+    bool restart;
+    std::vector<std::pair<HWND, UINT>> windowFilterCalls;
+    std::vector<UINT> processFilterCalls;
+    std::vector<std::pair<std::wstring, DWORD>> restartCalls;
+};
+LaterWindows* g_windows = nullptr;
+FARPROC(WINAPI* g_realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
+
+BOOL WINAPI RecordWindowFilter(HWND window, UINT message, DWORD action, void*)
+{
+    g_windows->windowFilterCalls.emplace_back(window, action == 1 ? message : 0);  // MSGFLT_ALLOW
+    return TRUE;
+}
+
+BOOL WINAPI RecordProcessFilter(UINT message, DWORD action)
+{
+    g_windows->processFilterCalls.push_back(action == 1 ? message : 0);  // MSGFLT_ADD
+    return TRUE;
+}
+
+HRESULT WINAPI RecordRestart(const wchar_t* commandLine, DWORD flags)
+{
+    g_windows->restartCalls.emplace_back(commandLine ? commandLine : L"(null)", flags);
+    return S_OK;
+}
+
+FARPROC WINAPI LookUpInLaterWindows(HMODULE module, LPCSTR name)
+{
+    const struct {
+        const char* name;
+        bool offered;
+        FARPROC recorder;
+    } functions[] = {
+        {"ChangeWindowMessageFilterEx", g_windows->windowFilter,
+         reinterpret_cast<FARPROC>(&RecordWindowFilter)},
+        {"ChangeWindowMessageFilter", g_windows->processFilter,
+         reinterpret_cast<FARPROC>(&RecordProcessFilter)},
+        {"RegisterApplicationRestart", g_windows->restart, reinterpret_cast<FARPROC>(&RecordRestart)},
+    };
+    for (const auto& function : functions)
+        if (!IS_INTRESOURCE(name) && ::lstrcmpA(name, function.name) == 0)
+            return function.offered ? function.recorder : nullptr;
+    return g_realGetProcAddress(module, name);
 }
 
 int WINAPI RefuseStartup(WORD, WSADATA*)
@@ -292,6 +345,65 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
     char status[32] = {};
     ::GetDlgItemTextA(App().Form(), IDC_STATIC_STATUS, status, sizeof status);
     EXPECT_STREQ(status, "PLEASE START ME");
+}
+
+// A later start while this one is still starting (its pause before the first prodle, here longer than
+// the later start would wait for an answer) waits until the start-up is done; then its request is
+// answered, and the form comes up.
+TEST_F(AppStartup, ALaterStartDuringTheStartUpWaitsUntilItIsReady)
+{
+    const CSingleInstance::Patience patience{10000, 100};
+    CSingleInstance later(App().m_strAppName.c_str(), patience);
+    std::future<CSingleInstance::Outcome> outcome;
+    App().onPause = [&] {
+        outcome = std::async(std::launch::async,
+                             [&] { return later.Send(CSingleInstance::kShowForm, CMainFrame::kClassName); });
+        ::Sleep(3 * patience.answerMs);
+    };
+    StartStopped();
+    App().onPause = nullptr;
+    ASSERT_TRUE(outcome.valid());
+    EXPECT_TRUE(
+        PumpUntil([&] { return outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(outcome.get(), CSingleInstance::Outcome::Done);
+    EXPECT_TRUE(::IsWindowVisible(App().MainWindow()));
+}
+
+// What Vista and later offer is looked up at run time: the message filter lets a new taskbar and a
+// later start of the user's programs through to an elevated frame (per window from Windows 7 on, per
+// process on Vista), and Windows is asked to start Prodle again, as the log-in entry does, after an
+// update has closed it. Windows XP has none of it, and Prodle starts all the same.
+TEST_F(AppStartup, MessageFilterAndRestartWhereWindowsHasThem)
+{
+    const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    const UINT request = CSingleInstance::Message();
+    using WindowCalls = std::vector<std::pair<HWND, UINT>>;
+    using RestartCalls = std::vector<std::pair<std::wstring, DWORD>>;
+    const RestartCalls restart = {{L"/login", 1 | 2 | 8}};  // not after a crash, a hang or a reboot
+    g_realGetProcAddress = &::GetProcAddress;
+    const ImportPatch patch({"kernel32.dll"}, "GetProcAddress",
+                            reinterpret_cast<void*>(&LookUpInLaterWindows));
+    ASSERT_GT(patch.Patched(), 0u);
+    const struct {
+        const char* windows;
+        bool windowFilter, processFilter, restart;
+    } versions[] = {
+        {"7 and later", true, true, true}, {"Vista", false, true, true}, {"XP", false, false, false}};
+    for (const auto& v : versions) {
+        LaterWindows calls{v.windowFilter, v.processFilter, v.restart, {}, {}, {}};
+        g_windows = &calls;
+        StartStopped();
+        const HWND frame = App().MainWindow();
+        const WindowCalls windowCalls = {{frame, taskbarCreated}, {frame, request}};
+        const std::vector<UINT> processCalls = {taskbarCreated, request};
+        EXPECT_EQ(calls.windowFilterCalls, v.windowFilter ? windowCalls : WindowCalls()) << v.windows;
+        EXPECT_EQ(calls.processFilterCalls,
+                  v.processFilter && !v.windowFilter ? processCalls : std::vector<UINT>())
+            << v.windows;
+        EXPECT_EQ(calls.restartCalls, v.restart ? restart : RestartCalls()) << v.windows;
+        App().Stop();
+        g_windows = nullptr;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winsock.h>
 
+#include <algorithm>
 #include <future>
 #include <vector>
 
@@ -29,53 +30,50 @@ bool SocketsStarted()
     return true;
 }
 
-// What a Windows version offers of the functions the program looks up at run time, and the calls made
-// to them (the message filter's, per window and per process, and the restart's).
-struct LaterWindows {
-    bool windowFilter;
-    bool processFilter;
-    bool restart;
-    std::vector<std::pair<HWND, UINT>> windowFilterCalls;
-    std::vector<UINT> processFilterCalls;
-    std::vector<std::pair<std::wstring, DWORD>> restartCalls;
-};
-LaterWindows* g_windows = nullptr;
+// The functions of later Windows that the program looks up at run time: those that the Windows
+// version of a test offers, and the calls they get ("name arguments; ", the frame and the messages by
+// name).
+std::vector<std::string> g_offered;
+std::string g_calls;
 FARPROC(WINAPI* g_realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
 
-BOOL WINAPI RecordWindowFilter(HWND window, UINT message, DWORD action, void*)
+std::string Name(UINT message)
 {
-    g_windows->windowFilterCalls.emplace_back(window, action == 1 ? message : 0);  // MSGFLT_ALLOW
+    return message == ::RegisterWindowMessageA("TaskbarCreated") ? "TaskbarCreated"
+           : message == CSingleInstance::Message()               ? "request"
+                                                                 : std::to_string(message);
+}
+
+BOOL WINAPI WindowFilter(HWND window, UINT message, DWORD action, void*)
+{
+    g_calls += std::string("Ex ") + (window == App().MainWindow() ? "frame " : "? ") + Name(message) + " " +
+               std::to_string(action) + "; ";
     return TRUE;
 }
 
-BOOL WINAPI RecordProcessFilter(UINT message, DWORD action)
+BOOL WINAPI ProcessFilter(UINT message, DWORD action)
 {
-    g_windows->processFilterCalls.push_back(action == 1 ? message : 0);  // MSGFLT_ADD
+    g_calls += "Filter " + Name(message) + " " + std::to_string(action) + "; ";
     return TRUE;
 }
 
-HRESULT WINAPI RecordRestart(const wchar_t* commandLine, DWORD flags)
+HRESULT WINAPI RegisterRestart(const wchar_t* commandLine, DWORD flags)
 {
-    g_windows->restartCalls.emplace_back(commandLine ? commandLine : L"(null)", flags);
+    g_calls += "Restart " + std::string(commandLine, commandLine + ::lstrlenW(commandLine)) + " " +
+               std::to_string(flags) + "; ";
     return S_OK;
 }
 
 FARPROC WINAPI LookUpInLaterWindows(HMODULE module, LPCSTR name)
 {
-    const struct {
-        const char* name;
-        bool offered;
-        FARPROC recorder;
-    } functions[] = {
-        {"ChangeWindowMessageFilterEx", g_windows->windowFilter,
-         reinterpret_cast<FARPROC>(&RecordWindowFilter)},
-        {"ChangeWindowMessageFilter", g_windows->processFilter,
-         reinterpret_cast<FARPROC>(&RecordProcessFilter)},
-        {"RegisterApplicationRestart", g_windows->restart, reinterpret_cast<FARPROC>(&RecordRestart)},
+    const std::pair<const char*, FARPROC> standIns[] = {
+        {"ChangeWindowMessageFilterEx", reinterpret_cast<FARPROC>(&WindowFilter)},
+        {"ChangeWindowMessageFilter", reinterpret_cast<FARPROC>(&ProcessFilter)},
+        {"RegisterApplicationRestart", reinterpret_cast<FARPROC>(&RegisterRestart)},
     };
-    for (const auto& function : functions)
-        if (!IS_INTRESOURCE(name) && ::lstrcmpA(name, function.name) == 0)
-            return function.offered ? function.recorder : nullptr;
+    for (const auto& [function, standIn] : standIns)
+        if (!IS_INTRESOURCE(name) && ::lstrcmpA(name, function) == 0)
+            return std::count(g_offered.begin(), g_offered.end(), function) ? standIn : nullptr;
     return g_realGetProcAddress(module, name);
 }
 
@@ -375,34 +373,29 @@ TEST_F(AppStartup, ALaterStartDuringTheStartUpWaitsUntilItIsReady)
 // update has closed it. Windows XP has none of it, and Prodle starts all the same.
 TEST_F(AppStartup, MessageFilterAndRestartWhereWindowsHasThem)
 {
-    const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
-    const UINT request = CSingleInstance::Message();
-    using WindowCalls = std::vector<std::pair<HWND, UINT>>;
-    using RestartCalls = std::vector<std::pair<std::wstring, DWORD>>;
-    const RestartCalls restart = {{L"/login", 1 | 2 | 8}};  // not after a crash, a hang or a reboot
     g_realGetProcAddress = &::GetProcAddress;
     const ImportPatch patch({"kernel32.dll"}, "GetProcAddress",
                             reinterpret_cast<void*>(&LookUpInLaterWindows));
     ASSERT_GT(patch.Patched(), 0u);
     const struct {
         const char* windows;
-        bool windowFilter, processFilter, restart;
+        std::vector<std::string> offered;
+        const char* calls;  // MSGFLT_ALLOW and MSGFLT_ADD are 1; no restart after a crash, hang or reboot: 11
     } versions[] = {
-        {"7 and later", true, true, true}, {"Vista", false, true, true}, {"XP", false, false, false}};
-    for (const auto& v : versions) {
-        LaterWindows calls{v.windowFilter, v.processFilter, v.restart, {}, {}, {}};
-        g_windows = &calls;
+        {"7 and later",
+         {"ChangeWindowMessageFilterEx", "ChangeWindowMessageFilter", "RegisterApplicationRestart"},
+         "Ex frame TaskbarCreated 1; Ex frame request 1; Restart /login 11; "},
+        {"Vista",
+         {"ChangeWindowMessageFilter", "RegisterApplicationRestart"},
+         "Filter TaskbarCreated 1; Filter request 1; Restart /login 11; "},
+        {"XP", {}, ""},
+    };
+    for (const auto& version : versions) {
+        g_offered = version.offered;
+        g_calls.clear();
         StartStopped();
-        const HWND frame = App().MainWindow();
-        const WindowCalls windowCalls = {{frame, taskbarCreated}, {frame, request}};
-        const std::vector<UINT> processCalls = {taskbarCreated, request};
-        EXPECT_EQ(calls.windowFilterCalls, v.windowFilter ? windowCalls : WindowCalls()) << v.windows;
-        EXPECT_EQ(calls.processFilterCalls,
-                  v.processFilter && !v.windowFilter ? processCalls : std::vector<UINT>())
-            << v.windows;
-        EXPECT_EQ(calls.restartCalls, v.restart ? restart : RestartCalls()) << v.windows;
+        EXPECT_EQ(g_calls, version.calls) << version.windows;
         App().Stop();
-        g_windows = nullptr;
     }
 }
 

@@ -54,7 +54,7 @@ msiexec() { local log="$work/msiexec-$((++runs)).log"; wine msiexec "$@" /qn /l*
 actions() { sed -n 's/^Action start [0-9:]*: \(.*\)\.$/\1/p' "$work/msiexec-$runs.log" | paste -sd' '; }
 unix_path() { wine winepath -u "$(wine cmd /c "echo $1" | tr -d '\r')"; }
 windows_path() { wine winepath -w "$1" | tr -d '\r'; }
-view="$([ "$machine" = 8664 ] && echo /reg:32)"  # a 32-bit package's registry in a 64-bit prefix
+view="$([ "$machine" != 8664 ] || echo /reg:32)"  # a 32-bit package's registry in a 64-bit prefix
 reg_value() { wine reg query "$1" /v "$2" $view 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 products() { wine uninstaller --list | tr -d '\r' | grep '|||Prodle$' || true; }
 entry() {  # Windows keeps a per-user product's entry under HKCU, Wine under HKLM

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/main_frame.h"
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "form/form_ids.h"
 #include "framework/frame_wnd.h"
 #include "support/dialog_script.h"
@@ -251,15 +253,17 @@ protected:
     }
 };
 
-// Started again (a double-click on prodle.exe while the Startup entry's copy runs): the running
+// Started again (a double-click on prodle.exe while the log-in entry's copy runs): the running
 // program's form comes up in front, and the new process ends without an icon of its own. The request
-// goes to the window of the process that holds Prodle's name, not to any window of its class.
+// goes to the window of the process that holds Prodle's name, not to any window of its class. A
+// second start from a log-in entry ("/login": a shortcut in the Startup folder beside the Run value)
+// ends without showing anything.
 TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
 {
     SetSetting("AutoStart", "0");
     SetSetting("ComboName0", "127.0.0.3");
     ProdleProcess prodle;
-    ASSERT_TRUE(prodle.Start());
+    ASSERT_TRUE(prodle.Start("/login"));
     HWND form = prodle.Form();
     ASSERT_NE(form, nullptr);
     HWND main = prodle.MainWindow();
@@ -267,6 +271,11 @@ TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
     const int icons = TrayIconCount();
     ForeignFrame foreign;
     ASSERT_NE(foreign.m_hWnd, nullptr);
+
+    ProdleProcess atLogin;
+    ASSERT_TRUE(atLogin.Start("/login"));
+    EXPECT_EQ(atLogin.WaitForExit(kWait), 0);
+    EXPECT_FALSE(::IsWindowVisible(main));
 
     ProdleProcess second;
     ASSERT_TRUE(second.Start());
@@ -367,6 +376,9 @@ TEST_F(UserSession, ASecondStartSaysWhenTheRunningOneDoesNotAnswer)
     ProdleProcess prodle;
     ASSERT_TRUE(prodle.Start());
     ASSERT_NE(prodle.Form(), nullptr);
+    // Once it is ready: one that is still starting is waited for.
+    ASSERT_EQ(CSingleInstance("Prodle").Send(CSingleInstance::kShowForm, CMainFrame::kClassName),
+              CSingleInstance::Outcome::Done);
     ASSERT_NE(::SuspendThread(prodle.MainThread()), static_cast<DWORD>(-1));
     ProdleProcess second;
     ASSERT_TRUE(second.Start());

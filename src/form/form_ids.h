@@ -1,4 +1,5 @@
-// The form's private window messages and its timer (the engine's wake-up), named once here.
+// The form's private window messages and its timers (the engine's one wake-up, and the network watch's
+// two), named once here.
 #ifndef PRODLE_FORM_FORM_IDS_H
 #define PRODLE_FORM_FORM_IDS_H
 
@@ -9,9 +10,12 @@
 #define WM_PRODLE_CONNECT_LOOKUP (0x8000 + 32)
 #define WM_PRODLE_SHOW_BOX       (0x8000 + 40)
 #define WM_PRODLE_NETWORK_CHANGE (0x8000 + 48)
+#define WM_PRODLE_ADDRESS_NOTICE (0x8000 + 56)
 #define WM_PRODLE_TRAY_CALLBACK  (0x8000 + 100)
 
 // Timers
-#define TIMER_WAKE 101
+#define TIMER_WAKE           101
+#define TIMER_NETWORK_SETTLE 113
+#define TIMER_NETWORK_REARM  115
 
 #endif

@@ -91,6 +91,11 @@ TEST_F(EngineTest, PeriodsAreReadFromTheMinutesTextAndARefusedOneStopsWithItsBox
         EXPECT_EQ(world.countdown, c.period) << c.text;
         EXPECT_EQ(world.stored.often, c.text);
     }
+    // A success stores the period the cycle runs with, not one typed since.
+    TypeMinutes("33");
+    ProdleAndConnect();
+    EXPECT_EQ(world.stored.often, " 7 minutes");
+    TypeMinutes(" 7 minutes");
     for (const char* text : {"0.5", "0", "61", "abc", ""}) {
         TypeMinutes(text);
         engine->Start();

@@ -116,11 +116,35 @@ TEST_F(EngineTest, AnEmptyListIsReplacedByTheDefaultsWithANoticeAndIsNotStored)
     EXPECT_EQ(engine->CurrentHost(), "www.one.example");
 }
 
+// Letter case is ignored from A to Z, and only there: '@' and '`', '[' and '{' stay apart.
+TEST(HostListTest, FindsAHostIgnoringLetterCaseAndPicksAnotherByDrawingAgain)
+{
+    HostList list;
+    list.Replace({"Az.example", "zz", "@[", "`{"}, 0);
+    EXPECT_EQ(list.Find("aZ.EXAMPLE"), 0);
+    EXPECT_EQ(list.Find("ZZ"), 1);
+    EXPECT_EQ(list.Find("`{"), 3);
+    EXPECT_EQ(list.Find("@{"), -1);
+
+    // A draw of the selected entry is drawn again; with one entry the first draw stands.
+    list.Replace({"a", "b", "c"}, 1);
+    const std::vector<int> draws = {4, 7, 5};  // entries 1, 1, 2
+    size_t taken = 0;
+    EXPECT_EQ(list.PickOther([&] { return draws[taken++]; }), 2);
+    EXPECT_EQ(taken, 3u);
+    list.Replace({"a"}, 0);
+    taken = 0;
+    EXPECT_EQ(list.PickOther([&] { return draws[taken++]; }), 0);
+    EXPECT_EQ(taken, 1u);
+}
+
 TEST_F(EngineTest, AStoredSelectionBeyondTheListSelectsTheFirstAndANegativeOneNone)
 {
-    Launch(Stored({"alpha", "beta"}, 5));
-    EXPECT_EQ(world.selected, 0);
-    EXPECT_EQ(engine->CurrentHost(), "alpha");
+    for (int stored : {2, 5}) {
+        Launch(Stored({"alpha", "beta"}, stored));
+        EXPECT_EQ(world.selected, 0) << stored;
+        EXPECT_EQ(engine->CurrentHost(), "alpha");
+    }
     Launch(Stored({"alpha", "beta"}, -1));
     EXPECT_EQ(world.selected, -1);
     EXPECT_EQ(engine->Hosts().Text(), "");

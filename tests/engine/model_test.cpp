@@ -449,8 +449,12 @@ void Model::Check(Phase before, const std::string& step, bool connected)
         const bool appended = connected && hosts.size() == m_lastHosts.size() + 1 &&
                               std::equal(m_lastHosts.begin(), m_lastHosts.end(), hosts.begin());
         Require(same || appended, "the list changed outside Edit Names and a success");
-        if (appended)
+        if (appended) {
             Require(!m_deleted.count(Lower(hosts.back())), "a host the user deleted came back");
+            Require(std::none_of(m_lastHosts.begin(), m_lastHosts.end(),
+                                 [&](const std::string& old) { return Lower(old) == Lower(hosts.back()); }),
+                    "a host joined a list that had it already, letter case aside");
+        }
         appendedHost = appended;
     }
     for (const std::string& host : hosts)

@@ -97,6 +97,20 @@ TEST_F(EngineTest, FailuresSoonAfterAWakeWaitForTheNetworkUntilItAnswersOrTheGra
     EXPECT_EQ(waits, 2);
 }
 
+TEST_F(EngineTest, TheNetworksGraceEndsAMinuteAfterTheWake)
+{
+    for (uint64_t after : {59999u, 60000u}) {
+        Launch(Stored({"www.example.com"}));
+        StartCounting();
+        engine->OnSuspend();
+        engine->OnResume();
+        Sleep(after);
+        engine->Start();
+        AnswerHost(false);
+        EXPECT_EQ(phase(), after < 60000 ? Phase::WaitingForNetworkToStart : Phase::ReportingStop) << after;
+    }
+}
+
 TEST_F(EngineTest, AWaitForTheNetworkIsOneRecordAndTwoLinesHoweverManyTriesItTakes)
 {
     Launch(Stored({"127.0.0.1"}));

@@ -11,21 +11,19 @@
 
 namespace {
 
-DWORD SizeOf(const std::string& path)
+DWORD SizeOf(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    return ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
+    return ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
 }
 
 }  // namespace
 
 TEST(FileJournal, LinesAreStampedAndTheFileRollsOverKeepingOneOldFile)
 {
-    char folder[MAX_PATH];
-    ::GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + "prodle-journal-test.log";
-    ::DeleteFileA(path.c_str());
-    ::DeleteFileA((path + ".1").c_str());
+    const std::wstring path = TempFilePath(L"prodle-journal-test.log");
+    ::DeleteFileW(path.c_str());
+    ::DeleteFileW((path + L".1").c_str());
     FileJournal journal(path);
     journal.Note("Start, host 127.0.0.1, every 25 minutes");
     EXPECT_TRUE(
@@ -38,14 +36,14 @@ TEST(FileJournal, LinesAreStampedAndTheFileRollsOverKeepingOneOldFile)
         while (SizeOf(path) < FileJournal::kLimitBytes)
             journal.Note(line);
         journal.Note("after the limit");
-        EXPECT_GE(SizeOf(path + ".1"), FileJournal::kLimitBytes);
+        EXPECT_GE(SizeOf(path + L".1"), FileJournal::kLimitBytes);
         EXPECT_LT(SizeOf(path), 100u) << "a new file begins";
         EXPECT_NE(FileContents(path).find("after the limit"), std::string::npos);
     }
-    ::DeleteFileA(path.c_str());
-    ::DeleteFileA((path + ".1").c_str());
+    ::DeleteFileW(path.c_str());
+    ::DeleteFileW((path + L".1").c_str());
 
-    FileJournal nowhere(std::string(folder) + "no-such-folder\\prodle.log");
+    FileJournal nowhere(TempFilePath(L"no-such-folder\\prodle.log"));
     nowhere.Note("lost, quietly");
     EXPECT_EQ(SizeOf(nowhere.Path()), 0u);
 }

@@ -74,7 +74,7 @@ TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
     EXPECT_EQ(Setting("Often"), "7");
     EXPECT_EQ(Setting("ComboNameSel"), "1");
     // The log in the user's local application data folder says so.
-    std::ifstream log(FileJournal().Path());
+    std::ifstream log(FileJournal().Path().c_str());
     const std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     EXPECT_NE(logged.rfind("Start, host 127.0.0.1, every 7 minutes"), std::string::npos)
         << FileJournal().Path();

@@ -33,12 +33,10 @@ ProdleRecord Reply(int64_t at, int ms)
 
 TEST(HistoryBook, ATornFileIsWrittenAnewAndTheFileNeverHoldsMuchMoreThanTwoDays)
 {
-    char folder[MAX_PATH];
-    ::GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + "prodle-history-test.dat";
+    const std::wstring path = TempFilePath(L"prodle-history-test.dat");
     const std::string whole = FormatRecord(Reply(1700000000, 38)) + "\r\n";
     {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
         // Megabytes no book wrote before it (read from the file's end), then a record, a damaged line and
         // a record torn in its reply time.
         file << std::string(3 << 20, 'x') << "\r\n"
@@ -64,5 +62,5 @@ TEST(HistoryBook, ATornFileIsWrittenAnewAndTheFileNeverHoldsMuchMoreThanTwoDays)
     ASSERT_EQ(again.Records().size(), kHistoryLength);
     EXPECT_EQ(again.Records().back().replyMs, static_cast<int>(3 * kHistoryLength)) << "the newest kept";
     EXPECT_EQ(again.Skipped(), 0u);
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(path.c_str());
 }

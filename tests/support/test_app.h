@@ -23,6 +23,7 @@ public:
     void Pause(DWORD milliseconds) override { pausedMs += milliseconds; }
     // Shell opens are recorded and answered with `shellResult` (33: success) unless `realShell` is set.
     HINSTANCE ShellOpen(const char* target) override;
+    HINSTANCE ShellOpenFile(const std::wstring& path) override;
     void DoMessageBeep(UINT type) override { beeps.push_back(type); }
 
     // Starts the program as prodle.exe does (store, INI import, document, frame, view).
@@ -40,6 +41,7 @@ public:
     std::function<void(const RecordedBox&)> onBox;
     DWORD pausedMs = 0;
     std::vector<std::string> opened;
+    std::vector<std::wstring> openedFiles;
     HINSTANCE shellResult = reinterpret_cast<HINSTANCE>(33);
     bool realShell = false;
     std::vector<UINT> beeps;

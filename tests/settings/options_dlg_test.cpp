@@ -3,6 +3,7 @@
 #include "app/resource.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
+#include "support/notification_area.h"
 #include "support/pump.h"
 #include "support/registry.h"
 
@@ -92,6 +93,19 @@ TEST_F(Options, TheBoxesShowTheFlagsAndOkHandsTheChangesToTheEngine)
     // Nothing was started or stopped: the engine is still waiting for its first start.
     EXPECT_EQ(ControlText(form, IDC_STATIC_STATUS), "PLEASE START ME");
     EXPECT_EQ(App().View()->Engine()->CurrentPhase(), Phase::Stopped);
+}
+
+// A hand-edited value other than 0 and 1: "Ignore" and "RandomName" are on unless 0, the others only
+// at 1; the tray shows the stopped picture only for "AutoStart" 0.
+TEST_F(Options, FlagsStoredAsNeitherZeroNorOneReadAsTheProgramAlwaysReadThem)
+{
+    ShellNotifyRecorder shell(false);
+    for (const char* name : {"Ignore", "RandomName", "RandomTime", "AutoStart", "Debug"})
+        SetSetting(name, "2");
+    StartWith(kFive, 0);
+    ExpectFlags(true, false, true, false);
+    EXPECT_FALSE(App().View()->Engine()->Options().debug);
+    EXPECT_EQ(shell.LastIcon(form), AfxGetApp()->LoadSmallIcon(IDI_RUNNING));
 }
 
 TEST_F(Options, CancelStoresNothingAndKeepsTheFlags)

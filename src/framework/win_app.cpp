@@ -81,6 +81,9 @@ bool CWinApp::PumpMessage(bool wait)
             m_nExitCode = static_cast<int>(msg.wParam);
             return false;
         }
+    } else if (m_hWatched && ::WaitForSingleObject(m_hWatched, 0) == WAIT_OBJECT_0) {
+        m_onWatched();
+        return true;
     } else if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         return false;
     } else if (msg.message == WM_QUIT) {

@@ -32,8 +32,8 @@ public:
     // The message loop; returns ExitInstance's result.
     virtual int Run();
 
-    // Handles one message (waiting for it when `wait`); false when the loop must end (WM_QUIT), or when
-    // not waiting and nothing was queued.
+    // Handles one message, or the watched object's signal (waiting for one when `wait`); false when the
+    // loop must end (WM_QUIT), or when not waiting and nothing was there.
     bool PumpMessage(bool wait = true);
     virtual bool PreTranslateMessage(MSG* msg);
     // A kernel object that the message loop waits for too, without a thread of its own: when it is

@@ -152,7 +152,7 @@ void CProdleView::OnTrayRestore()
 void CProdleView::OnOpenLog()
 {
     // Opened with whatever opens text files; a beep when there is nothing to open yet.
-    const HINSTANCE result = AfxGetApp()->ShellOpen(m_journal.Path().c_str());
+    const HINSTANCE result = AfxGetApp()->ShellOpenFile(m_journal.Path());
     if (reinterpret_cast<INT_PTR>(result) <= 32)
         AfxGetApp()->DoMessageBeep(MB_ICONEXCLAMATION);
 }

@@ -134,6 +134,11 @@ HINSTANCE CWinApp::ShellOpen(const char* target)
     return ::ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+HINSTANCE CWinApp::ShellOpenFile(const std::wstring& path)
+{
+    return ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 void CWinApp::DoWaitCursor(int delta)
 {
     m_nWaitCursorCount += delta;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "framework/cmd_target.h"
 #include "framework/cstring.h"
@@ -50,6 +51,8 @@ public:
     // Hands a document, web address or mailto: link to the shell's "open" verb; the result is the
     // shell's (32 or less: failure). Every shell open of the program goes through here.
     virtual HINSTANCE ShellOpen(const char* target);
+    // The same for a file, whose path is wide text: a user's folder need not fit the ANSI code page.
+    virtual HINSTANCE ShellOpenFile(const std::wstring& path);
     // Every warning beep of the program goes through here.
     virtual void DoMessageBeep(UINT type) { ::MessageBeep(type); }
     // The one blocking pause of the program.

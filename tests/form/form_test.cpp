@@ -29,7 +29,7 @@ namespace {
 // The log's text from `offset` on.
 std::string LogFrom(size_t offset)
 {
-    std::ifstream log(FileJournal().Path(), std::ios::binary);
+    std::ifstream log(FileJournal().Path().c_str(), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     return offset < text.size() ? text.substr(offset) : std::string();
 }
@@ -64,7 +64,7 @@ DWORD WINAPI TickAhead()
 // The lines of the program's log that hold this text.
 size_t LogLines(const std::string& text)
 {
-    std::ifstream log(FileJournal().Path());
+    std::ifstream log(FileJournal().Path().c_str());
     size_t count = 0;
     for (std::string line; std::getline(log, line);)
         count += line.find(text) != std::string::npos ? 1 : 0;

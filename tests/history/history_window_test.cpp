@@ -72,9 +72,9 @@ std::vector<ProdleRecord> ADayOfTheEngine(int64_t now)
     return records;
 }
 
-void WriteHistoryFile(const std::string& path, const std::vector<ProdleRecord>& records)
+void WriteHistoryFile(const std::wstring& path, const std::vector<ProdleRecord>& records)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
     for (const ProdleRecord& record : records)
         file << FormatRecord(record) << "\r\n";
 }
@@ -210,13 +210,13 @@ protected:
         RemoveBaseKey();
         SetSetting("AutoStart", "0");
         SetSetting("ComboName0", "127.0.0.3");
-        ::DeleteFileA(HistoryBook().Path().c_str());
+        ::DeleteFileW(HistoryBook().Path().c_str());
     }
     void TearDown() override
     {
         App().Stop();
         RemoveBaseKey();
-        ::DeleteFileA(HistoryBook().Path().c_str());
+        ::DeleteFileW(HistoryBook().Path().c_str());
     }
     static void Command(HWND window, int id)
     {
@@ -334,8 +334,8 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     EXPECT_TRUE(copied == HistoryAsText(day)) << copied.substr(0, 300);
     PressButton(history, IDC_HISTORY_OPEN_LOG);
     PumpPending();
-    ASSERT_FALSE(App().opened.empty());
-    EXPECT_EQ(App().opened.back(), FileJournal().Path());
+    ASSERT_FALSE(App().openedFiles.empty());
+    EXPECT_EQ(App().openedFiles.back(), FileJournal().Path());
 
     // Escape closes it; the menu opens it again.
     Press(VK_ESCAPE);
@@ -346,9 +346,7 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
 
 TEST_F(HistoryWindowTest, FollowsTheBookWhileOpen)
 {
-    char folder[MAX_PATH] = {};
-    ::GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + "prodle-history-test.dat";
+    const std::wstring path = TempFilePath(L"prodle-history-test.dat");
     // A full book: each record added pushes the oldest out.
     const int64_t now = HistoryBook::Now();
     std::vector<ProdleRecord> full;
@@ -389,7 +387,7 @@ TEST_F(HistoryWindowTest, FollowsTheBookWhileOpen)
     PressButton(window, IDCANCEL);
     PumpPending();
     EXPECT_FALSE(window.IsOpen());
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(path.c_str());
 }
 
 }  // namespace

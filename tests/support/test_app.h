@@ -28,6 +28,7 @@ public:
     }
     // Shell opens are recorded and answered with `shellResult` (33: success) unless `realShell` is set.
     HINSTANCE ShellOpen(const char* target) override;
+    HINSTANCE ShellOpenFile(const std::wstring& path) override;
     void DoMessageBeep(UINT type) override { beeps.push_back(type); }
 
     // Starts the program as prodle.exe does (store, INI import, document, frame, view).
@@ -47,6 +48,7 @@ public:
     // Runs in the pause's place: the start-up's slow moment.
     std::function<void()> onPause;
     std::vector<std::string> opened;
+    std::vector<std::wstring> openedFiles;
     HINSTANCE shellResult = reinterpret_cast<HINSTANCE>(33);
     bool realShell = false;
     std::vector<UINT> beeps;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/keep_alive_options.h"
-#include "history/rules/prodle_record.h"
+#include "engine/rules/prodle_record.h"
 
 // Time: a monotonic clock in milliseconds (it goes on while the machine sleeps), the time of day for the
 // texts, and one wake-up, for the engine's earliest deadline. A wake-up happens once: when it has come

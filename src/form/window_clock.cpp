@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "form/form_ids.h"
-#include "history/history_book.h"
+#include "framework/calendar.h"
 
 uint64_t WindowClock::NowMs()
 {
@@ -25,7 +25,7 @@ std::string WindowClock::TimeOfDay()
 
 int64_t WindowClock::EpochSeconds()
 {
-    return HistoryBook::Now();
+    return EpochSecondsNow();
 }
 
 void WindowClock::WakeAt(uint64_t atMs)

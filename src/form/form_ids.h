@@ -17,5 +17,6 @@
 #define TIMER_CONNECT_BOUND 107
 #define TIMER_NETWORK_RETRY 109
 #define TIMER_COUNTDOWN     111
+#define TIMER_TRAY_ADD      113
 
 #endif

@@ -75,10 +75,10 @@ void CProdleView::OnInitialUpdate()
     CFormView::OnInitialUpdate();
     m_clock.Attach(m_hWnd);
 
-    // The tray's pictures in the small-icon size, drawn for it rather than shrunk by the shell.
-    if (!m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", AfxGetApp()->LoadSmallIcon(IDI_RUNNING),
-                           WM_PRODLE_TRAY_CALLBACK))
-        AfxMessageBox("Failed to create tray icon", MB_OK | MB_ICONHAND);
+    // The tray's pictures in the small-icon size, drawn for it rather than shrunk by the shell. An add
+    // the shell refuses (Explorer still starting) is tried again for a while before the user is told.
+    m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", AfxGetApp()->LoadSmallIcon(IDI_RUNNING),
+                      WM_PRODLE_TRAY_CALLBACK, TIMER_TRAY_ADD);
     if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
         frame->FitAndLockSize(FrameRect());
 
@@ -223,7 +223,18 @@ void CProdleView::OnTimer(UINT_PTR id)
             m_engine->OnAlarm(*alarm);
         return;
     }
-    Default();
+    switch (m_trayIcon.OnTimer(id)) {
+    case CTrayNotifyIcon::Retry::OtherTimer:
+        Default();
+        break;
+    case CTrayNotifyIcon::Retry::GaveUp:
+        // A later new notification area ("TaskbarCreated") still gets the icon.
+        QueueBox("Failed to create tray icon", false, MB_OK | MB_ICONHAND);
+        break;
+    case CTrayNotifyIcon::Retry::StillTrying:
+    case CTrayNotifyIcon::Retry::Added:
+        break;
+    }
 }
 
 LRESULT CProdleView::OnSocketNews(WPARAM wParam, LPARAM lParam)
@@ -337,9 +348,9 @@ void CProdleView::ReportFault(const std::string& text)
     ::OutputDebugStringA((text + "\n").c_str());
 }
 
-void CProdleView::QueueBox(const std::string& text, bool answered)
+void CProdleView::QueueBox(const std::string& text, bool answered, UINT type)
 {
-    m_boxes.push_back({text, answered});
+    m_boxes.push_back({text, answered, type});
     if (!m_boxUp)
         PostMessage(WM_PRODLE_SHOW_BOX);
 }
@@ -351,7 +362,7 @@ LRESULT CProdleView::OnShowBox(WPARAM, LPARAM)
     const PendingBox box = m_boxes.front();
     m_boxes.pop_front();
     m_boxUp = true;
-    AfxMessageBox(box.text, MB_OK);
+    AfxMessageBox(box.text, box.type);
     m_boxUp = false;
     if (m_destroyed)
         return 0;

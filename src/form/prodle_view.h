@@ -99,11 +99,12 @@ private:
     void ReportFault(const std::string& text) override;
 
     // Boxes open one at a time, from the message loop, never inside the engine's calls.
-    void QueueBox(const std::string& text, bool answered);
+    void QueueBox(const std::string& text, bool answered, UINT type = MB_OK);
 
     struct PendingBox {
         std::string text;
         bool answered;  // the engine waits for its closing
+        UINT type;
     };
 
     ShowAboutFunction m_showAbout;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,28 +24,43 @@ struct ShellCall {
     UINT flags;
     std::string tip;
     HICON icon;
+    NOTIFYICONDATAA record;
 };
 
-// Records every record handed to the shell, then forwards it to the real shell or answers `answer`.
+// Records every record handed to the shell, then forwards it to the real shell, or refuses the
+// messages in `refused` and takes the others. Windows 7's answer to where the icon is, when given.
 class RecordingTrayIcon : public CTrayNotifyIcon {
 public:
     std::vector<ShellCall> calls;
     bool forward = true;
-    BOOL answer = TRUE;
+    std::set<DWORD> refused;
+    std::optional<RECT> iconRect;
     const NOTIFYICONDATAA& Record() const { return m_nid; }
+    int Count(DWORD message) const
+    {
+        return static_cast<int>(std::count_if(calls.begin(), calls.end(), [message](const ShellCall& call) {
+            return call.message == message;
+        }));
+    }
 
 protected:
     BOOL CallShell(DWORD message) override
     {
-        calls.push_back({message, m_nid.uFlags, m_nid.szTip, m_nid.hIcon});
-        return forward ? CTrayNotifyIcon::CallShell(message) : answer;
+        calls.push_back({message, m_nid.uFlags, m_nid.szTip, m_nid.hIcon, m_nid});
+        return forward ? CTrayNotifyIcon::CallShell(message) : refused.count(message) == 0;
+    }
+    bool IconRect(RECT* rect) const override
+    {
+        if (iconRect)
+            *rect = *iconRect;
+        return iconRect.has_value();
     }
 };
 
-// A hidden top-level window of ours that notes the commands it receives.
+// A hidden window of ours that notes the commands it receives: top-level, or a child of `parent`.
 class CommandWindow : public CWnd {
 public:
-    CommandWindow()
+    explicit CommandWindow(HWND parent = nullptr)
     {
         static const ATOM atom = [] {
             WNDCLASSA wc = {};
@@ -53,13 +70,14 @@ public:
             return ::RegisterClassA(&wc);
         }();
         EXPECT_NE(atom, 0);
-        ::CreateWindowExA(0, "ProdleTrayTestWindow", "", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                          ::GetModuleHandleA(nullptr), this);
+        ::CreateWindowExA(0, "ProdleTrayTestWindow", "", parent ? WS_CHILD : WS_OVERLAPPED, 0, 0, 100, 100,
+                          parent, nullptr, ::GetModuleHandleA(nullptr), this);
     }
     ~CommandWindow() override { DestroyWindow(); }
 
     std::vector<UINT> commands;
     int nullMessages = 0;
+    int menusOpened = 0;
 
 protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override
@@ -67,11 +85,13 @@ protected:
         if (message == WM_COMMAND)
             commands.push_back(LOWORD(wParam));
         nullMessages += message == WM_NULL;
+        menusOpened += message == WM_INITMENUPOPUP;
         return CWnd::OnWndMsg(message, wParam, lParam, result);
     }
 };
 
 constexpr UINT kCallback = WM_PRODLE_TRAY_CALLBACK;
+constexpr UINT kRetryTimer = 77;
 
 // The colours of an icon's fill (what is neither outline nor transparent) that make up more than a
 // tenth of it, e.g. "white red": the icon drawn at its own size over a background of none of its colours.
@@ -142,28 +162,65 @@ TEST_F(TrayIconTest, NothingReachesTheShellUnlessCreated)
 {
     EXPECT_FALSE(icon.SetTip("x"));
     EXPECT_FALSE(icon.SetIcon(stopped));
+    EXPECT_FALSE(icon.ShowBalloon("x", "y", NIIF_INFO));
     EXPECT_EQ(icon.GetTip(), "");
     EXPECT_EQ(icon.GetIcon(), nullptr);
     icon.Remove();
     EXPECT_FALSE(icon.Restore()) << "an icon never asked for does not come with a new notification area";
+    EXPECT_EQ(icon.OnTimer(kRetryTimer), CTrayNotifyIcon::Retry::OtherTimer);
     EXPECT_TRUE(icon.calls.empty());
 
-    icon.forward = false;
-    icon.answer = FALSE;
-    EXPECT_FALSE(CreateIcon());
-    EXPECT_FALSE(icon.SetTip("x"));
-    EXPECT_FALSE(icon.SetIcon(IDI_STOPPED));
-    icon.Remove();
-    ASSERT_EQ(icon.calls.size(), 1u);
-    EXPECT_EQ(icon.calls[0].message, static_cast<DWORD>(NIM_ADD));
-
-    icon.answer = TRUE;
-    EXPECT_TRUE(CreateIcon());
+    ASSERT_TRUE(icon.Create(&window, ID_TRAY_ICON, "Prodle", running, kCallback, kRetryTimer));
+    EXPECT_FALSE(icon.IsRetrying());
     icon.Remove();
     EXPECT_FALSE(icon.SetTip("x"));
     EXPECT_FALSE(icon.SetIcon(stopped));
     EXPECT_FALSE(icon.Restore()) << "a removed icon stays away";
-    EXPECT_EQ(icon.calls.size(), 3u);  // the failed add, then the add and the delete
+    EXPECT_EQ(icon.calls.size(), 2u);  // the add and the delete
+}
+
+// Explorer still starting at a slow log-in refuses the add, and may carry it out all the same: the add
+// is tried again on the timer, each change still goes to the shell, an icon that accepts a change is
+// there, and the delete always goes out.
+TEST_F(TrayIconTest, ARefusedAddIsTriedAgainAndStopsNeitherTheChangesNorTheDelete)
+{
+    using Retry = CTrayNotifyIcon::Retry;
+    icon.forward = false;
+    icon.refused = {NIM_ADD, NIM_MODIFY};
+    EXPECT_FALSE(icon.Create(&window, ID_TRAY_ICON, "Prodle", running, kCallback, kRetryTimer));
+    EXPECT_TRUE(icon.IsRetrying());
+    EXPECT_FALSE(icon.SetTip("Prodle in 24:59"));
+    EXPECT_EQ(icon.calls.back().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(icon.calls.back().flags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(icon.OnTimer(kRetryTimer + 1), Retry::OtherTimer);
+    for (int retry = 1; retry < CTrayNotifyIcon::kAddRetries; ++retry)
+        ASSERT_EQ(icon.OnTimer(kRetryTimer), Retry::StillTrying) << retry;
+    EXPECT_EQ(icon.OnTimer(kRetryTimer), Retry::GaveUp);
+    EXPECT_FALSE(icon.IsRetrying());
+    EXPECT_EQ(icon.OnTimer(kRetryTimer), Retry::OtherTimer) << "no timer runs any more";
+    EXPECT_EQ(icon.Count(NIM_ADD), 1 + CTrayNotifyIcon::kAddRetries);
+    icon.Remove();
+    EXPECT_EQ(icon.calls.back().message, static_cast<DWORD>(NIM_DELETE));
+
+    // A shell that carried out the refused add takes the change that the next try sends after its add,
+    // and no further add is asked of it. A new notification area that refuses the icon starts the tries
+    // again.
+    icon.calls.clear();
+    EXPECT_FALSE(icon.Create(&window, ID_TRAY_ICON, "Prodle", running, kCallback, kRetryTimer));
+    EXPECT_EQ(icon.OnTimer(kRetryTimer), Retry::StillTrying);
+    icon.refused = {NIM_ADD};
+    EXPECT_EQ(icon.OnTimer(kRetryTimer), Retry::Added);
+    EXPECT_TRUE(icon.IsCreated());
+    EXPECT_FALSE(icon.IsRetrying());
+    EXPECT_EQ(icon.calls.back().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(icon.calls.back().flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(icon.OnTimer(kRetryTimer), Retry::OtherTimer);
+    icon.refused = {NIM_ADD, NIM_MODIFY};
+    EXPECT_FALSE(icon.Restore());
+    EXPECT_TRUE(icon.IsRetrying()) << "a new notification area that refuses the icon";
+    icon.refused.clear();
+    EXPECT_TRUE(icon.Restore());
+    EXPECT_FALSE(icon.IsRetrying());
 }
 
 TEST_F(TrayIconTest, EachOperationHandsTheWholeRecordToTheShell)
@@ -182,14 +239,20 @@ TEST_F(TrayIconTest, EachOperationHandsTheWholeRecordToTheShell)
     EXPECT_EQ(icon.GetTip(), "Prodle in 24:59");
     ASSERT_TRUE(ForgetIcon(window.m_hWnd, ID_TRAY_ICON));
     EXPECT_EQ(icon.Restore(), 1);
+    // The balloon's fields come with the second form of the record, cut to fit.
+    EXPECT_EQ(icon.ShowBalloon(std::string(70, 'T').c_str(), std::string(300, 'b').c_str(), NIIF_WARNING), 1);
+    const NOTIFYICONDATAA& balloon = icon.calls.back().record;
+    EXPECT_EQ(balloon.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE));
+    EXPECT_EQ(balloon.szInfoTitle, std::string(63, 'T'));
+    EXPECT_EQ(balloon.szInfo, std::string(255, 'b'));
+    EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
     icon.Remove();
     EXPECT_FALSE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
+    EXPECT_EQ(icon.calls.back().record.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
 
-    const std::vector<std::pair<DWORD, UINT>> expected = {{NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP},
-                                                          {NIM_MODIFY, NIF_TIP},
-                                                          {NIM_MODIFY, NIF_ICON},
-                                                          {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP},
-                                                          {NIM_DELETE, 0}};
+    const std::vector<std::pair<DWORD, UINT>> expected = {
+        {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_MODIFY, NIF_TIP},  {NIM_MODIFY, NIF_ICON},
+        {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_MODIFY, NIF_INFO}, {NIM_DELETE, 0}};
     std::vector<std::pair<DWORD, UINT>> actual;
     for (const ShellCall& call : icon.calls)
         actual.emplace_back(call.message, call.flags);
@@ -245,12 +308,19 @@ TEST_F(TrayIconTest, DoubleClickSendsTheMenusFirstCommandAtOnce)
     EXPECT_EQ(window.commands, std::vector<UINT>{ID_TRAY_RESTORE});
 }
 
-// What the timer saw of the pop-up menu while it was up, before dismissing it.
+// What the timer saw of the pop-up menu while it was up, before choosing its first item with the right
+// button.
 struct MenuVisit {
     bool seen = false;
     UINT defaultItem = ~0u;
     UINT firstId = 0;
 } g_visit;
+
+void CALLBACK EndMenuLeftUp(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+}
 
 void CALLBACK VisitMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -258,15 +328,24 @@ void CALLBACK VisitMenu(HWND, UINT, UINT_PTR id, DWORD)
     HWND menuWindow = ::FindWindowA("#32768", nullptr);
     const auto menu = reinterpret_cast<HMENU>(::SendMessageA(menuWindow, 0x01E1, 0, 0));  // MN_GETHMENU
     g_visit = {menu != nullptr, ::GetMenuDefaultItem(menu, TRUE, 0), ::GetMenuItemID(menu, 0)};
-    ::EndMenu();
+    // The menu takes the mouse's messages in screen coordinates.
+    RECT item = {};
+    ::GetMenuItemRect(nullptr, menu, 0, &item);
+    const LPARAM where = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ::PostMessageA(menuWindow, WM_RBUTTONDOWN, MK_RBUTTON, where);
+    ::PostMessageA(menuWindow, WM_RBUTTONUP, 0, where);
+    // A menu that ignores the right button is closed all the same.
+    ::SetTimer(nullptr, 0, 500, EndMenuLeftUp);
 }
 
-// Choosing an item is covered through the view (the program's exit from the tray menu). After the
-// menu the owner is sent a message of its own, WM_NULL: the known way to make the menu close when the
-// user clicks elsewhere.
-TEST_F(TrayIconTest, RightButtonReleaseShowsTheMenuWithRestoreAsDefault)
+// Choosing an item is covered through the view (the program's exit from the tray menu). The icon's
+// window may be a child (the program's form): the menu still belongs to its top-level window, which
+// alone can be brought to the front, and that window is sent a message of its own after the menu,
+// WM_NULL: the known way to make the menu close when the user clicks elsewhere.
+TEST_F(TrayIconTest, RightButtonReleaseShowsTheTopLevelWindowsMenuWithRestoreAsDefault)
 {
-    ASSERT_TRUE(CreateIcon());
+    CommandWindow form(window.m_hWnd);
+    ASSERT_TRUE(icon.Create(&form, ID_TRAY_ICON, "Prodle", running, kCallback));
     g_visit = MenuVisit{};
     ::SetTimer(nullptr, 0, 50, VisitMenu);
     EXPECT_EQ(icon.OnTrayCallback(ID_TRAY_ICON, WM_RBUTTONUP), 1);
@@ -274,8 +353,30 @@ TEST_F(TrayIconTest, RightButtonReleaseShowsTheMenuWithRestoreAsDefault)
     EXPECT_EQ(g_visit.defaultItem, 0u);
     EXPECT_EQ(g_visit.firstId, static_cast<UINT>(ID_TRAY_RESTORE));
     PumpPending();
-    EXPECT_TRUE(window.commands.empty());
+    EXPECT_EQ(window.menusOpened, 1);
+    EXPECT_EQ(window.commands, std::vector<UINT>{ID_TRAY_RESTORE}) << "chosen with the right button";
     EXPECT_EQ(window.nullMessages, 1);
+    EXPECT_EQ(form.menusOpened + form.nullMessages, 0);
+    EXPECT_TRUE(form.commands.empty());
+}
+
+// The tip of the icon shows only while the pointer is on it. Windows 7 and later say where the icon
+// is; before, a pointer that moves on the icon brings a callback at each move, so one that is no longer
+// where the last callback found it has left.
+TEST_F(TrayIconTest, ThePointerIsOnTheIconWhereTheLastMoveFoundItOrWithinTheIconsPlace)
+{
+    ASSERT_TRUE(CreateIcon());
+    ASSERT_TRUE(::SetCursorPos(200, 300));
+    EXPECT_FALSE(icon.PointerOnIcon()) << "no move on the icon yet";
+    EXPECT_EQ(icon.OnTrayCallback(ID_TRAY_ICON, WM_MOUSEMOVE), 1);
+    EXPECT_TRUE(icon.PointerOnIcon());
+    ASSERT_TRUE(::SetCursorPos(201, 300));
+    EXPECT_FALSE(icon.PointerOnIcon());
+
+    icon.iconRect = RECT{190, 290, 214, 314};
+    EXPECT_TRUE(icon.PointerOnIcon());
+    ASSERT_TRUE(::SetCursorPos(214, 300));
+    EXPECT_FALSE(icon.PointerOnIcon());
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "settings/profile_store.h"
 
 CProdleView::CProdleView(ShowAboutFunction showAbout)
-    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile(), *this, m_journal)
+    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile(), *this, *this, m_journal)
 {
     // One second's pause after starting Windows Sockets, whatever its result: the program has always
     // given the sockets layer (on a dial-up machine, its dialler) this moment before using it, and the
@@ -346,6 +346,16 @@ void CProdleView::ShowHosts(const std::vector<std::string>& hosts, int selected)
 void CProdleView::ReportFault(const std::string& text)
 {
     ::OutputDebugStringA((text + "\n").c_str());
+}
+
+// A user who cannot see the form is not stopped by a box: the tray's balloon tells it, where the shell
+// takes one.
+void CProdleView::TellOfSettings(const std::string& boxText, const std::string& title,
+                                 const std::string& brief)
+{
+    if (AfxGetMainWnd()->IsWindowVisible() ||
+        !m_trayIcon.ShowBalloon(title.c_str(), brief.c_str(), NIIF_INFO))
+        QueueBox(boxText, false);
 }
 
 void CProdleView::QueueBox(const std::string& text, bool answered, UINT type)

@@ -27,7 +27,7 @@
 #include "settings/stored_settings.h"
 #include "tray/tray_notify_icon.h"
 
-class CProdleView : public CFormView, private Display {
+class CProdleView : public CFormView, private Display, private SettingsNotices {
 public:
     // How the About box is shown, with the engine's local address and the tick count at launch.
     using ShowAboutFunction = void (*)(const CString& localAddress, DWORD launchTick);
@@ -97,6 +97,10 @@ private:
     void ShowBox(const std::string& text) override { QueueBox(text, true); }
     void ShowNotice(const std::string& text) override { QueueBox(text, false); }
     void ReportFault(const std::string& text) override;
+
+    // SettingsNotices
+    void TellOfSettings(const std::string& boxText, const std::string& title,
+                        const std::string& brief) override;
 
     // Boxes open one at a time, from the message loop, never inside the engine's calls.
     void QueueBox(const std::string& text, bool answered, UINT type = MB_OK);

@@ -3,6 +3,7 @@
 #include "app/resource.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
+#include "support/notification_area.h"
 #include "support/pump.h"
 #include "support/registry.h"
 
@@ -129,4 +130,54 @@ TEST_F(Options, SettingsThatCannotBeStoredAreSaidOnceARun)
                                    "It goes on with what you set, but the next start will not know it.");
     EXPECT_FALSE(App().View()->Engine()->Options().randomTime) << "clicked twice";
     EXPECT_FALSE(Setting("RandomTime"));
+}
+
+// A machine-wide key that refuses this user at every start (a limited user on XP, a terminal server):
+// the settings kept for this user alone are told once per user, not once a run, and again when Windows
+// gives another reason. A user who does not see the form is told beside the tray icon, not stopped by a
+// box.
+TEST_F(Options, SettingsKeptForThisUserAloneAreToldOncePerUserAndAgainForAnotherReason)
+{
+    ShellNotifyRecorder shell;
+    const auto balloons = [&] {
+        std::vector<NOTIFYICONDATAA> shown;
+        for (const ShellNotifyRecorder::Call& call : shell.CallsFor(form))
+            if (call.record.uFlags & NIF_INFO)
+                shown.push_back(call.record);
+        return shown;
+    };
+    const auto confirmOptions = [&] {
+        DialogScript script("Options");
+        script.Click(IDOK);
+        Run(script);
+        PumpPending();
+    };
+    for (int run = 0; run < 2; ++run) {
+        StartWith(kFive, 0);
+        RefusedRegistry refused;
+        confirmOptions();
+        EXPECT_TRUE(App().boxes.empty()) << run;
+        ASSERT_EQ(balloons().size(), run == 0 ? 1u : 0u) << run;
+        if (run == 0) {
+            EXPECT_EQ(balloons()[0].szInfoTitle, std::string("Prodle keeps its settings for you alone"));
+            EXPECT_EQ(balloons()[0].szInfo,
+                      std::string("They could not be stored for all users of this computer: the setting "
+                                  "\"Ignore\" (Access denied) was refused. Prodle reads them from your own "
+                                  "key at its next start."));
+        }
+        EXPECT_EQ(UserSetting("Ignore"), "0");
+        App().Stop();
+    }
+
+    StartWith(kFive, 0);
+    ::SendMessageA(form, WM_COMMAND, ID_TRAY_RESTORE, 0);
+    RefusedRegistry refused(false, ERROR_WRITE_PROTECT);
+    confirmOptions();
+    EXPECT_TRUE(balloons().empty());
+    ASSERT_EQ(App().boxes.size(), 1u);
+    const std::string head =
+        "Prodle could not store its settings for all users of this computer: the setting "
+        "\"Ignore\" (";
+    EXPECT_EQ(App().boxes[0].text.substr(0, head.size()), head);
+    EXPECT_EQ(App().boxes[0].text.find("Access denied"), std::string::npos) << "the new reason";
 }

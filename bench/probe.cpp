@@ -7,8 +7,6 @@
 //   probe close prodle|baseline                posts WM_CLOSE to the main window
 //   probe wake                                 announces a sleep and a wake to Prodle's main window, as
 //                                              Windows does, and says when the wake was announced
-//   probe screen-wake                          the same as a Modern Standby gives it: no sleep or wake
-//                                              message, only the display going off and on again
 // Only one prodle.exe and one baseline run at a time in the bench's Wine prefix, so a window is found
 // by its class. Prints key=value lines: times since the Unix epoch in seconds, durations in ms.
 #include <windows.h>
@@ -185,46 +183,6 @@ int Wake()
     return 0;
 }
 
-// PBT_POWERSETTINGCHANGE with GUID_CONSOLE_DISPLAY_STATE: the display off (0) or on (1). The notice is
-// a pointer, which Windows hands over in the receiver's own memory: the probe puts it there.
-void AnnounceDisplay(HWND frame, DWORD state)
-{
-    struct {
-        GUID setting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-        DWORD length = sizeof(DWORD);
-        DWORD state;
-    } notice;
-    notice.state = state;
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(frame, &pid);
-    const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process)
-        return;
-    void* there = ::VirtualAllocEx(process, nullptr, sizeof notice, MEM_COMMIT, PAGE_READWRITE);
-    if (there && ::WriteProcessMemory(process, there, &notice, sizeof notice, nullptr)) {
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(frame, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(there), SMTO_NORMAL,
-                              5000, &result);
-    }
-    if (there)
-        ::VirtualFreeEx(process, there, 0, MEM_RELEASE);
-    ::CloseHandle(process);
-}
-
-int ScreenWake()
-{
-    HWND frame = ProdleFrame();
-    if (!frame) {
-        std::printf("error=no frame\n");
-        return 1;
-    }
-    AnnounceDisplay(frame, 0);
-    const double epoch = EpochSeconds();
-    AnnounceDisplay(frame, 1);
-    std::printf("woken_at=%.6f\n", epoch);
-    return 0;
-}
-
 int Close(const std::string& program)
 {
     HWND window = program == "baseline" ? BaselineWindow() : ProdleFrame();
@@ -251,10 +209,8 @@ int main(int argc, char** argv)
         status = Close(argv[2]);
     else if (command == "wake")
         status = Wake();
-    else if (command == "screen-wake")
-        status = ScreenWake();
     else
-        std::fprintf(stderr, "usage: probe ready|click|answers|close|wake|screen-wake ...\n");
+        std::fprintf(stderr, "usage: probe ready|click|answers|close|wake ...\n");
     std::fflush(stdout);
     return status;
 }

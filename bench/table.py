@@ -31,7 +31,6 @@ def program(arch, runs_32_bit, version):
 def table(results, heading_lines):
     rows = (memory_rows(results["idle"]) + idle_cpu_rows(results["idle"]) + answer_rows(results["answers"])
             + [click_row(results), start_delay_row(results), wake_row(results["wakes"]),
-               wake_row(results.get("screen_wakes", []), "with no wake message, the display back on"),
                error_box_row(results["answers"]["hanging"]), wakeup_row(results["idle"])]
             + history_paint_rows(results)
             + prodle_cpu_rows(results))
@@ -106,13 +105,12 @@ def start_delay_row(results):
             "P5: 1.00–1.05 s", met(not missing and all(1.0 <= d <= 1.05 for d in delays)))
 
 
-def wake_row(wakes, how=""):
+def wake_row(wakes):
     reached = [w for w in wakes if w is not None]
     figure = spread(reached) if reached else "none"
     if len(reached) < len(wakes):
         figure += f" (**{len(wakes) - len(reached)} of {len(wakes)} never reached the peer**)"
-    kind = f", {how}" if how else ""
-    return (f"Wake{kind} → request at the peer that is up ({len(wakes)} runs): median (range)", figure, "",
+    return (f"Wake → request at the peer that is up ({len(wakes)} runs): median (range)", figure, "",
             "P6: ≤ 5 s", met(reached and len(reached) == len(wakes) and max(reached) <= 5))
 
 

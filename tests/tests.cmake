@@ -41,6 +41,14 @@ set_tests_properties(At144Dpi.TextFitUserSessionAndHistory PROPERTIES
                      FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 300
                      ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe;PRODLE_EXPECTED_DPI=144;TZ=Asia/Kolkata")
 
+# The tray's tip under a Japanese ANSI code page (932), where a byte above 0x7F reads as another letter
+# or swallows the next one.
+add_test(NAME CodePage932.TrayTip
+         COMMAND ${CMAKE_BINARY_DIR}/wine-run $<TARGET_FILE:prodle_tests>
+                 --gtest_filter=Form.TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppears)
+set_tests_properties(CodePage932.TrayTip PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120
+                     ENVIRONMENT "PRODLE_EXE=${CMAKE_BINARY_DIR}/prodle.exe;LANG=ja_JP.UTF-8;PRODLE_EXPECTED_ACP=932")
+
 # The Windows Installer package, installed, updated and removed in a Wine prefix of its own: a 32-bit
 # one with the 32-bit build, a 64-bit one with the 64-bit build of a machine that runs no 32-bit code.
 # Where it cannot run (no wixl, no Wine loader for the build) it says why and counts as skipped.

@@ -61,6 +61,9 @@ public:
     void ShowBox(const std::string& text) override;
     void ShowNotice(const std::string& text) override;
     void ReportFault(const std::string& text) override;
+    // Read at once, like the clock: the boxes' texts as the user left them when the event began.
+    std::string HostBoxText() override { return m_real.display.HostBoxText(); }
+    std::string MinutesBoxText() override { return m_real.display.MinutesBoxText(); }
 
     void StoreConnection(const std::string& often, const std::vector<std::string>& hosts,
                          int selected) override;

@@ -20,11 +20,11 @@ KeepAliveCycle::KeepAliveCycle(DeferredPorts& ports, const Settings& settings, P
     : m_clock(ports), m_network(ports), m_display(ports), m_store(ports), m_journal(ports), m_history(ports),
       m_parameters(std::move(parameters)), m_random(m_parameters.seed)
 {
-    state.launchTime = m_clock.TimeOfDay();
+    state.launchTime = m_parameters.launchTime.empty() ? m_clock.TimeOfDay() : m_parameters.launchTime;
     state.options = settings.options;
-    if (!state.options.autoStart)
+    if (settings.launchesStopped)
         m_display.ShowTrayPicture(TrayPicture::Stopped);
-    state.minutes = state.acceptedMinutes = settings.often;
+    state.minutes = state.acceptedMinutes = state.cycleMinutes = settings.often;
     m_display.ShowMinutes(settings.often);
     ApplyHostList(settings.hosts, settings.selected, false);
     m_display.EnableStart(true);
@@ -38,6 +38,12 @@ KeepAliveCycle::KeepAliveCycle(DeferredPorts& ports, const Settings& settings, P
         state.deadlines.Set(Alarm::AutoStart, m_clock.NowMs() + 1000);
 }
 
+void KeepAliveCycle::ReadBoxes()
+{
+    state.minutes = m_display.MinutesBoxText();
+    state.hosts.Type(m_display.HostBoxText());
+}
+
 void KeepAliveCycle::Act(const Event& event)
 {
     State& s = state;
@@ -46,12 +52,13 @@ void KeepAliveCycle::Act(const Event& event)
     case Trigger::AutoStartDue:
         m_journal.Note(std::string(event.trigger == Trigger::Start ? "Start" : "Auto-start") + ", host " +
                        s.hosts.Text() + ", every " + s.minutes + " minutes");
-        StartCycle();
+        StartCycle(Texts::FromBoxes);
         return;
     case Trigger::Shutdown:
         s.prodle.reset();  // nothing of it is known: not in the history
         StopCycle(false);
         s.phase = Phase::Closed;
+        EndNetworkWait("Stopped waiting for the network");
         m_journal.Note("Exit");
         return;
     case Trigger::ProdleDue:
@@ -121,7 +128,7 @@ void KeepAliveCycle::Act(const Event& event)
         if (s.phase != Phase::Stopped && s.phase != Phase::ReportingFailure &&
             s.phase != Phase::ReportingStop) {
             s.graceSince = m_clock.NowMs();
-            StartCycle();
+            StartCycle(Texts::OfTheCycle);
         }
         return;
     case Trigger::OptionsConfirmed: {
@@ -132,19 +139,28 @@ void KeepAliveCycle::Act(const Event& event)
         m_store.StoreOptions(s.options);
         return;
     }
-    case Trigger::HostListConfirmed:
+    case Trigger::HostListConfirmed: {
+        // A host the user deleted does not come back with a connection begun before; one that was in no
+        // list since it was taken (typed) is not deleted, and joins the new list when it connects.
+        const bool firstHostNew =
+            s.firstHostGeneration == s.listGeneration && !(s.firstHost && s.hosts.Find(*s.firstHost) >= 0);
+        const bool connectHostNew =
+            s.connectGeneration == s.listGeneration && s.hosts.Find(s.connectHost) < 0;
+        const bool cycleHostListed = s.hosts.Find(s.cycleHost) >= 0;
         m_store.StoreHostList(event.hosts, event.index);
         ApplyHostList(event.hosts, event.index, true);
         ++s.listGeneration;
+        // A start under way whose host was deleted goes on with the host the dialog left selected.
+        if (cycleHostListed && s.hosts.Find(s.cycleHost) < 0)
+            s.cycleHost = s.laterHost;
+        if (firstHostNew)
+            s.firstHostGeneration = s.listGeneration;
+        if (connectHostNew)
+            s.connectGeneration = s.listGeneration;
         return;
-    case Trigger::HostTyped:
-        s.hosts.Type(event.text);
-        return;
+    }
     case Trigger::HostPicked:
         s.hosts.Select(event.index);
-        return;
-    case Trigger::MinutesTyped:
-        s.minutes = event.text;
         return;
     case Trigger::BoxClosed:
         OnBoxClosedNow();
@@ -157,8 +173,9 @@ void KeepAliveCycle::Act(const Event& event)
     case Trigger::FormHidden:
         s.formShown = false;
         return;
-    case Trigger::TrayHovered:
-        s.hoveredUntil = m_clock.NowMs() + m_parameters.hoverMs;
+    case Trigger::TipShown:
+    case Trigger::TipHidden:
+        s.tipShown = event.trigger == Trigger::TipShown;
         return;
     }
 }
@@ -173,13 +190,40 @@ void KeepAliveCycle::Settle()
         m_display.ShowWaiting(waiting);
     }
     ShowCountdown();
+    // A wait for the network ends with the first step that gets through, or with the cycle.
+    switch (s.phase) {
+    case Phase::CountingDown:
+    case Phase::WaitingForReply:
+        EndNetworkWait("The network is back");
+        break;
+    case Phase::Stopped:
+    case Phase::ReportingFailure:
+    case Phase::ReportingStop:
+    case Phase::Closed:
+        EndNetworkWait("Stopped waiting for the network");
+        break;
+    default:
+        break;
+    }
     s.deadlines.Sync(m_clock);
 }
 
 // ---- Start and stop -------------------------------------------------------------------------------
 
-void KeepAliveCycle::StartCycle()
+void KeepAliveCycle::StartCycle(Texts texts)
 {
+    State& s = state;
+    if (texts == Texts::FromBoxes) {
+        s.cycleHost = s.hosts.Text();
+        s.cycleMinutes = s.minutes;
+    } else if (IsCounting(s.phase) || s.phase == Phase::WaitingForNetworkToProdle) {
+        // The countdown ran: the restart checks the host its next prodle would have gone to, unless the
+        // user deleted that one since.
+        const bool deleted =
+            s.firstHost && s.firstHostGeneration != s.listGeneration && s.hosts.Find(*s.firstHost) < 0;
+        s.cycleHost = deleted ? s.laterHost : NextProdleHost();
+    }
+    s.startReadsBoxes = texts == Texts::FromBoxes;
     StopCycle(false);
     m_display.ShowTrayPicture(TrayPicture::Running);
     m_display.EnableStart(false);
@@ -240,7 +284,8 @@ void KeepAliveCycle::OnLocalAddress(const std::string& address)
 void KeepAliveCycle::CheckHost()
 {
     State& s = state;
-    s.cycleHost = s.hosts.Text();
+    if (s.startReadsBoxes)
+        s.cycleHost = s.hosts.Text();
     // An address needs no lookup; anything else, an empty text or one with spaces before it included, is
     // looked up as a name.
     if (StartsWithDigit(s.cycleHost)) {
@@ -258,13 +303,13 @@ void KeepAliveCycle::OnStartLookupFailed(const std::string& box, const std::stri
 {
     state.ticketOpen = false;
     const bool waits = WaitsForNetwork();
-    // The host of the start: the one checked, or the one the local address was looked up for.
-    RecordLookupFailure(state.phase == Phase::CheckingHost ? state.cycleHost : state.hosts.Text(),
+    RecordLookupFailure(state.cycleHost,
                         waits ? ProdleOutcome::WaitedForNetwork : ProdleOutcome::LookupFailed);
     if (waits) {
         WaitForNetwork(Phase::WaitingForNetworkToStart, reason);
         return;
     }
+    EndNetworkWait("Stopped waiting for the network");
     m_journal.Note("Failure: " + reason);
     StopCycle(true);
     ReportStop(box + TimeStampSuffix(), AfterBox::Nothing);
@@ -273,21 +318,25 @@ void KeepAliveCycle::OnStartLookupFailed(const std::string& box, const std::stri
 void KeepAliveCycle::StartCountdown()
 {
     State& s = state;
-    const PeriodCheck period = CheckMinutesText(s.minutes.c_str(), s.options.debug);
+    // A start the user asked for takes the boxes as they are now (the user may have typed while the
+    // checks ran).
+    if (s.startReadsBoxes) {
+        s.cycleMinutes = s.minutes;
+        s.cycleHost = s.hosts.Text();
+    }
+    const PeriodCheck period = CheckMinutesText(s.cycleMinutes.c_str(), s.options.debug);
     if (!period.accepted) {
-        m_journal.Note("Failure: the period \"" + s.minutes + "\" is not between 1 and 60 minutes");
+        m_journal.Note("Failure: the period \"" + s.cycleMinutes + "\" is not between 1 and 60 minutes");
         StopCycle(true);
-        s.minutes = s.acceptedMinutes;
+        s.minutes = s.cycleMinutes = s.acceptedMinutes;
         m_display.ShowMinutes(s.acceptedMinutes);
         ReportStop("Prodle: Time period must be between 1 and 60", AfterBox::Nothing);
         return;
     }
-    s.acceptedMinutes = s.minutes;
+    s.acceptedMinutes = s.cycleMinutes;
     s.periodSecs = period.periodSecs;
-    // The first prodle a second from now, to the host the box shows now (the user may have typed while
-    // its check ran); the later ones a period apart.
+    // The first prodle a second from now; the later ones a period apart.
     s.deadlines.Set(Alarm::Prodle, m_clock.NowMs() + 1000);
-    s.cycleHost = s.hosts.Text();
     s.firstHost = s.cycleHost;
     s.firstHostGeneration = s.listGeneration;
     s.firstExpiry = true;
@@ -312,7 +361,7 @@ void KeepAliveCycle::OnProdleDue()
     if (pickAnotherHost) {
         // The cycle starts over from the picked host's check; its prodle follows a second after.
         SelectHost(s.hosts.PickOther([this] { return Draw(); }));
-        StartCycle();
+        StartCycle(Texts::FromBoxes);
         return;
     }
     SetNextTarget();
@@ -349,11 +398,12 @@ void KeepAliveCycle::ShowCountdown()
         s.shownCountdown = text;
         m_display.ShowCountdown(text);
     }
-    // With the last reply's time, as the history has it: well within the tip's 63 characters.
+    // With the last reply's time, as the history has it: well within the tip's 63 characters, and in
+    // ASCII, which reads the same in every code page.
     ShowTip("Prodle in " + text +
-            (s.lastReplyMs ? " \xB7 last reply " + std::to_string(*s.lastReplyMs) + " ms" : std::string()));
+            (s.lastReplyMs ? " - last reply " + std::to_string(*s.lastReplyMs) + " ms" : std::string()));
     // Each second only while someone can see it: the form, or the tray's tip.
-    if (s.formShown || (s.hoveredUntil && now < *s.hoveredUntil))
+    if (s.formShown || s.tipShown)
         s.deadlines.Set(Alarm::Countdown, *prodleAt - (seconds - 1) * 1000);
 }
 
@@ -450,6 +500,7 @@ void KeepAliveCycle::OnConnectionFailed(const std::string& why)
         WaitForNetwork(Phase::WaitingForNetworkToProdle, reason);
         return;
     }
+    EndNetworkWait("Stopped waiting for the network");
     s.firstHost.reset();
     const FailureDecision decision = DecideAfterFailure(FailureKind::CannotConnect, s.connectIgnoresFailures,
                                                         s.hosts.Find(host), s.hosts.Count());
@@ -464,7 +515,7 @@ void KeepAliveCycle::OnConnectionFailed(const std::string& why)
         m_display.ShowStatus("Last connection failed");
         SelectHost(decision.hostIndex);
         m_journal.Note("Failure: " + reason + "; the next host is " + s.hosts.Text());
-        StartCycle();
+        StartCycle(Texts::FromBoxes);
         return;
     case FailureAction::ResetIgnoreAndStop:
         m_journal.Note("Failure: " + reason +
@@ -526,6 +577,11 @@ void KeepAliveCycle::EndProdle(ProdleOutcome outcome, int replyMs)
     State& s = state;
     if (!s.prodle)
         return;
+    // A wait for the network is one record, however many tries it takes.
+    if (outcome == ProdleOutcome::WaitedForNetwork && s.networkWait) {
+        s.prodle.reset();
+        return;
+    }
     s.prodle->outcome = outcome;
     s.prodle->replyMs = replyMs;
     m_history.Record(*s.prodle);
@@ -534,6 +590,8 @@ void KeepAliveCycle::EndProdle(ProdleOutcome outcome, int replyMs)
 
 void KeepAliveCycle::RecordLookupFailure(const std::string& host, ProdleOutcome outcome)
 {
+    if (outcome == ProdleOutcome::WaitedForNetwork && state.networkWait)
+        return;  // the wait has its record
     ProdleRecord record;
     record.startedAt = m_clock.EpochSeconds();
     record.host = WithoutLeadingSpaces(host);
@@ -565,23 +623,46 @@ bool KeepAliveCycle::WaitsForNetwork()
 void KeepAliveCycle::WaitForNetwork(Phase waiting, const std::string& reason)
 {
     State& s = state;
-    m_journal.Note("Waiting for the network: " + reason);
+    // Its first failure is told; the retries are only counted.
+    if (!s.networkWait) {
+        m_journal.Note("Waiting for the network: " + reason);
+        s.networkWait = State::NetworkWait{m_clock.NowMs()};
+    }
     s.phase = waiting;
     s.deadlines.Clear(Alarm::Prodle);
     s.deadlines.Set(Alarm::NetworkRetry, m_clock.NowMs() + m_parameters.retryMs);
     m_display.ShowStatus(kWaitingForNetwork);
+    // No countdown runs while it waits: the label goes grey and the time blank, as when stopped.
+    m_display.ShowCounting(false);
+    m_display.ShowCountdown("");
+    s.shownCountdown.clear();
     ShowTip("Prodle is waiting for the network");
+}
+
+void KeepAliveCycle::EndNetworkWait(const std::string& how)
+{
+    State& s = state;
+    if (!s.networkWait)
+        return;
+    const uint64_t seconds = (m_clock.NowMs() - s.networkWait->since) / 1000;
+    const int tries = s.networkWait->tries;
+    m_journal.Note(how + " after " + std::to_string(seconds) + " s and " + std::to_string(tries) +
+                   (tries == 1 ? " try" : " tries"));
+    s.networkWait.reset();
 }
 
 void KeepAliveCycle::OnRetryDue()
 {
     State& s = state;
     s.deadlines.Clear(Alarm::NetworkRetry);
+    if (s.networkWait)
+        ++s.networkWait->tries;
     if (s.phase == Phase::WaitingForNetworkToStart) {
-        StartCycle();
+        StartCycle(Texts::OfTheCycle);
         return;
     }
     // The prodle goes out now, and the period counts from it.
+    m_display.ShowCounting(true);
     SetNextTarget();
     Prodle();
 }

@@ -28,6 +28,7 @@ public:
         std::string often = "25";        // the minutes text
         std::vector<std::string> hosts;  // empty: the default set is used
         int selected = 0;                // as stored, in range or not
+        bool launchesStopped = false;    // the tray shows the stopped picture until a start
     };
     struct Parameters {
         std::vector<std::string> defaultHosts;
@@ -37,9 +38,9 @@ public:
         // instead of being reported, trying again every retryMs.
         uint64_t networkGraceMs = 60000;
         uint64_t retryMs = 3000;
-        // After a pointer on the tray icon, the countdown in its tip goes on for this long.
-        uint64_t hoverMs = 10000;
         unsigned seed = 1;
+        // "HH:MM:SS" when the program was launched, for the boxes; empty: when the engine is made.
+        std::string launchTime;
     };
 
     // What the box that is up leads to once it is closed.
@@ -63,18 +64,23 @@ public:
         Phase phase = Phase::Stopped;
         KeepAliveOptions options;
         std::string launchTime;
-        // The user's input: the minutes box as typed, the last period accepted ("Often"), the host box.
+        // The minutes box as it was when the event began, the last period accepted ("Often"), and the
+        // host list with the host box's text (read likewise).
         std::string minutes;
         std::string acceptedMinutes;
         HostList hosts;
         uint32_t listGeneration = 0;  // counts the lists Edit Names confirmed
         std::string localAddress = "no address yet";
         bool localAddressKnown = false;
-        // The cycle: the host text it started with; where its first prodle goes until that prodle has an
-        // outcome (and which list it was taken from); where the later ones go.
+        // The cycle: the host text and the minutes text it started with (from the boxes when the user, a
+        // random pick or a rotation started it; a restart of its own keeps them); whether the start under
+        // way takes the boxes' texts; where its first prodle goes until that prodle has an outcome;
+        // where the later ones go.
         std::string cycleHost;
+        std::string cycleMinutes;
+        bool startReadsBoxes = false;
         std::optional<std::string> firstHost;
-        uint32_t firstHostGeneration = 0;
+        uint32_t firstHostGeneration = 0;  // the list it is checked against when it connects
         std::string laterHost;
         bool firstExpiry = false;  // with random hosts, the next expiry still prodles the current host
         int periodSecs = 0;
@@ -89,7 +95,12 @@ public:
         std::optional<ProdleRecord> prodle;
         uint64_t connectStartedMs = 0;
         std::optional<int> lastReplyMs;
-        // Sleep, wake and the network.
+        // Sleep, wake and the network; a wait for the network, from its first failure to its end.
+        struct NetworkWait {
+            uint64_t since = 0;
+            int tries = 0;  // the retries made
+        };
+        std::optional<NetworkWait> networkWait;
         std::optional<uint64_t> graceSince;
         std::optional<uint64_t> lastWake;
         bool suspendedSinceWake = false;
@@ -97,7 +108,7 @@ public:
         Deadlines deadlines;
         // Who can see the countdown.
         bool formShown = false;
-        std::optional<uint64_t> hoveredUntil;
+        bool tipShown = false;
         // What the ports were last told.
         std::string shownCountdown;
         std::string shownTip;
@@ -108,6 +119,8 @@ public:
     KeepAliveCycle(const KeepAliveCycle&) = delete;
     KeepAliveCycle& operator=(const KeepAliveCycle&) = delete;
 
+    // The boxes' texts as the event begins, before any of its own calls changes what they show.
+    void ReadBoxes();
     // What an event does, in the phase the table has let it in.
     void Act(const Event& event);
     // What follows from the state whatever the event: the wait cursor, the countdown and the alarms.
@@ -119,8 +132,10 @@ public:
     State state;
 
 private:
-    // Start and stop.
-    void StartCycle();
+    // Start and stop. A start the user asked for (or a random pick, or a rotation) takes the boxes'
+    // texts; one the cycle makes itself (a change of network, a retry) keeps the running cycle's.
+    enum class Texts { FromBoxes, OfTheCycle };
+    void StartCycle(Texts texts);
     void StopCycle(bool trayNotice);
     void LookUpLocalAddress();
     void CheckHost();
@@ -153,6 +168,8 @@ private:
     // The network's grace after a wake or a change.
     bool WaitsForNetwork();
     void WaitForNetwork(Phase waiting, const std::string& reason);
+    // The wait for the network is over: back, given up, or ended by the user.
+    void EndNetworkWait(const std::string& how);
     void OnRetryDue();
     void OnSuspendNow();
     void OnResumeNow();

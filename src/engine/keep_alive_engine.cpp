@@ -149,6 +149,7 @@ void KeepAliveEngine::Handle(const Event& event)
     const Answer answer = AnswerTo(from, event.trigger);
     if (!answer.handled)
         return;
+    m_cycle.ReadBoxes();
     const KeepAliveCycle::State before = m_cycle.state;
     m_cycle.Act(event);
     m_cycle.Settle();

@@ -32,13 +32,12 @@ public:
     void Shutdown() { Post(Event(Trigger::Shutdown)); }
     void ConfirmOptions(const KeepAliveOptions& options);
     void ConfirmHostList(const std::vector<std::string>& hosts, int selected);
-    void TypeHost(const std::string& text) { Post(Event(Trigger::HostTyped, 0, text)); }
+    // The user picked an entry of the host list (what the boxes hold is read from them, when it is needed).
     void PickHost(int index);
-    void TypeMinutes(const std::string& text) { Post(Event(Trigger::MinutesTyped, 0, text)); }
     void OnBoxClosed() { Post(Event(Trigger::BoxClosed)); }
-    // Whether anyone can see the countdown: the form, or a pointer resting on the tray icon.
+    // Whether anyone can see the countdown: the form, or the tray icon's tip.
     void OnFormShown(bool shown) { Post(Event(shown ? Trigger::FormShown : Trigger::FormHidden)); }
-    void OnTrayHovered() { Post(Event(Trigger::TrayHovered)); }
+    void OnTrayTipShown(bool shown) { Post(Event(shown ? Trigger::TipShown : Trigger::TipHidden)); }
 
     // A wake-up has come: every deadline that has passed is acted on, in the order of the alarms.
     void OnAlarm(Alarm alarm);

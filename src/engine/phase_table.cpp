@@ -28,9 +28,8 @@ constexpr PhaseSet kAfterFailedConnect =
 constexpr PhaseSet kAfterProdle = Phases(P::Connecting, P::CountingDown, P::Stopped) | kStarting;
 constexpr PhaseSet kIgnored = 0;
 
-constexpr TriggerSet kUserInput =
-    Triggers(T::OptionsConfirmed, T::HostListConfirmed, T::HostTyped, T::HostPicked, T::MinutesTyped,
-             T::FormShown, T::FormHidden, T::TrayHovered);
+constexpr TriggerSet kUserInput = Triggers(T::OptionsConfirmed, T::HostListConfirmed, T::HostPicked,
+                                           T::FormShown, T::FormHidden, T::TipShown, T::TipHidden);
 constexpr TriggerSet kConnectGoneWrong = Triggers(T::ConnectBound, T::ConnectFailed, T::ConnectionClosed);
 
 // Every phase but these.
@@ -182,13 +181,12 @@ const char* TriggerName(Trigger trigger)
         "NetworkChanged",
         "OptionsConfirmed",
         "HostListConfirmed",
-        "HostTyped",
         "HostPicked",
-        "MinutesTyped",
         "BoxClosed",
         "FormShown",
         "FormHidden",
-        "TrayHovered",
+        "TipShown",
+        "TipHidden",
     };
     const int index = static_cast<int>(trigger);
     return index < kTriggerCount ? names[index] : "?";

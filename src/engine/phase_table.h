@@ -51,15 +51,14 @@ enum class Trigger : uint8_t {
     NetworkChanged,
     OptionsConfirmed,
     HostListConfirmed,
-    HostTyped,
     HostPicked,
-    MinutesTyped,
     BoxClosed,
     FormShown,
     FormHidden,
-    TrayHovered,
+    TipShown,  // the tray icon's tip can be seen
+    TipHidden,
 };
-constexpr int kTriggerCount = 28;
+constexpr int kTriggerCount = 27;
 
 using PhaseSet = uint32_t;
 using TriggerSet = uint32_t;

@@ -71,7 +71,7 @@ protected:
 
 enum class TrayPicture { Running, Stopped, InFlight };
 
-// What shows: the form, the tray icon, the wait cursor and the boxes.
+// What shows: the form, the tray icon, the wait cursor and the boxes; and what the form's boxes hold.
 class Display {
 public:
     virtual void ShowStatus(const std::string& text) = 0;
@@ -94,6 +94,11 @@ public:
     virtual void ShowNotice(const std::string& text) = 0;
     // For the developer (the debugger's output): the engine met something its table does not allow.
     virtual void ReportFault(const std::string& text) = 0;
+
+    // What the form's boxes hold at this moment, however the text got there: typed, pasted, picked from
+    // the list, or set by another program (which sends no notice of it).
+    virtual std::string HostBoxText() = 0;
+    virtual std::string MinutesBoxText() = 0;
 
 protected:
     ~Display() = default;

@@ -1,8 +1,10 @@
-// Sleep and wake where Windows tells them late or not at all. On a machine with Modern Standby a desktop
-// program may get no suspend or resume message unless it asks for them (Windows 8's
-// RegisterSuspendResumeNotification); and the console's display going off and on again (Windows Vista's
-// power setting notice) is the one sign of such a standby that every Windows gives. Both are asked for
-// where the system has them, and looked up at run time, so that the program still starts on Windows XP.
+// Sleep and wake where Windows tells them late or not at all. On a machine with Modern Standby (Windows 8
+// and later) a desktop program may get no suspend or resume message unless it asks for them
+// (RegisterSuspendResumeNotification), and may get neither even then: the one sign of such a standby is
+// the display of the user's session going off and, at the wake, on again (GUID_SESSION_DISPLAY_STATUS,
+// Windows 8 and later; the console's display is another one under a remote desktop or a disconnected
+// session). Each is asked for where the system has it, and looked up at run time, so that the program
+// still starts on Windows XP.
 #ifndef PRODLE_FORM_POWER_NOTICES_H
 #define PRODLE_FORM_POWER_NOTICES_H
 
@@ -17,11 +19,15 @@ public:
     PowerNotices& operator=(const PowerNotices&) = delete;
     ~PowerNotices();
 
-    // Asks for the notices for this top-level window; they come as WM_POWERBROADCAST.
-    void Register(HWND window);
+    // Whether the machine has Modern Standby, as its power capabilities say (never before Windows 8).
+    static bool ModernStandby();
 
-    // The display's state from a WM_POWERBROADCAST (true: on or dimmed, false: off), or none when the
-    // message is not about the display.
+    // Asks for the notices for this top-level window, the display's too if `display`; they come as
+    // WM_POWERBROADCAST.
+    void Register(HWND window, bool display);
+
+    // The state of the session's display from a WM_POWERBROADCAST (true: on or dimmed, false: off), or
+    // none when the message is not about it.
     static std::optional<bool> DisplayOn(WPARAM event, LPARAM data);
 
 private:

@@ -21,6 +21,8 @@ CProdleView::CProdleView(ShowAboutFunction showAbout)
     AfxGetApp()->Pause(1000);
     if (!m_sockets.Started())
         AfxMessageBox("Prodle: WSAStartup failed", MB_OK);
+    // The launch that every box quotes is this moment, whatever boxes come before the engine is made.
+    m_launchTime = m_clock.TimeOfDay();
     m_launchTick = ::GetTickCount();
 }
 
@@ -40,8 +42,6 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
         MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
         MapCommand<&T::OnOptions>(ID_OPTIONS),
-        MapNotify<&T::OnMinutesChanged>(IDC_EDIT_OFTEN, EN_CHANGE),
-        MapNotify<&T::OnHostTyped>(IDC_COMBO_HOSTS, CBN_EDITCHANGE),
         MapNotify<&T::OnHostPicked>(IDC_COMBO_HOSTS, CBN_SELCHANGE),
         MapMessage<&T::OnTrayNotification>(WM_PRODLE_TRAY_CALLBACK),
         MapMessage<&T::OnSocketNews>(WM_PRODLE_SOCKET),
@@ -85,12 +85,13 @@ void CProdleView::OnInitialUpdate()
     KeepAliveEngine::Parameters parameters;
     parameters.defaultHosts = DefaultHosts();
     parameters.seed = static_cast<unsigned>(std::time(nullptr));
+    parameters.launchTime = m_launchTime;
     m_engine = std::make_unique<KeepAliveEngine>(
         Ports{m_clock, m_network, *this, m_settings, m_journal, m_history}, m_settings.Load(), parameters);
     m_network.Attach(m_hWnd, m_engine.get());
     m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
     // Power notices go to top-level windows; the frame passes them on.
-    m_powerNotices.Register(AfxGetMainWnd()->m_hWnd);
+    m_powerNotices.Register(AfxGetMainWnd()->m_hWnd, m_displayWake.Watches());
 }
 
 RECT CProdleView::FrameRect() const
@@ -188,18 +189,6 @@ void CProdleView::OnOptions()
         m_engine->ConfirmOptions(dialog.m_options);
 }
 
-void CProdleView::OnMinutesChanged()
-{
-    if (m_engine)
-        m_engine->TypeMinutes(m_editMinutes.GetWindowText());
-}
-
-void CProdleView::OnHostTyped()
-{
-    if (m_engine)
-        m_engine->TypeHost(m_comboHosts.GetWindowText());
-}
-
 void CProdleView::OnHostPicked()
 {
     if (m_engine)
@@ -208,9 +197,13 @@ void CProdleView::OnHostPicked()
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 {
-    // A pointer on the icon: its tip, about to show, must tell the time left.
-    if (lParam == WM_MOUSEMOVE && m_engine)
-        m_engine->OnTrayHovered();
+    // A pointer on the icon: its tip, about to show, must tell the time left, and keep telling it while
+    // the pointer rests there.
+    if (lParam == WM_MOUSEMOVE && m_engine) {
+        ::GetCursorPos(&m_tipPointer);
+        m_tipShown = true;
+        m_engine->OnTrayTipShown(true);
+    }
     return m_trayIcon.OnTrayCallback(wParam, lParam);
 }
 
@@ -271,11 +264,8 @@ LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
     } else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
                wParam == PBT_APMRESUMECRITICAL) {
         m_engine->OnResume();
-    } else if (displayOn) {
-        // A standby that announces nothing else: the display's coming back is its wake.
-        if (*displayOn && m_displayOff)
-            m_engine->OnResume();
-        m_displayOff = !*displayOn;
+    } else if (displayOn && m_displayWake.OnDisplay(*displayOn)) {
+        m_engine->OnResume();
     }
     return TRUE;
 }
@@ -319,6 +309,18 @@ void CProdleView::ShowTrayPicture(TrayPicture picture)
     case TrayPicture::InFlight:
         m_trayIcon.SetIcon(IDI_IN_FLIGHT);
         break;
+    }
+}
+
+void CProdleView::ShowTrayTip(const std::string& tip)
+{
+    m_trayIcon.SetTip(tip.c_str());
+    // Once a second while the tip shows: a pointer that has moved off the icon has closed it.
+    POINT pointer = {};
+    if (m_tipShown && ::GetCursorPos(&pointer) &&
+        (pointer.x != m_tipPointer.x || pointer.y != m_tipPointer.y)) {
+        m_tipShown = false;
+        m_engine->OnTrayTipShown(false);
     }
 }
 

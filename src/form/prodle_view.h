@@ -14,6 +14,7 @@
 
 #include "engine/keep_alive_engine.h"
 #include "engine/ports.h"
+#include "form/display_wake.h"
 #include "form/file_journal.h"
 #include "form/network_watch.h"
 #include "form/power_notices.h"
@@ -63,8 +64,6 @@ private:
     void OnAppAbout();
     void OnEditNames();
     void OnOptions();
-    void OnMinutesChanged();
-    void OnHostTyped();
     void OnHostPicked();
     LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR id);
@@ -88,7 +87,7 @@ private:
     void ShowCounting(bool counting) override { m_staticNextLabel.EnableWindow(counting); }
     void EnableStart(bool enable) override { m_btnStart.EnableWindow(enable); }
     void ShowTrayPicture(TrayPicture picture) override;
-    void ShowTrayTip(const std::string& tip) override { m_trayIcon.SetTip(tip.c_str()); }
+    void ShowTrayTip(const std::string& tip) override;
     void StopFlashing() override;
     void ShowWaiting(bool waiting) override;
     void ShowMinutes(const std::string& text) override { m_editMinutes.SetWindowText(text); }
@@ -97,6 +96,8 @@ private:
     void ShowBox(const std::string& text) override { QueueBox(text, true); }
     void ShowNotice(const std::string& text) override { QueueBox(text, false); }
     void ReportFault(const std::string& text) override;
+    std::string HostBoxText() override { return m_comboHosts.GetWindowText(); }
+    std::string MinutesBoxText() override { return m_editMinutes.GetWindowText(); }
 
     // SettingsNotices
     void TellOfSettings(const std::string& boxText, const std::string& title,
@@ -117,6 +118,10 @@ private:
     // Made when the History window opens; it goes before the book it shows.
     std::unique_ptr<HistoryWindow> m_historyWindow;
     DWORD m_launchTick = 0;
+    std::string m_launchTime;
+    // The tray's tip shows: the pointer rests where it was when it last moved on the icon.
+    bool m_tipShown = false;
+    POINT m_tipPointer = {};
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;
     CButton m_btnStart;
@@ -130,8 +135,8 @@ private:
     StoredSettings m_settings;
     NetworkWatch m_networkWatch;
     PowerNotices m_powerNotices;
-    // The console's display went off (Modern Standby's sign): when it comes back on, that is a wake.
-    bool m_displayOff = false;
+    // Whether the session's display coming back on is a wake (Modern Standby's only sign of one).
+    DisplayWake m_displayWake{PowerNotices::ModernStandby(), [this] { return m_clock.NowMs(); }};
     std::deque<PendingBox> m_boxes;
     bool m_boxUp = false;
     // The window has gone (the program was closed, perhaps while a box was up).

@@ -5,16 +5,25 @@
 
 KeepAliveOptions OptionsStore::Load() const
 {
-    const auto flag = [this](const char* name, int defaultValue) {
-        return m_store.GetProfileInt(kSettingsSection, name, defaultValue) != 0;
-    };
+    // A hand-edited value other than 0 or 1 is read as the program has always read each flag: "Ignore"
+    // and "RandomName" are on unless 0; "RandomTime", "AutoStart" and "Debug" are on only at 1.
     KeepAliveOptions options;
-    options.ignoreFailures = flag(kSettingIgnore, 0);
-    options.randomHost = flag(kSettingRandomName, 0);
-    options.randomTime = flag(kSettingRandomTime, 0);
-    options.autoStart = flag(kSettingAutoStart, 1);
-    options.debug = flag(kSettingDebug, 0);
+    options.ignoreFailures = Value(kSettingIgnore, 0) != 0;
+    options.randomHost = Value(kSettingRandomName, 0) != 0;
+    options.randomTime = Value(kSettingRandomTime, 0) == 1;
+    options.autoStart = Value(kSettingAutoStart, 1) == 1;
+    options.debug = Value(kSettingDebug, 0) == 1;
     return options;
+}
+
+bool OptionsStore::LaunchesStopped() const
+{
+    return Value(kSettingAutoStart, 1) == 0;
+}
+
+int OptionsStore::Value(const char* name, int defaultValue) const
+{
+    return m_store.GetProfileInt(kSettingsSection, name, defaultValue);
 }
 
 void OptionsStore::Store(const KeepAliveOptions& options) const

@@ -13,11 +13,16 @@ public:
     explicit OptionsStore(const CProfileStore& store) : m_store(store) {}
 
     KeepAliveOptions Load() const;
+    // The tray shows the stopped picture at launch only for "AutoStart" stored as 0 (any other value
+    // keeps the running one, though only 1 starts the cycle).
+    bool LaunchesStopped() const;
     // The four flags the Options dialog edits, all of them, changed or not ("Debug" is never written).
     void Store(const KeepAliveOptions& options) const;
     void StoreIgnoreFailures(bool ignore) const;
 
 private:
+    int Value(const char* name, int defaultValue) const;
+
     const CProfileStore& m_store;
 };
 

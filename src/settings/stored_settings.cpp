@@ -11,7 +11,9 @@ KeepAliveEngine::Settings StoredSettings::Load() const
 {
     const HostListStore hosts(m_store);
     KeepAliveEngine::Settings settings;
-    settings.options = OptionsStore(m_store).Load();
+    const OptionsStore options(m_store);
+    settings.options = options.Load();
+    settings.launchesStopped = options.LaunchesStopped();
     settings.often = m_store.GetProfileString(kSettingsSection, kSettingOften, "25");
     settings.hosts = hosts.LoadHosts();
     settings.selected = hosts.LoadSelection();

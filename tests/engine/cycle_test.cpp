@@ -62,17 +62,18 @@ TEST_F(EngineTest, TheCountdownTicksOnlyWhileTheFormOrTheTraysTipShowsIt)
     EXPECT_EQ(world.countdown, "24:54") << "a tick at each change of the shown second";
     Advance(60 * 1000 + 0);
     EXPECT_EQ(world.countdown, "23:54");
-    EXPECT_EQ(world.tip, "Prodle in 23:54 \xB7 last reply 38 ms");
+    EXPECT_EQ(world.tip, "Prodle in 23:54 - last reply 38 ms");
     engine->OnFormShown(false);
     Advance(1000);
     EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
 
-    // A pointer on the tray icon: the tip is right at once, and stays so while it can show.
-    engine->OnTrayHovered();
-    EXPECT_EQ(world.tip, "Prodle in 23:53 \xB7 last reply 38 ms");
-    Advance(9000);
-    EXPECT_EQ(world.tip, "Prodle in 23:44 \xB7 last reply 38 ms");
-    Advance(2000);
+    // The tray's tip: right at once when it shows, and each second for as long as it shows.
+    engine->OnTrayTipShown(true);
+    EXPECT_EQ(world.tip, "Prodle in 23:53 - last reply 38 ms");
+    Advance(30000);
+    EXPECT_EQ(world.tip, "Prodle in 23:23 - last reply 38 ms");
+    engine->OnTrayTipShown(false);
+    Advance(1000);
     EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
 }
 
@@ -84,14 +85,14 @@ TEST_F(EngineTest, PeriodsAreReadFromTheMinutesTextAndARefusedOneStopsWithItsBox
         const char* period;
     } accepted[] = {{"1.5", " 1:30"}, {"60.5", "60:30"}, {" 7 minutes", " 7:00"}};
     for (const auto& c : accepted) {
-        engine->TypeMinutes(c.text);
+        TypeMinutes(c.text);
         StartCounting();
         ProdleAndConnect();
         EXPECT_EQ(world.countdown, c.period) << c.text;
         EXPECT_EQ(world.stored.often, c.text);
     }
     for (const char* text : {"0.5", "0", "61", "abc", ""}) {
-        engine->TypeMinutes(text);
+        TypeMinutes(text);
         engine->Start();
         EXPECT_EQ(phase(), Phase::ReportingStop) << text;
         EXPECT_EQ(world.boxes.back(), "Prodle: Time period must be between 1 and 60");
@@ -122,6 +123,7 @@ TEST_F(EngineTest, AutoStartComesASecondAfterLaunchOnceAndAStartBeforeCancelsIt)
 {
     Settings settings = Stored({"127.0.0.1"});
     settings.options.autoStart = true;
+    settings.launchesStopped = false;
     Launch(settings);
     EXPECT_EQ(world.picture, TrayPicture::Running);
     Advance(1000);

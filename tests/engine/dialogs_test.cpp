@@ -6,8 +6,8 @@
 TEST_F(EngineTest, ASuccessStoresThePeriodAndTheListAndAddsANewHostAsGiven)
 {
     Launch(Stored({"127.0.0.2", "LocalHost"}, 0));
-    engine->TypeMinutes("7.5 minutes");
-    engine->TypeHost("  10.0.0.1");
+    TypeMinutes("7.5 minutes");
+    TypeHost("  10.0.0.1");
     StartCounting();
     ProdleAndConnect();
     EXPECT_EQ(Connections().back(), "10.0.0.1") << "connected without the spaces";
@@ -18,7 +18,7 @@ TEST_F(EngineTest, ASuccessStoresThePeriodAndTheListAndAddsANewHostAsGiven)
     EXPECT_EQ(engine->CurrentHost(), "  10.0.0.1");
 
     // A host that differs from an entry only in letter case is that entry.
-    engine->TypeHost("localhost");
+    TypeHost("localhost");
     StartCounting();
     ProdleAndConnect();
     EXPECT_EQ(world.stored.hosts->size(), 3u);
@@ -54,6 +54,16 @@ TEST_F(EngineTest, EditNamesDuringAConnectOrAWaitForTheNetworkNeverBringsADelete
     Connect();
     EXPECT_EQ(engine->Hosts().Entries(), std::vector<std::string>{"127.0.0.2"});
     EXPECT_EQ(world.stored.hosts, std::vector<std::string>{"127.0.0.2"});
+
+    // A host typed and started with was never in the list: the new list takes it when it connects.
+    Launch(Stored({"127.0.0.1", "127.0.0.2"}));
+    TypeHost("127.0.0.9");
+    StartCounting();
+    engine->ConfirmHostList({"127.0.0.2"}, 0);
+    ProdleAndConnect();
+    EXPECT_EQ(Connections().back(), "127.0.0.9");
+    EXPECT_EQ(world.stored.hosts, (std::vector<std::string>{"127.0.0.2", "127.0.0.9"}));
+    EXPECT_EQ(world.selected, 1);
 }
 
 TEST_F(EngineTest, OptionsDuringAConnectMeetItsFailureWithTheOptionsItBeganWith)

@@ -20,6 +20,13 @@ void FakeWorld::Expect(bool holds, const std::string& what)
                          ")");
 }
 
+const std::string& FakeWorld::Built(const std::string& text)
+{
+    Expect(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }),
+           "a byte above 0x7F in \"" + text + "\"");
+    return text;
+}
+
 NetworkRequest* FakeWorld::Find(Ticket ticket)
 {
     for (NetworkRequest& request : requests) {
@@ -91,7 +98,17 @@ void FakeWorld::ShowWaiting(bool on)
 void FakeWorld::ShowHosts(const std::vector<std::string>& list, int index)
 {
     hosts = list;
-    selected = index;
+    SelectHost(index);
+}
+
+void FakeWorld::SelectHost(int index)
+{
+    // As a combo box: a selection shows its entry's text, none leaves the box empty, and an index beyond
+    // the list changes nothing.
+    if (index >= static_cast<int>(hosts.size()))
+        return;
+    selected = index < 0 ? -1 : index;
+    hostBox = index < 0 ? std::string() : hosts[static_cast<size_t>(index)];
 }
 
 void FakeWorld::Record(const ProdleRecord& record)
@@ -108,7 +125,7 @@ void FakeWorld::ShowBox(const std::string& text)
     Expect(engine == nullptr ||
                IsOneOf(engine->CurrentPhase(), {Phase::ReportingFailure, Phase::ReportingStop}),
            "a box outside the reporting phases");
-    boxes.push_back(text);
+    boxes.push_back(Built(text));
     ++openBoxes;
 }
 
@@ -147,6 +164,7 @@ EngineDriver::Settings EngineDriver::Stored(std::vector<std::string> hosts, int 
 {
     Settings settings;
     settings.options.autoStart = false;
+    settings.launchesStopped = true;
     settings.hosts = std::move(hosts);
     settings.selected = selected;
     return settings;
@@ -253,6 +271,12 @@ void EngineDriver::ServerCloses()
         request->open = false;
         engine->OnConnectionClosed(request->ticket);
     }
+}
+
+void EngineDriver::PickHost(int index)
+{
+    world.SelectHost(index);
+    engine->PickHost(index);
 }
 
 void EngineDriver::CloseBox()

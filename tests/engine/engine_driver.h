@@ -36,7 +36,8 @@ public:
 
     std::vector<NetworkRequest> requests;
 
-    std::string status, countdown, tip = "Prodle", minutes;
+    // The boxes hold what they were last shown, or what the user put there.
+    std::string status, countdown, tip = "Prodle", minutes, hostBox;
     bool counting = false, startEnabled = false, waiting = false;
     TrayPicture picture = TrayPicture::Running;
     std::vector<std::string> hosts;
@@ -74,31 +75,35 @@ public:
     void Send(Ticket ticket, const std::string& bytes) override;
     void Close(Ticket ticket) override;
 
-    void ShowStatus(const std::string& text) override { status = text; }
-    void ShowCountdown(const std::string& text) override { countdown = text; }
+    void ShowStatus(const std::string& text) override { status = Built(text); }
+    void ShowCountdown(const std::string& text) override { countdown = Built(text); }
     void ShowCounting(bool on) override { counting = on; }
     void EnableStart(bool enable) override { startEnabled = enable; }
     void ShowTrayPicture(TrayPicture shown) override { picture = shown; }
-    void ShowTrayTip(const std::string& text) override { tip = text; }
+    void ShowTrayTip(const std::string& text) override { tip = Built(text); }
     void StopFlashing() override {}
     void ShowWaiting(bool on) override;
     void ShowMinutes(const std::string& text) override { minutes = text; }
     void ShowHosts(const std::vector<std::string>& list, int index) override;
-    void SelectHost(int index) override { selected = index; }
+    void SelectHost(int index) override;
     void ShowBox(const std::string& text) override;
-    void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    void ShowNotice(const std::string& text) override { notices.push_back(Built(text)); }
     void ReportFault(const std::string& text) override { faults.push_back(text); }
+    std::string HostBoxText() override { return hostBox; }
+    std::string MinutesBoxText() override { return minutes; }
 
     void StoreConnection(const std::string& often, const std::vector<std::string>& list, int index) override;
     void StoreHostList(const std::vector<std::string>& list, int index) override;
     void StoreOptions(const KeepAliveOptions& options) override;
     void StoreIgnoreFailuresOff() override;
 
-    void Note(const std::string& line) override { journal.push_back(line); }
+    void Note(const std::string& line) override { journal.push_back(Built(line)); }
     void Record(const ProdleRecord& record) override;
 
 private:
     void Expect(bool holds, const std::string& what);
+    // A text the engine made: ASCII only, which every code page reads alike (the inputs here are ASCII).
+    const std::string& Built(const std::string& text);
     NetworkRequest* Find(Ticket ticket);
 };
 
@@ -121,6 +126,12 @@ public:
     void Sleep(uint64_t ms) { world.now += ms; }
     // Wakes the engine at its earliest alarm, if any: false when none is armed.
     bool AdvanceToNextAlarm();
+
+    // The user puts a text into a box (no event: the engine reads the boxes when it needs them).
+    void TypeHost(const std::string& text) { world.hostBox = text; }
+    void TypeMinutes(const std::string& text) { world.minutes = text; }
+    // The user picks an entry of the host list.
+    void PickHost(int index);
 
     // The answers to the open request of each kind.
     void AnswerLocalAddress(const std::string& address = "192.0.2.7");

@@ -6,13 +6,16 @@
 
 TEST_F(EngineTest, WithoutIgnoreAFailedConnectShowsItsBoxAndStopsOnlyOnceItIsClosed)
 {
-    Launch(Stored({"127.0.0.1"}));
-    engine->TypeHost("127.0.0.2");
+    Parameters parameters = DefaultParameters();
+    parameters.launchTime = "03:02:01";  // when the program's window was made, before the engine
+    Launch(Stored({"127.0.0.1"}), parameters);
+    TypeHost("127.0.0.2");
     StartCounting();
     AdvanceToNextAlarm();
     Refuse();
-    ASSERT_EQ(world.boxes,
-              std::vector<std::string>{ErrorBox("Prodle: Cannot connect to 127.0.0.2 on port 80")});
+    ASSERT_EQ(world.boxes, std::vector<std::string>{"Prodle: Cannot connect to 127.0.0.2 on port 80\n\n"
+                                                    "Prodle launched at time 03:02:01\n"
+                                                    "This message created at time 04:05:06"});
     EXPECT_EQ(phase(), Phase::ReportingFailure);
     EXPECT_NE(world.tip, "Prodle has stopped") << "the stop comes after the box";
 
@@ -134,7 +137,7 @@ TEST_F(EngineTest, ASocketThatCannotBeMadeIsReportedAndNoHostTextFailsWithoutABo
             Launch(settings);
             engine->Start();
             AnswerLocalAddress();
-            engine->TypeHost(host);  // while the check runs: the countdown takes the text as it then is
+            TypeHost(host);  // while the check runs: the countdown takes the text as it then is
             AnswerHost(true);
             const size_t boxes = world.boxes.size();
             AdvanceToNextAlarm();
@@ -178,7 +181,7 @@ TEST_F(EngineTest, EachProdleThatEndsGoesToTheHistoryWithHowItEndedAndItsReplyTi
     Advance(34);
     Reply();
     Reply();  // the rest of the reply changes nothing
-    EXPECT_EQ(world.tip.substr(world.tip.find(" \xB7 ")), " \xB7 last reply 38 ms");
+    EXPECT_EQ(world.tip.substr(world.tip.find(" - ")), " - last reply 38 ms");
     ProdleAndConnect();
     ServerCloses();
     ProdleAndConnect();  // no reply before the next prodle

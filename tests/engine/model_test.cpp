@@ -70,6 +70,8 @@ private:
     std::mt19937 m_random;
     std::set<Ticket> m_connected;
     std::set<std::string> m_deleted;  // hosts Edit Names deleted, letter case ignored
+    std::set<std::string> m_mayTake;  // texts the boxes held when the program could take them
+    bool m_boxStartUnderWay = false;
     std::optional<uint64_t> m_lastWake;
     bool m_suspendedSinceWake = false;
     std::optional<uint64_t> m_graceSince;
@@ -95,6 +97,7 @@ void Model::Launch()
     parameters.seed = static_cast<unsigned>(m_random());
     m_d.Launch(settings, parameters);
     m_lastHosts = m_d->Hosts().Entries();
+    m_mayTake.insert(settings.often);
     Do("launch with " + std::to_string(settings.hosts.size()) + " hosts");
 }
 
@@ -104,6 +107,9 @@ bool Model::Step()
     const Phase before = m_d.phase();
     const bool boxUp = w.openBoxes > 0;
     const size_t connectsBefore = m_d.Connections().size();
+    const std::string boxMinutes = w.minutes, boxHost = w.hostBox;
+    const bool randomHost = m_d->Options().randomHost;
+    const size_t journalBefore = w.journal.size();
     const int kind = Roll(100);
     std::string step;
     bool connected = false;
@@ -138,15 +144,15 @@ bool Model::Step()
         const std::string text = AnyOf(kHostTexts);
         step = "type host '" + text + "'";
         m_deleted.erase(Lower(text));
-        m_d->TypeHost(text);
+        m_d.TypeHost(text);
     } else if (kind < 74 && !boxUp) {
         const int index = Roll(static_cast<int>(m_d->Hosts().Count()) + 1) - 1;
         step = "pick host " + std::to_string(index);
-        m_d->PickHost(index);
+        m_d.PickHost(index);
     } else if (kind < 76 && !boxUp) {
         const std::string text = AnyOf(kMinutesTexts);
         step = "type minutes '" + text + "'";
-        m_d->TypeMinutes(text);
+        m_d.TypeMinutes(text);
     } else if (kind < 82) {
         Wake();
         step = m_log.back();
@@ -160,8 +166,9 @@ bool Model::Step()
         step = shown ? "show the form" : "hide the form";
         m_d->OnFormShown(shown);
     } else if (kind < 92) {
-        step = "pointer on the tray icon";
-        m_d->OnTrayHovered();
+        const bool shown = Chance(50);
+        step = shown ? "the tray's tip shows" : "the tray's tip hides";
+        m_d->OnTrayTipShown(shown);
     } else if (kind == 99 && Chance(10)) {
         step = "exit";
         m_d->Shutdown();
@@ -178,6 +185,27 @@ bool Model::Step()
                 "a wake that found the cycle running gave no prodle within a second");
         m_wakeProdleBy.reset();
     }
+    // The boxes' texts are taken by a start the user asks for (the auto-start too), and, as the program
+    // always did, by a random pick or a rotation to the next host, until that start's countdown begins;
+    // never by a restart the cycle makes itself (a change of network, a retry after waiting).
+    const auto starting = [](Phase phase) {
+        return phase == Phase::LookingUpLocalAddress || phase == Phase::CheckingHost;
+    };
+    const bool timePassed =
+        step.rfind("advance", 0) == 0 || step.rfind("sleep", 0) == 0 || step.rfind("wake", 0) == 0;
+    bool rotated = false;
+    for (size_t i = journalBefore; i < w.journal.size(); ++i)
+        rotated = rotated || w.journal[i].find("; the next host is ") != std::string::npos;
+    const bool readsBoxes = step == "start" || (timePassed && before == Phase::Stopped) ||
+                            (timePassed && (randomHost || m_d->Options().randomHost)) || rotated ||
+                            (m_boxStartUnderWay && starting(before));
+    if (readsBoxes) {
+        m_mayTake.insert(boxMinutes);
+        m_mayTake.insert(Lower(boxHost));
+    }
+    const bool ownRestart =
+        step == "the network changes" || (timePassed && before == Phase::WaitingForNetworkToStart);
+    m_boxStartUnderWay = readsBoxes && !ownRestart && starting(m_d.phase());
     Do(step + " -> " + PhaseName(m_d.phase()));
     prodles += static_cast<int>(m_d.Connections().size() - connectsBefore);
     boxes = static_cast<int>(w.boxes.size());
@@ -405,6 +433,7 @@ void Model::Check(Phase before, const std::string& step, bool connected)
     // The list: only Edit Names takes a host out; only a successful connection adds one, at the end,
     // and never a host the user deleted since.
     const std::vector<std::string>& hosts = m_d->Hosts().Entries();
+    bool appendedHost = false;
     if (step.rfind("Edit Names", 0) != 0) {
         const bool same = hosts == m_lastHosts;
         const bool appended = connected && hosts.size() == m_lastHosts.size() + 1 &&
@@ -412,7 +441,14 @@ void Model::Check(Phase before, const std::string& step, bool connected)
         Require(same || appended, "the list changed outside Edit Names and a success");
         if (appended)
             Require(!m_deleted.count(Lower(hosts.back())), "a host the user deleted came back");
+        appendedHost = appended;
     }
+    for (const std::string& host : hosts)
+        m_mayTake.insert(Lower(host));
+    if (appendedHost)
+        Require(m_mayTake.count(Lower(hosts.back())) > 0, "a host the user never confirmed joined the list");
+    Require(!w.stored.often || m_mayTake.count(*w.stored.often) > 0,
+            "a period the user never confirmed was stored");
     m_lastHosts = hosts;
     if (connected && w.stored.hosts)
         Require(*w.stored.hosts == hosts && w.stored.selected == m_d->Hosts().Selected(),

@@ -37,7 +37,7 @@ TEST_F(EngineTest, ASuspendDuringTheCyclesFirstConnectLeavesTheWakesProdleToTheS
 {
     for (int selected : {0, -1}) {
         Launch(Stored({"127.0.0.1", "127.0.0.2"}, selected));
-        engine->TypeHost("127.0.0.2");
+        TypeHost("127.0.0.2");
         StartCounting();
         AdvanceToNextAlarm();
         engine->OnSuspend();
@@ -66,6 +66,7 @@ TEST_F(EngineTest, FailuresSoonAfterAWakeWaitForTheNetworkUntilItAnswersOrTheGra
     Advance(3000);
     Connect();
     EXPECT_EQ(phase(), Phase::WaitingForReply);
+    EXPECT_EQ(world.journal.back(), "The network is back after 6 s and 2 tries");
 
     // A start's lookup that fails after a wake waits too, and the whole start is tried again.
     engine->OnSuspend();
@@ -85,6 +86,42 @@ TEST_F(EngineTest, FailuresSoonAfterAWakeWaitForTheNetworkUntilItAnswersOrTheGra
     AnswerHost(false);
     EXPECT_EQ(phase(), Phase::ReportingStop);
     EXPECT_EQ(world.boxes, std::vector<std::string>{ErrorBox("Prodle: Name www.example.com Not Found")});
+}
+
+TEST_F(EngineTest, AWaitForTheNetworkIsOneRecordAndTwoLinesHoweverManyTriesItTakes)
+{
+    Launch(Stored({"127.0.0.1"}));
+    StartCounting();
+    ProdleAndConnect();
+    Reply();
+    engine->OnFormShown(true);
+    engine->OnSuspend();
+    engine->OnResume();
+    AdvanceToNextAlarm();
+    Refuse();
+    EXPECT_FALSE(world.counting) << "no countdown runs while it waits";
+    EXPECT_EQ(world.countdown, "");
+    while (phase() == Phase::WaitingForNetworkToProdle) {
+        Advance(3000);
+        Refuse();
+    }
+    EXPECT_EQ(phase(), Phase::ReportingFailure) << "the grace has passed";
+    std::vector<std::string> waits;
+    for (const std::string& line : world.journal) {
+        if (line.find("for the network") != std::string::npos)
+            waits.push_back(line);
+    }
+    EXPECT_EQ(waits,
+              (std::vector<std::string>{
+                  "Waiting for the network: cannot connect to 127.0.0.1 on port 80: refused, or the name "
+                  "not found",
+                  "Stopped waiting for the network after 60 s and 20 tries"}));
+    std::vector<ProdleOutcome> outcomes;
+    for (const ProdleRecord& record : world.history)
+        outcomes.push_back(record.outcome);
+    EXPECT_EQ(outcomes, (std::vector<ProdleOutcome>{ProdleOutcome::Reply, ProdleOutcome::WaitedForNetwork,
+                                                    ProdleOutcome::Refused}));
+    CloseBox();
 }
 
 TEST_F(EngineTest, NothingThatComesWhileABoxIsUpStartsAProdleOrAnotherBox)
@@ -135,17 +172,25 @@ TEST_F(EngineTest, AChangeOfNetworkLooksTheAddressAndTheHostUpAgainAndProdlesOnc
     StartCounting();
     ProdleAndConnect();
     Reply();
+    // What the user typed without pressing Start is no part of a restart the program makes itself.
+    TypeMinutes("abc");
+    TypeHost("www.typed.example");
     engine->OnNetworkChanged();
     EXPECT_EQ(phase(), Phase::LookingUpLocalAddress);
     FailLocalAddress();
     EXPECT_EQ(phase(), Phase::WaitingForNetworkToStart) << "the new network is not up yet";
     Advance(3000);
     AnswerLocalAddress("198.51.100.4");
+    EXPECT_EQ(world.requests.back().host, "www.example.com");
     AnswerHost(true);
     Advance(1000);
     Connect();
     EXPECT_EQ(world.requests.back().sent.find("Host: 198.51.100.4\r\n") != std::string::npos, true);
+    EXPECT_EQ(world.requests.back().host, "www.example.com");
+    Reply();
     EXPECT_TRUE(world.boxes.empty());
+    EXPECT_EQ(world.stored.often, "25");
+    EXPECT_EQ(engine->Hosts().Entries(), std::vector<std::string>{"www.example.com"});
 }
 
 TEST_F(EngineTest, TheLogTellsStartsFailuresAndTheirReasonsSleepWakeChangesOfNetworkAndTheEnd)
@@ -170,5 +215,5 @@ TEST_F(EngineTest, TheLogTellsStartsFailuresAndTheirReasonsSleepWakeChangesOfNet
                   "127.0.0.3",
                   "Sleep", "Wake",
                   "Waiting for the network: cannot connect to 127.0.0.3 on port 80: no answer within 21 s",
-                  "The network changed", "Exit"}));
+                  "The network changed", "Stopped waiting for the network after 0 s and 0 tries", "Exit"}));
 }

@@ -4,6 +4,9 @@
 // (a prodle goes a second after its countdown starts); how the engine decides is tested without Windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,6 +16,7 @@
 #include "form/form_ids.h"
 #include "form/prodle_view.h"
 #include "support/form.h"
+#include "support/import_patch.h"
 #include "support/loopback_server.h"
 #include "support/notification_area.h"
 #include "support/pump.h"
@@ -20,6 +24,41 @@
 #include "support/test_app.h"
 
 namespace {
+
+// The log's text from `offset` on.
+std::string LogFrom(size_t offset)
+{
+    std::ifstream log(FileJournal().Path(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    return offset < text.size() ? text.substr(offset) : std::string();
+}
+
+// The machine's power capabilities, which the program looks up at run time (GetPwrCapabilities), and its
+// tick count, ahead of the real one by as much as the test lets pass: Wine has no Modern Standby, and no
+// test waits minutes. In the capabilities, AoAc (byte 20) says the one and every other byte the opposite.
+bool g_modernStandby = false;
+DWORD g_ticksAhead = 0;
+const auto g_realLookUp = RealFunction<FARPROC(WINAPI*)(HMODULE, LPCSTR)>("kernel32.dll", "GetProcAddress");
+const auto g_realTick = RealFunction<DWORD(WINAPI*)()>("kernel32.dll", "GetTickCount");
+
+BOOLEAN WINAPI PowerCapabilities(SYSTEM_POWER_CAPABILITIES* capabilities)
+{
+    std::memset(capabilities, !g_modernStandby, sizeof *capabilities);
+    reinterpret_cast<BYTE*>(capabilities)[20] = g_modernStandby;
+    return TRUE;
+}
+
+FARPROC WINAPI LookUp(HMODULE module, LPCSTR name)
+{
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xffff && std::strcmp(name, "GetPwrCapabilities") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&PowerCapabilities));
+    return g_realLookUp(module, name);
+}
+
+DWORD WINAPI TickAhead()
+{
+    return g_realTick() + g_ticksAhead;
+}
 
 class Form : public testing::Test {
 protected:
@@ -74,9 +113,7 @@ TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
     EXPECT_EQ(Setting("Often"), "7");
     EXPECT_EQ(Setting("ComboNameSel"), "1");
     // The log in the user's local application data folder says so.
-    std::ifstream log(FileJournal().Path());
-    const std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-    EXPECT_NE(logged.rfind("Start, host 127.0.0.1, every 7 minutes"), std::string::npos)
+    EXPECT_NE(LogFrom(0).rfind("Start, host 127.0.0.1, every 7 minutes"), std::string::npos)
         << FileJournal().Path();
     EXPECT_EQ(shell.LastIcon(form), AfxGetApp()->LoadSmallIcon(IDI_RUNNING));
 
@@ -88,6 +125,19 @@ TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
     EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
               (std::vector<std::string>{"127.0.0.2", "127.0.0.1", "127.0.0.6"}));
     EXPECT_EQ(Setting("ComboName2"), "127.0.0.6");
+
+    // Texts set by another program (automation, a script), with no notice of the change: Start reads
+    // the boxes as they are.
+    ::SetDlgItemTextA(form, IDC_COMBO_HOSTS, "localhost");
+    ::SetDlgItemTextA(form, IDC_EDIT_OFTEN, "9");
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 2 && CurrentPhase() == Phase::CountingDown; }));
+    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
+              (std::vector<std::string>{"127.0.0.2", "127.0.0.1", "127.0.0.6", "localhost"}));
+    EXPECT_EQ(ComboSelection(form, IDC_COMBO_HOSTS), 3);
+    EXPECT_EQ(Setting("ComboName3"), "localhost");
+    EXPECT_EQ(Setting("ComboNameSel"), "3");
+    EXPECT_EQ(Setting("Often"), "9");
 }
 
 TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppears)
@@ -114,9 +164,15 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_MOUSEMOVE);
     // With the loopback server's reply time, measured from the connect.
     const std::string tip = shell.LastTip(form);
-    const std::string head = "Prodle in " + Text(IDC_STATIC_COUNTDOWN) + " \xB7 last reply ";
+    const std::string head = "Prodle in " + Text(IDC_STATIC_COUNTDOWN) + " - last reply ";
     EXPECT_EQ(tip.substr(0, head.size()), head) << tip;
     EXPECT_EQ(tip.substr(tip.size() - 3), " ms") << tip;
+    // ASCII, which reads alike in every ANSI code page (this test runs under Japanese 932 too).
+    EXPECT_TRUE(std::all_of(tip.begin(), tip.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80;
+    })) << tip;
+    if (const char* codePage = std::getenv("PRODLE_EXPECTED_ACP"))
+        EXPECT_EQ(::GetACP(), static_cast<UINT>(std::atoi(codePage)));
     EXPECT_NE(Text(IDC_STATIC_COUNTDOWN), hidden);
 }
 
@@ -154,8 +210,8 @@ TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
     EXPECT_EQ(CurrentPhase(), Phase::Stopped);
 }
 
-// Sleep and wake come to the frame, as Windows sends them, a Modern Standby's only sign included: the
-// display going off and on again. A change of network comes from the program's own watch.
+// Sleep and wake come to the frame, as Windows sends them. A change of network comes from the program's
+// own watch.
 TEST_F(Form, SleepWakeAndAChangeOfNetworkReachTheEngine)
 {
     LoopbackServer server(ServerBehaviour::Reply);
@@ -165,32 +221,57 @@ TEST_F(Form, SleepWakeAndAChangeOfNetworkReachTheEngine)
     ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }))
         << "the first prodle";
     const HWND frame = App().MainWindow();
-    const auto display = [frame](DWORD state) {
-        struct {
-            GUID setting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-            DWORD length = sizeof(DWORD);
-            DWORD state;
-        } notice;
-        notice.state = state;
-        ::SendMessageA(frame, WM_POWERBROADCAST, 0x8013 /* PBT_POWERSETTINGCHANGE */,
-                       reinterpret_cast<LPARAM>(&notice));
-    };
-    display(0);
-    display(1);
-    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 2; }, 3000))
-        << "the prodle of the display's wake";
 
     ::PostMessageA(form, WM_PRODLE_NETWORK_CHANGE, 0, 0);
     ASSERT_TRUE(Waits([&] { return Text(IDC_STATIC_STATUS) == "Determining Local IP Address"; }))
         << "a new network: the local address is looked up again";
-    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 3; }, 3000)) << "the prodle on the new network";
+    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 2; }, 3000)) << "the prodle on the new network";
 
     EXPECT_EQ(::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
     ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 4; }, 3000)) << "the wake's prodle";
+    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 3; }, 3000)) << "the wake's prodle";
     PumpFor(1500);
-    EXPECT_EQ(server.RequestCount(), 4u) << "one wake, announced twice";
+    EXPECT_EQ(server.RequestCount(), 3u) << "one wake, announced twice";
+}
+
+// A Modern Standby may announce neither its sleep nor its wake: the display of the user's session coming
+// back on is then the wake, where the machine has Modern Standby and the display was off for as long as
+// a standby takes. Elsewhere a display's time-out (after a lock, say) is no sleep.
+TEST_F(Form, TheSessionsDisplayBackOnIsAWakeOnlyAfterAMinuteOffWithModernStandby)
+{
+    const ImportPatch lookUp({"kernel32.dll", "kernelbase.dll"}, "GetProcAddress",
+                             reinterpret_cast<void*>(&LookUp));
+    const ImportPatch clock({"kernel32.dll", "kernelbase.dll"}, "GetTickCount",
+                            reinterpret_cast<void*>(&TickAhead));
+    ASSERT_GT(lookUp.Patched() * clock.Patched(), 0u);
+    LoopbackServer server(ServerBehaviour::Reply);
+    SetSetting("ComboNameSel", "1");
+    for (const bool modernStandby : {false, true}) {
+        g_modernStandby = modernStandby;
+        Start();
+        Press(IDC_BUTTON_START);
+        ASSERT_TRUE(Waits([&] { return CurrentPhase() == Phase::CountingDown; }));
+        // The wake comes last: the engine takes another within a minute of it for the same.
+        for (const DWORD offMs : {5000, 120000}) {
+            SCOPED_TRACE((modernStandby ? "Modern Standby, off for " : "none, off for ") +
+                         std::to_string(offMs));
+            const size_t logged = LogFrom(0).size();
+            struct {
+                GUID display = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
+                DWORD length = sizeof(DWORD);
+                DWORD state = 0;  // off, then on
+            } notice;
+            ::SendMessageA(App().MainWindow(), WM_POWERBROADCAST, 0x8013 /* PBT_POWERSETTINGCHANGE */,
+                           reinterpret_cast<LPARAM>(&notice));
+            g_ticksAhead += offMs;
+            notice.state = 1;
+            ::SendMessageA(App().MainWindow(), WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(&notice));
+            EXPECT_EQ(LogFrom(logged).find("  Wake\r\n") != std::string::npos, modernStandby && offMs > 60000)
+                << LogFrom(logged);
+        }
+        App().Stop();
+    }
 }
 
 }  // namespace

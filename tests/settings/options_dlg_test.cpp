@@ -95,6 +95,19 @@ TEST_F(Options, TheBoxesShowTheFlagsAndOkHandsTheChangesToTheEngine)
     EXPECT_EQ(App().View()->Engine()->CurrentPhase(), Phase::Stopped);
 }
 
+// A hand-edited value other than 0 and 1: "Ignore" and "RandomName" are on unless 0, the others only
+// at 1; the tray shows the stopped picture only for "AutoStart" 0.
+TEST_F(Options, FlagsStoredAsNeitherZeroNorOneReadAsTheProgramAlwaysReadThem)
+{
+    ShellNotifyRecorder shell(false);
+    for (const char* name : {"Ignore", "RandomName", "RandomTime", "AutoStart", "Debug"})
+        SetSetting(name, "2");
+    StartWith(kFive, 0);
+    ExpectFlags(true, false, true, false);
+    EXPECT_FALSE(App().View()->Engine()->Options().debug);
+    EXPECT_EQ(shell.LastIcon(form), AfxGetApp()->LoadSmallIcon(IDI_RUNNING));
+}
+
 TEST_F(Options, CancelStoresNothingAndKeepsTheFlags)
 {
     SetSetting("RandomName", "1");

@@ -197,14 +197,14 @@ void CProdleView::OnHostPicked()
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 {
+    const LRESULT result = m_trayIcon.OnTrayCallback(wParam, lParam);
     // A pointer on the icon: its tip, about to show, must tell the time left, and keep telling it while
-    // the pointer rests there.
-    if (lParam == WM_MOUSEMOVE && m_engine) {
-        ::GetCursorPos(&m_tipPointer);
+    // the pointer stays on the icon.
+    if (lParam == WM_MOUSEMOVE && wParam == ID_TRAY_ICON && m_engine) {
         m_tipShown = true;
         m_engine->OnTrayTipShown(true);
     }
-    return m_trayIcon.OnTrayCallback(wParam, lParam);
+    return result;
 }
 
 // ---- What happens meanwhile -----------------------------------------------------------------------
@@ -315,10 +315,8 @@ void CProdleView::ShowTrayPicture(TrayPicture picture)
 void CProdleView::ShowTrayTip(const std::string& tip)
 {
     m_trayIcon.SetTip(tip.c_str());
-    // Once a second while the tip shows: a pointer that has moved off the icon has closed it.
-    POINT pointer = {};
-    if (m_tipShown && ::GetCursorPos(&pointer) &&
-        (pointer.x != m_tipPointer.x || pointer.y != m_tipPointer.y)) {
+    // Once a second while the tip shows: a pointer that has left the icon has closed it.
+    if (m_tipShown && !m_trayIcon.PointerOnIcon()) {
         m_tipShown = false;
         m_engine->OnTrayTipShown(false);
     }

@@ -119,9 +119,8 @@ private:
     std::unique_ptr<HistoryWindow> m_historyWindow;
     DWORD m_launchTick = 0;
     std::string m_launchTime;
-    // The tray's tip shows: the pointer rests where it was when it last moved on the icon.
+    // The engine was last told that the tray's tip shows.
     bool m_tipShown = false;
-    POINT m_tipPointer = {};
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;
     CButton m_btnStart;

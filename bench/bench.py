@@ -39,6 +39,9 @@ WAKE_RUNS = 3
 CURL_RUNS = 20
 HISTORY_LENGTH = 1440     # the records the history keeps
 HISTORY_PAINTS = 50
+NOTICE_BURST = 50         # address-change notices at once, as a VPN client or a flapping Wi-Fi gives them
+NOTICE_SETTLE = 9.0       # their change looked at (at most 5 s after the first), and a restart's prodle done
+NEW_ADDRESS = "127.0.0.77/8"   # added to the namespace's own loopback: a change the program sees
 CURL = ["curl", "-q", "-s", "-o", "/dev/null", "--noproxy", "*", "--http1.0",
         "-H", "Connection: Keep-Alive", "-A", "Mozilla/3.0 (Win95; I)", "-H", "Host: 127.0.0.1",
         "-H", "Accept: image/gif, image/jpeg, */*", "http://127.0.0.1/"]
@@ -110,11 +113,13 @@ class Program:
     """prodle.exe or baseline.exe, started fresh, ended when the block is left: asked to close first,
     ended by force when it does not (a program stuck in a connect cannot close)."""
 
-    def __init__(self, wine, name, *args):
+    def __init__(self, wine, name, *args, trace=None):
+        """trace: a file for the program's Wine trace of its Windows Sockets calls (none: no trace)."""
         self.wine, self.name = wine, name
-        self.process = subprocess.Popen([wine.run_script, wine.exe[name], *args], env=wine.env,
+        env = dict(wine.env, WINEDEBUG="-all,trace+winsock") if trace else wine.env
+        self.process = subprocess.Popen([wine.run_script, wine.exe[name], *args], env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+                                        stderr=trace or subprocess.DEVNULL)
         self.pid = self.process.pid   # wine-run and the loader exec: this is the program's own process
         self.gently = True
         wine.probe("ready", name, "30000")
@@ -289,6 +294,71 @@ def wake_case(wine):
     return peer.arrivals[1] - woken if len(peer.arrivals) > 1 else None
 
 
+def local_file(wine, name):
+    """A file of Prodle's in the user's local application data folder."""
+    found = glob.glob(os.path.join(wine.prefix, "drive_c", "users", "*", "AppData", "Local", "Prodle", name))
+    return found[0] if found else None
+
+
+class FileGrowth:
+    """The lines a file of Prodle's gains from now on (the log rolls over at 256 KB into name.1)."""
+
+    def __init__(self, wine, name):
+        self.path = local_file(wine, name)
+        self.size = os.path.getsize(self.path) if self.path else 0
+
+    def lines(self):
+        if not self.path:
+            return []
+        if os.path.getsize(self.path) >= self.size:
+            with open(self.path, "rb") as f:
+                f.seek(self.size)
+                return f.read().decode("latin-1").splitlines()
+        with open(self.path + ".1", "rb") as old, open(self.path, "rb") as new:
+            old.seek(self.size)
+            return (old.read() + new.read()).decode("latin-1").splitlines()
+
+
+def notice_burst_case(wine, change):
+    """A burst of address-change notices, to a program past its first prodle whose next one is two minutes
+    away: the restarts (the engine logs each one), the prodles at the peer, the host lookups (Wine's
+    trace of WSAAsyncGetHostByName), the log lines and history records it caused. With `change`, an address is added to the namespace's
+    loopback before the burst, so that what the program uses did change; without, nothing did."""
+    wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="2")
+    peer = Peer("normal", lifetime=NOTICE_SETTLE + 60)
+    added = False
+    with tempfile.TemporaryDirectory() as folder:
+        trace_path = os.path.join(folder, "winsock.trace")
+        # Appended to by the program (and any Wine service it starts), read here from where it stood.
+        with open(trace_path, "ab") as trace:
+            try:
+                with Program(wine, "prodle", trace=trace):
+                    if not wait_for(lambda: peer.finished, 15):
+                        raise RuntimeError("the auto-started prodle did not reach the peer")
+                    time.sleep(2.0)
+                    log, history, traced = (FileGrowth(wine, "prodle.log"), FileGrowth(wine, "history.dat"),
+                                            os.path.getsize(trace_path))
+                    if change:
+                        subprocess.run(["ip", "address", "add", NEW_ADDRESS, "dev", "lo"], check=True)
+                        added = True
+                    noticed = wine.probe("address-notices", str(NOTICE_BURST))
+                    time.sleep(NOTICE_SETTLE)
+                    log_lines, records = log.lines(), history.lines()
+                    with open(trace_path, "rb") as f:
+                        f.seek(traced)
+                        lookups = f.read().count(b"trace:winsock:WSAAsyncGetHostByName")
+            finally:
+                if added:
+                    subprocess.run(["ip", "address", "del", NEW_ADDRESS, "dev", "lo"], check=True)
+                peer.stop()
+    if int(noticed["posted"]) != NOTICE_BURST:
+        raise RuntimeError("the notices were not all posted")
+    return {"notices": NOTICE_BURST, "changed": change, "prodles": len(peer.arrivals) - 1,
+            "restarts": sum(line.endswith("The network changed") for line in log_lines),
+            "lookups": lookups, "log_lines": len(log_lines), "history_records": len(records),
+            "logged": log_lines}
+
+
 def prodle_cpu_case(wine):
     """CPU of prodles that fall due in the countdown (Debug mode: every 15 s): the CPU of three seconds
     around each, less what the countdown alone costs in as long, measured between them."""
@@ -371,6 +441,8 @@ def measure(wine):
     for key, name, *switches in IDLE_CASES:
         say(f"memory, CPU and wake-ups of {' '.join([name + '.exe', *switches])} over {IDLE_SECONDS:.0f} s idle")
         results["idle"][key] = idle_case(wine, name, *switches)
+    say(f"a burst of {NOTICE_BURST} address-change notices, with nothing changed and with a new address")
+    results["notice_bursts"] = [notice_burst_case(wine, change) for change in (False, True)]
     say(f"CPU of {CPU_PRODLES} prodles falling due ({DEBUG_PERIOD * CPU_PRODLES + 5:.0f} s)")
     results["prodle_cpu"] = prodle_cpu_case(wine)
     say(f"the History window painting {HISTORY_LENGTH} bars, {HISTORY_PAINTS} times")

@@ -60,7 +60,7 @@ int main(int argc, char** argv)
 {
     const int paints = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
     ::InitCommonControls();
-    HistoryBook book{std::string()};  // kept in memory only
+    HistoryBook book{std::wstring()};  // kept in memory only
     FillWithADay(&book);
     HistoryWindow window(book, nullptr);
     window.Open();

@@ -7,6 +7,8 @@
 //   probe close prodle|baseline                posts WM_CLOSE to the main window
 //   probe wake                                 announces a sleep and a wake to Prodle's main window, as
 //                                              Windows does, and says when the wake was announced
+//   probe address-notices <count>              gives the form that many address-change notices at once,
+//                                              as the program's watch passes each of Windows' on
 // Only one prodle.exe and one baseline run at a time in the bench's Wine prefix, so a window is found
 // by its class. Prints key=value lines: times since the Unix epoch in seconds, durations in ms.
 #include <windows.h>
@@ -24,7 +26,8 @@ namespace {
 
 constexpr int kStartButton = 1003;
 constexpr int kStatusText = 1004;
-constexpr UINT kRestoreCommand = 32773;  // the tray menu's Restore, also its double-click
+constexpr UINT kRestoreCommand = 32773;       // the tray menu's Restore, also its double-click
+constexpr UINT kAddressNotice = 0x8000 + 56;  // WM_PRODLE_ADDRESS_NOTICE
 constexpr DWORD kPollIntervalMs = 10;
 
 // Wall-clock time, comparable with the Linux side's timestamps (both read the system's real-time clock).
@@ -183,6 +186,20 @@ int Wake()
     return 0;
 }
 
+int AddressNotices(int count)
+{
+    HWND form = WaitForWindow(ReadyForm, 10000);
+    if (!form) {
+        std::printf("error=no form\n");
+        return 1;
+    }
+    int posted = 0;
+    for (int i = 0; i < count; ++i)
+        posted += ::PostMessageA(form, kAddressNotice, 0, 0) ? 1 : 0;
+    std::printf("posted=%d\n", posted);
+    return posted == count ? 0 : 1;
+}
+
 int Close(const std::string& program)
 {
     HWND window = program == "baseline" ? BaselineWindow() : ProdleFrame();
@@ -209,8 +226,10 @@ int main(int argc, char** argv)
         status = Close(argv[2]);
     else if (command == "wake")
         status = Wake();
+    else if (command == "address-notices" && argc > 2)
+        status = AddressNotices(std::atoi(argv[2]));
     else
-        std::fprintf(stderr, "usage: probe ready|click|answers|close|wake ...\n");
+        std::fprintf(stderr, "usage: probe ready|click|answers|close|wake|address-notices ...\n");
     std::fflush(stdout);
     return status;
 }

@@ -32,6 +32,7 @@ def table(results, heading_lines):
     rows = (memory_rows(results["idle"]) + idle_cpu_rows(results["idle"]) + answer_rows(results["answers"])
             + [click_row(results), start_delay_row(results), wake_row(results["wakes"]),
                error_box_row(results["answers"]["hanging"]), wakeup_row(results["idle"])]
+            + notice_burst_rows(results)
             + history_paint_rows(results)
             + prodle_cpu_rows(results))
     lines = heading_lines + ["", "| Figure | prodle.exe | Baseline tray program / curl | Target | Met |",
@@ -139,6 +140,29 @@ def prodle_cpu_rows(results):
     return [(f"CPU per prodle, the process (median of {cpu['count']})", ms(cpu["cpu"]),
              f"curl: {ms(curl['cpu'])} (median of {curl['runs']} runs)", "", ""),
             ("… with Wine's server and services and the X server", ms(cpu["cpu_all"]), "", "", "")]
+
+
+def notice_burst_rows(results):
+    bursts = results.get("notice_bursts")
+    if not bursts:
+        return []
+
+    def caused(burst):
+        counts = [(burst["restarts"], "restart"), (burst["prodles"], "prodle"), (burst["lookups"], "lookup"),
+                  (burst["log_lines"], "log line"), (burst["history_records"], "history record")]
+        return ", ".join(f"{n} {what}{'' if n == 1 else 's'}" for n, what in counts)
+
+    rows = []
+    for burst in bursts:
+        what = "an address added first" if burst["changed"] else "nothing changed"
+        if burst["changed"]:
+            target, held = "one change: ≤ 1 restart", burst["restarts"] <= 1
+        else:
+            target = "none of these"
+            held = not any(burst[key] for key in ("restarts", "prodles", "lookups", "log_lines", "history_records"))
+        rows.append((f"A burst of {burst['notices']} address-change notices, {what}: what it caused", caused(burst),
+                     "", target, met(held)))
+    return rows
 
 
 def history_paint_rows(results):

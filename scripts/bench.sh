@@ -2,7 +2,7 @@
 # Prodle's benchmark (not a test: it prints figures, and passes or fails nothing). Installs what is
 # missing, builds prodle.exe and the bench's own programs (an empty tray program as the yardstick, and a
 # probe that clicks and times the form), and runs bench/bench.py in a network namespace of its own on a
-# virtual display. About six minutes. It measures the 32-bit build, or, where the machine cannot run
+# virtual display. About seven minutes. It measures the 32-bit build, or, where the machine cannot run
 # 32-bit code, the 64-bit build of the same sources, as the tests do (PRODLE_ARCH=i686|x86_64 chooses).
 # The table goes to stdout and to build-<arch>/bench/latest.md; the figures are noisy while the machine
 # is busy: run it more than once.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Reads the built installer package's tables (msitools' msiinfo) and checks them, also on a machine
 # where Wine cannot install it, and for what Wine's msiexec does not do as Windows does (per-user and
-# per-machine installs, SYSTEM, the validation rules ICE61 and ICE64): the choice between a per-user
-# and a per-machine install, the running Prodle asked to exit before InstallValidate, the removal of
-# every folder in the user's profile, the Upgrade rows.
+# per-machine installs, SYSTEM, elevation, the validation rules ICE61 and ICE64): the choice between a
+# per-user and a per-machine install, the running Prodle asked to exit before InstallValidate, the
+# log-in entry and the start after installing (never elevated), the removal of every folder in the
+# user's profile, the Upgrade rows.
 #   check_msi.sh <prodle.msi>
 set -euo pipefail
 msi="$1"
@@ -49,6 +50,26 @@ check "the old version removed after InstallValidate, before InstallInitialize" 
               -v to="$(number InstallExecuteSequence InstallInitialize)" '$3 >= from && $3 <= to { print $1 }' | paste -sd' ')" \
       = "InstallValidate RemoveExistingProducts InstallInitialize"
 
+# The log-in entry and the start after a per-user install start Prodle with "/login": a Prodle that
+# runs already is left as it is. An installer that runs elevated (a command prompt run as
+# administrator) starts none, since it would run elevated too, and says that the log-in starts it:
+# a script run from a property (53, +64: its failure does not fail the install) gives the message.
+check "the log-in entry runs \"prodle.exe\" /login" \
+      test "$(table Registry | awk -F'\t' '$3 == "Software\\Microsoft\\Windows\\CurrentVersion\\Run" && $4 == "Prodle" { print $5 }')" \
+      = '"[INSTALLDIR]prodle.exe" /login'
+start_action="$(table CustomAction | awk -F'\t' '$2 % 64 == 18 && $3 == "ProdleExe" && $4 == "/login" { print $1 }')"
+start_condition='NOT Installed AND NOT REMOVE AND STARTATLOGON = "1" AND ALLUSERS <> 1'
+check "prodle.exe /login after InstallFinalize, after a per-user install that is not elevated" \
+      test -n "$start_action" -a "$(step InstallExecuteSequence "$start_action" | cut -f2)" = "$start_condition AND NOT MsiRunningElevated" -a \
+      "$(number InstallExecuteSequence "$start_action")" -gt "$(number InstallExecuteSequence InstallFinalize)"
+say_action="$(table CustomAction | awk -F'\t' '$2 == 117 { print $1 }')"
+say_script="$(property "$(table CustomAction | awk -F'\t' '$2 == 117 { print $3 }')")"
+check "... where it is elevated, a script that says the log-in starts it" \
+      test -n "$say_action" -a "$(step InstallExecuteSequence "$say_action" | cut -f2)" = "$start_condition AND MsiRunningElevated" -a \
+      "$(number InstallExecuteSequence "$say_action")" -gt "$(number InstallExecuteSequence InstallFinalize)"
+check "... as the installer's message" \
+      test "${say_script/*'Prodle starts when you next log in.'*'Session.Message(0x03000040, text);'/found}" = found
+
 # Every folder the package makes in the user's profile (a per-user install puts ProgramFilesFolder
 # there too) is removed on uninstall (ICE64).
 per_user_roots="AppDataFolder LocalAppDataFolder ProgramMenuFolder StartMenuFolder StartupFolder DesktopFolder
@@ -62,12 +83,13 @@ for dir in $in_profile; do
     check "$dir removed on uninstall" test "${removed/ $dir /}" != "$removed"
 done
 
-# An update replaces older versions only: none whose range holds this version itself (ICE61). An
-# older package over this one is refused.
+# An update replaces older versions and another build of this one (each build has a ProductCode of its
+# own): the range holds this version itself (ICE61 warns of it, as of WiX's AllowSameVersionUpgrades).
+# An older package over this one is refused.
 version="$(property ProductVersion)" upgrade_code="$(property UpgradeCode)"
 upgrades="$(table Upgrade | awk -F'\t' -v code="$upgrade_code" '$1 == code && int($5 / 2) % 2 == 0')"
-check "one Upgrade row replaces: versions below $version" \
-      test "$(echo "$upgrades" | awk -F'\t' '{ print $2 "|" $3 "|" int($5 / 512) % 2 }')" = "|$version|0"
+check "one Upgrade row replaces: versions up to $version, itself included" \
+      test "$(echo "$upgrades" | awk -F'\t' '{ print $2 "|" $3 "|" int($5 / 512) % 2 }')" = "|$version|1"
 check "one detects a newer version, which stops the install" \
       test "$(table Upgrade | awk -F'\t' -v code="$upgrade_code" '$1 == code && int($5 / 2) % 2 == 1 { print $2 "|" $3 "|" int($5 / 256) % 2 "|" $7 }')" \
       = "$version||0|WIX_DOWNGRADE_DETECTED" -a -n "$(table LaunchCondition | awk -F'\t' '$1 == "NOT WIX_DOWNGRADE_DETECTED"')"

@@ -10,7 +10,7 @@ as_root() {
 # Debian packages the build, the tests, the fuzzers and the release (zip, msitools' wixl) need.
 PACKAGES="cmake make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
           fonts-wine xvfb xauth xdotool x11-apps imagemagick clang libclang-rt-14-dev zip python3 iproute2
-          wixl msitools clang-format"
+          wixl msitools clang-format locales"
 
 install_missing() {
     local missing=""
@@ -24,6 +24,15 @@ install_missing() {
     fi
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+# The tray tip's test under a Japanese ANSI code page (932): Wine takes the code page from LANG only when
+# the system has that locale.
+ensure_japanese_locale() {
+    locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
+    echo "== Generating the ja_JP.UTF-8 locale"
+    as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    as_root locale-gen >/dev/null
 }
 
 # The program's version: CMakeLists.txt's project VERSION, its one source.

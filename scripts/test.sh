@@ -6,6 +6,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 install_missing
+ensure_japanese_locale
 "$ROOT/scripts/check_rules.sh"
 "$ROOT/scripts/check_format.sh"
 arch="$(test_arch)"

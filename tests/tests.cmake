@@ -10,7 +10,7 @@ list(FILTER PRODLE_TEST_SOURCES EXCLUDE REGEX "/tests/engine/")
 list(APPEND PRODLE_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/engine/engine_driver.cpp)
 add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
 target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi ws2_32 psapi)
+target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi ws2_32 psapi oleacc oleaut32)
 target_link_options(prodle_tests PRIVATE -static)
 target_precompile_headers(prodle_tests PRIVATE <gtest/gtest.h> <winsock.h> <windows.h> <commctrl.h> <string>)
 # The loopback server uses Windows Sockets 2, whose header must come before <windows.h>.

@@ -6,9 +6,11 @@
 #include "app/prodle_doc.h"
 #include "app/resource.h"
 #include "app/single_instance.h"
+#include "app/vista_features.h"
 #include "form/prodle_view.h"
 #include "framework/document.h"
 #include "settings/profile_store.h"
+#include "tray/tray_notify_icon.h"
 #include "ui/about_dlg.h"
 #include "ui/rules/about_texts.h"
 
@@ -34,11 +36,18 @@ CView* NewProdleView()
     return new CProdleView(&ShowAbout);
 }
 
+// The program takes no options; these switches serve the installer's own entries alone.
 // "/exit" (the uninstaller's): end the running Prodle of this user, and start none.
-bool CommandLineAsksToExit()
+constexpr char kExitSwitch[] = "/exit";
+// "/login" (the log-in entry's, and Windows' start again after an update): start Prodle unless it
+// runs; one that runs is left as it is, its window hidden.
+constexpr char kLoginSwitch[] = "/login";
+constexpr wchar_t kLoginSwitchW[] = L"/login";
+
+bool CommandLineHas(const char* option)
 {
     for (int i = 1; i < __argc; ++i)
-        if (::lstrcmpiA(__argv[i], "/exit") == 0)
+        if (::lstrcmpiA(__argv[i], option) == 0)
             return true;
     return false;
 }
@@ -47,16 +56,19 @@ bool CommandLineAsksToExit()
 
 bool CProdleApp::InitInstance()
 {
-    if (CommandLineAsksToExit()) {
+    if (CommandLineHas(kExitSwitch)) {
         // Quietly: the uninstaller asks, often with no one to read a box.
         if (m_singleInstance.Send(CSingleInstance::kExit, CMainFrame::kClassName) ==
             CSingleInstance::Outcome::NoAnswer)
             m_nExitCode = 1;
         return false;
     }
-    // A second start brings the running Prodle's form up and ends; if that one has just ended, this
-    // start takes its place.
+    // A second start brings the running Prodle's form up and ends; one from the log-in entry (beside a
+    // shortcut in the Startup folder, say) only ends. If the running one has just ended, this start
+    // takes its place.
     if (!m_singleInstance.Claim()) {
+        if (CommandLineHas(kLoginSwitch) && m_singleInstance.IsHeld())
+            return false;
         const auto outcome = m_singleInstance.Send(CSingleInstance::kShowForm, CMainFrame::kClassName);
         if (outcome == CSingleInstance::Outcome::NoAnswer) {
             AfxMessageBox("Prodle is already running but does not answer. Wait a moment and start it again, "
@@ -81,7 +93,16 @@ bool CProdleApp::InitInstance()
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, NewObject<CDocument, CProdleDoc>,
                                           NewObject<CFrameWnd, CMainFrame>, &NewProdleView));
-    return OnFileNew();
+    if (!OnFileNew())
+        return false;
+    // An elevated Prodle (started by an installer run as administrator) still hears a new taskbar and
+    // the later starts of the user's programs that are not elevated.
+    LetThroughMessageFilter(m_pMainWnd->m_hWnd,
+                            {CTrayNotifyIcon::TaskbarCreatedMessage(), CSingleInstance::Message()});
+    // Closed for an update, it comes back as from the log-in entry, also if the user started one since.
+    RegisterRestartAfterUpdate(kLoginSwitchW);
+    m_singleInstance.MarkReady();
+    return true;
 }
 
 int CProdleApp::ExitInstance()

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr DWORD kAnswerMs = 5000;  // for the whole request: finding the frame and its answer
 constexpr DWORD kExitMs = 10000;
 constexpr DWORD kRetryMs = 50;
 
@@ -53,6 +52,29 @@ const std::string& TheUserSid()
     return sid;
 }
 
+// The objects are the user's alone (and SYSTEM's), whatever the token's default: an elevated token's
+// default names only Administrators and SYSTEM, and the user's Prodle that is not elevated could then
+// neither read the process id nor wait for the start-up of an elevated one (or the other way round).
+class UserOnlySecurity {
+public:
+    UserOnlySecurity()
+    {
+        const std::string sddl = "D:(A;;GA;;;" + TheUserSid() + ")(A;;GA;;;SY)";
+        if (!TheUserSid().empty() &&
+            ::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                sddl.c_str(), SDDL_REVISION_1, &m_attributes.lpSecurityDescriptor, nullptr))
+            m_attributes.nLength = sizeof m_attributes;
+    }
+    UserOnlySecurity(const UserOnlySecurity&) = delete;
+    UserOnlySecurity& operator=(const UserOnlySecurity&) = delete;
+    ~UserOnlySecurity() { ::LocalFree(m_attributes.lpSecurityDescriptor); }
+    // Null (the token's default) when the descriptor could not be made.
+    SECURITY_ATTRIBUTES* Attributes() { return m_attributes.nLength ? &m_attributes : nullptr; }
+
+private:
+    SECURITY_ATTRIBUTES m_attributes = {};
+};
+
 struct FrameSearch {
     DWORD processId;
     const char* className;
@@ -82,9 +104,10 @@ HWND FrameOfProcess(DWORD processId, const char* className)
 
 }  // namespace
 
-CSingleInstance::CSingleInstance(const char* appName)
+CSingleInstance::CSingleInstance(const char* appName, Patience patience)
     : m_mutexName(std::string("Local\\") + appName + ".Running." + TheUserSid()),
-      m_mappingName(std::string("Local\\") + appName + ".Process." + TheUserSid())
+      m_mappingName(std::string("Local\\") + appName + ".Process." + TheUserSid()),
+      m_readyName(std::string("Local\\") + appName + ".Ready." + TheUserSid()), m_patience(patience)
 {
 }
 
@@ -99,7 +122,8 @@ bool CSingleInstance::Claim()
 {
     if (m_mutex)
         return true;
-    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, m_mutexName.c_str());
+    UserOnlySecurity security;
+    HANDLE mutex = ::CreateMutexA(security.Attributes(), FALSE, m_mutexName.c_str());
     const DWORD error = ::GetLastError();
     m_mutex.Reset(mutex);
     if (mutex && error == ERROR_ALREADY_EXISTS) {
@@ -108,9 +132,14 @@ bool CSingleInstance::Claim()
     }
     if (!mutex)
         return error != ERROR_ACCESS_DENIED;  // held by a process we may not open; else: run unguarded
-    // Published after the mutex is held: a later start that finds the mutex waits for the id.
-    m_mapping.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                         m_mappingName.c_str()));
+    // Not ready yet, also where a later start still holds the event of a Prodle that has ended.
+    m_ready.Reset(::CreateEventA(security.Attributes(), TRUE, FALSE, m_readyName.c_str()));
+    if (m_ready)
+        ::ResetEvent(m_ready.Get());
+    // Published after the mutex is held and the event made: a later start that finds the mutex waits
+    // for the id, and one that finds the id without the event has met a Prodle that makes none.
+    m_mapping.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0,
+                                         sizeof(LONG), m_mappingName.c_str()));
     if (m_mapping) {
         const MappedView view(m_mapping.Get(), FILE_MAP_WRITE);
         if (view.ProcessId())
@@ -119,8 +148,17 @@ bool CSingleInstance::Claim()
     return true;
 }
 
+void CSingleInstance::MarkReady()
+{
+    if (m_ready)
+        ::SetEvent(m_ready.Get());
+}
+
 void CSingleInstance::Release()
 {
+    if (m_ready)
+        ::ResetEvent(m_ready.Get());
+    m_ready.Reset();
     m_mapping.Reset();
     m_mutex.Reset();
 }
@@ -129,6 +167,18 @@ bool CSingleInstance::IsHeld() const
 {
     KernelHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, m_mutexName.c_str()));
     return mutex || ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+bool CSingleInstance::IsReady(DWORD waitMs) const
+{
+    KernelHandle ready(::OpenEventA(SYNCHRONIZE, FALSE, m_readyName.c_str()));
+    if (ready)
+        return ::WaitForSingleObject(ready.Get(), waitMs) == WAIT_OBJECT_0;
+    // An id without the event: an older Prodle, ready once its frame is there.
+    if (PublishedProcessId())
+        return true;
+    ::Sleep(waitMs);
+    return false;
 }
 
 DWORD CSingleInstance::PublishedProcessId() const
@@ -142,13 +192,22 @@ DWORD CSingleInstance::PublishedProcessId() const
 
 CSingleInstance::Outcome CSingleInstance::Send(Request request, const char* frameClass) const
 {
+    // A Prodle that is still starting is busy (its pause before the first prodle, its first box, a
+    // slow disk at log-in) rather than hung: it is not asked before it is ready.
+    const DWORD begin = ::GetTickCount();
+    while (!IsReady(kRetryMs)) {
+        if (!IsHeld())
+            return Outcome::NoneRunning;
+        if (::GetTickCount() - begin >= m_patience.startUpMs)
+            return Outcome::NoAnswer;
+    }
     const DWORD start = ::GetTickCount();
     DWORD processId = 0;
     HWND frame = nullptr;
     while (!(processId = PublishedProcessId()) || !(frame = FrameOfProcess(processId, frameClass))) {
         if (!IsHeld())
             return Outcome::NoneRunning;
-        if (::GetTickCount() - start >= kAnswerMs)
+        if (::GetTickCount() - start >= m_patience.answerMs)
             return Outcome::NoAnswer;
         ::Sleep(kRetryMs);
     }
@@ -159,7 +218,7 @@ CSingleInstance::Outcome CSingleInstance::Send(Request request, const char* fram
     const DWORD spent = ::GetTickCount() - start;
     DWORD_PTR answer = 0;
     if (!::SendMessageTimeoutA(frame, Message(), request, 0, SMTO_ABORTIFHUNG,
-                               spent < kAnswerMs ? kAnswerMs - spent : 1, &answer) ||
+                               spent < m_patience.answerMs ? m_patience.answerMs - spent : 1, &answer) ||
         !answer)
         return IsHeld() ? Outcome::NoAnswer : Outcome::NoneRunning;
     if (request != kExit)

@@ -1,4 +1,5 @@
-// The form's private window messages and its timers (one per alarm of the engine), named once here.
+// The form's private window messages and its timers (one per alarm of the engine, and the network
+// watch's two), named once here.
 #ifndef PRODLE_FORM_FORM_IDS_H
 #define PRODLE_FORM_FORM_IDS_H
 
@@ -9,14 +10,17 @@
 #define WM_PRODLE_CONNECT_LOOKUP (0x8000 + 32)
 #define WM_PRODLE_SHOW_BOX       (0x8000 + 40)
 #define WM_PRODLE_NETWORK_CHANGE (0x8000 + 48)
+#define WM_PRODLE_ADDRESS_NOTICE (0x8000 + 56)
 #define WM_PRODLE_TRAY_CALLBACK  (0x8000 + 100)
 
 // Timers
-#define TIMER_PRODLE        101
-#define TIMER_AUTO_START    103
-#define TIMER_CONNECT_BOUND 107
-#define TIMER_NETWORK_RETRY 109
-#define TIMER_COUNTDOWN     111
-#define TIMER_TRAY_ADD      113
+#define TIMER_PRODLE         101
+#define TIMER_AUTO_START     103
+#define TIMER_CONNECT_BOUND  107
+#define TIMER_NETWORK_RETRY  109
+#define TIMER_COUNTDOWN      111
+#define TIMER_NETWORK_SETTLE 113
+#define TIMER_NETWORK_REARM  115
+#define TIMER_TRAY_ADD       117
 
 #endif

@@ -50,6 +50,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapMessage<&T::OnConnectLookup>(WM_PRODLE_CONNECT_LOOKUP),
         MapMessage<&T::OnShowBox>(WM_PRODLE_SHOW_BOX),
         MapMessage<&T::OnPowerBroadcast>(WM_POWERBROADCAST),
+        MapMessage<&T::OnAddressNotice>(WM_PRODLE_ADDRESS_NOTICE),
         MapMessage<&T::OnNetworkChange>(WM_PRODLE_NETWORK_CHANGE),
         MapMessage<&T::OnFrameShown>(kFrameShown),
         MapMessage<&T::OnTimer>(WM_TIMER),
@@ -89,7 +90,7 @@ void CProdleView::OnInitialUpdate()
     m_engine = std::make_unique<KeepAliveEngine>(
         Ports{m_clock, m_network, *this, m_settings, m_journal, m_history}, m_settings.Load(), parameters);
     m_network.Attach(m_hWnd, m_engine.get());
-    m_networkWatch.Start(m_hWnd, WM_PRODLE_NETWORK_CHANGE);
+    m_networkWatch.Start(m_hWnd);
     // Power notices go to top-level windows; the frame passes them on.
     m_powerNotices.Register(AfxGetMainWnd()->m_hWnd, m_displayWake.Watches());
 }
@@ -151,7 +152,7 @@ void CProdleView::OnTrayRestore()
 void CProdleView::OnOpenLog()
 {
     // Opened with whatever opens text files; a beep when there is nothing to open yet.
-    const HINSTANCE result = AfxGetApp()->ShellOpen(m_journal.Path().c_str());
+    const HINSTANCE result = AfxGetApp()->ShellOpenFile(m_journal.Path());
     if (reinterpret_cast<INT_PTR>(result) <= 32)
         AfxGetApp()->DoMessageBeep(MB_ICONEXCLAMATION);
 }
@@ -211,6 +212,8 @@ LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 
 void CProdleView::OnTimer(UINT_PTR id)
 {
+    if (m_networkWatch.OnTimer(id))
+        return;
     if (const std::optional<Alarm> alarm = m_clock.TakeAlarm(id)) {
         if (m_engine)
             m_engine->OnAlarm(*alarm);
@@ -268,6 +271,12 @@ LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
         m_engine->OnResume();
     }
     return TRUE;
+}
+
+LRESULT CProdleView::OnAddressNotice(WPARAM, LPARAM)
+{
+    m_networkWatch.OnNotice();
+    return 0;
 }
 
 LRESULT CProdleView::OnNetworkChange(WPARAM, LPARAM)

@@ -43,6 +43,8 @@ public:
     // The engine, once the form is set up (null before).
     const KeepAliveEngine* Engine() const { return m_engine.get(); }
     SOCKET ConnectionSocket() const { return m_network.ConnectionSocket(); }
+    // The watch of the network, whose timing and reading a test may set.
+    NetworkWatch& NetworkChanges() { return m_networkWatch; }
 
     // The frame shows or hides the form (it passes WM_SHOWWINDOW on).
     static constexpr UINT kFrameShown = WM_SHOWWINDOW;
@@ -72,6 +74,7 @@ private:
     LRESULT OnHostLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnConnectLookup(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAddressNotice(WPARAM wParam, LPARAM lParam);
     LRESULT OnNetworkChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnFrameShown(WPARAM wParam, LPARAM lParam);
     LRESULT OnShowBox(WPARAM wParam, LPARAM lParam);
@@ -132,7 +135,7 @@ private:
     WindowClock m_clock;
     WinsockNetwork m_network;
     StoredSettings m_settings;
-    NetworkWatch m_networkWatch;
+    NetworkWatch m_networkWatch{m_journal};
     PowerNotices m_powerNotices;
     // Whether the session's display coming back on is a wake (Modern Standby's only sign of one).
     DisplayWake m_displayWake{PowerNotices::ModernStandby(), [this] { return m_clock.NowMs(); }};

@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <shlobj.h>
 
-std::string OwnLocalFolder(const char* name)
+std::wstring OwnLocalFolder(const wchar_t* name)
 {
-    char folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return std::string();
-    const std::string own = std::string(folder) + "\\" + name;
-    ::CreateDirectoryA(own.c_str(), nullptr);
+    // The ANSI call gives "?" for each letter outside the code page: a path that names no folder.
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                  SHGFP_TYPE_CURRENT, folder)))
+        return std::wstring();
+    const std::wstring own = std::wstring(folder) + L"\\" + name;
+    ::CreateDirectoryW(own.c_str(), nullptr);
     return own;
 }

@@ -81,6 +81,9 @@ bool CWinApp::PumpMessage(bool wait)
             m_nExitCode = static_cast<int>(msg.wParam);
             return false;
         }
+    } else if (m_hWatched && ::WaitForSingleObject(m_hWatched, 0) == WAIT_OBJECT_0) {
+        m_onWatched();
+        return true;
     } else if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         return false;
     } else if (msg.message == WM_QUIT) {
@@ -129,6 +132,11 @@ int CWinApp::DoMessageBox(const CString& text, UINT type, UINT)
 HINSTANCE CWinApp::ShellOpen(const char* target)
 {
     return ::ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+HINSTANCE CWinApp::ShellOpenFile(const std::wstring& path)
+{
+    return ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CWinApp::DoWaitCursor(int delta)

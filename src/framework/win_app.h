@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "framework/cmd_target.h"
 #include "framework/cstring.h"
@@ -31,8 +32,8 @@ public:
     // The message loop; returns ExitInstance's result.
     virtual int Run();
 
-    // Handles one message (waiting for it when `wait`); false when the loop must end (WM_QUIT), or when
-    // not waiting and nothing was queued.
+    // Handles one message, or the watched object's signal (waiting for one when `wait`); false when the
+    // loop must end (WM_QUIT), or when not waiting and nothing was there.
     bool PumpMessage(bool wait = true);
     virtual bool PreTranslateMessage(MSG* msg);
     // A kernel object that the message loop waits for too, without a thread of its own: when it is
@@ -50,6 +51,8 @@ public:
     // Hands a document, web address or mailto: link to the shell's "open" verb; the result is the
     // shell's (32 or less: failure). Every shell open of the program goes through here.
     virtual HINSTANCE ShellOpen(const char* target);
+    // The same for a file, whose path is wide text: a user's folder need not fit the ANSI code page.
+    virtual HINSTANCE ShellOpenFile(const std::wstring& path);
     // Every warning beep of the program goes through here.
     virtual void DoMessageBeep(UINT type) { ::MessageBeep(type); }
     // The one blocking pause of the program.

@@ -4,42 +4,34 @@
 
 #include <algorithm>
 
-#include "framework/kernel_handle.h"
 #include "framework/local_folder.h"
 
 namespace {
 
 // More than the book ever writes (twice a day's lines at their longest): a larger file was not written
 // by it, and only its end is read.
-constexpr LONGLONG kReadLimitBytes = 2 * 1024 * 1024;
+constexpr uint64_t kReadLimitBytes = 2 * 1024 * 1024;
+// A size no file has: its lines are counted anew.
+constexpr uint64_t kUncounted = ~0ULL;
 
-// The file opened, or an empty handle.
-KernelHandle OpenFile(const std::string& path, DWORD access, DWORD disposition)
+std::wstring PathInOwnFolder()
 {
-    const HANDLE file = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    return KernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+    const std::wstring own = OwnLocalFolder(L"Prodle");
+    return own.empty() ? own : own + L"\\history.dat";
 }
 
-bool WriteAll(HANDLE file, const std::string& text)
+size_t Lines(const std::string& text)
 {
-    DWORD written = 0;
-    return ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 }  // namespace
 
-HistoryBook::HistoryBook()
+HistoryBook::HistoryBook() : HistoryBook(PathInOwnFolder())
 {
-    const std::string own = OwnLocalFolder("Prodle");
-    if (own.empty())
-        return;
-    m_path = own + "\\history.dat";
-    Load();
 }
 
-HistoryBook::HistoryBook(std::string path) : m_path(std::move(path))
+HistoryBook::HistoryBook(std::wstring path) : m_file(std::move(path))
 {
     Load();
 }
@@ -55,62 +47,61 @@ int64_t HistoryBook::Now()
 
 void HistoryBook::Load()
 {
-    std::string text;
-    {
-        // Closed before the file is written anew: Windows replaces no file that is open.
-        KernelHandle file = OpenFile(m_path, GENERIC_READ, OPEN_EXISTING);
-        LARGE_INTEGER size = {};
-        if (!file || !::GetFileSizeEx(file.Get(), &size))
-            return;
-        LARGE_INTEGER start = {};
-        start.QuadPart = std::max<LONGLONG>(0, size.QuadPart - kReadLimitBytes);
-        text.resize(static_cast<size_t>(size.QuadPart - start.QuadPart));
-        DWORD read = 0;
-        if (!::SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) ||
-            (!text.empty() &&
-             !::ReadFile(file.Get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr)))
-            return;
-        text.resize(read);
-    }
-    ParsedHistory history = ParseHistory(text);
+    if (Path().empty())
+        return;
+    const SharedFile::Lock lock(m_file);
+    const std::optional<std::string> text = m_file.ReadEnd(kReadLimitBytes);
+    if (!text)
+        return;
+    ParsedHistory history = ParseHistory(*text);
     m_records = std::move(history.records);
     m_skipped = history.skipped;
-    m_linesInFile = m_records.size() + history.dropped;
+    m_linesInFile = Lines(*text);
+    m_sizeCounted = m_file.Size().value_or(kUncounted);
     // Damaged lines are written out of the file, and so are the records beyond a day's.
     if (history.skipped > 0 || history.dropped > 0)
-        Rewrite();
+        Rewrite(m_records);
+}
+
+void HistoryBook::FollowFile()
+{
+    const uint64_t size = m_file.Size().value_or(0);
+    if (size == m_sizeCounted)
+        return;
+    m_linesInFile = Lines(m_file.ReadEnd(kReadLimitBytes).value_or(std::string()));
+    m_sizeCounted = size;
 }
 
 void HistoryBook::Record(const ProdleRecord& record)
 {
     AddToHistory(&m_records, record);
-    // At twice a day's lines the file is written anew with the day kept; else the record is added.
-    if (!m_path.empty() && !(m_linesInFile >= 2 * kHistoryLength && Rewrite())) {
-        const KernelHandle file = OpenFile(m_path, FILE_APPEND_DATA, OPEN_ALWAYS);
-        if (file)
-            WriteAll(file.Get(), FormatRecord(record) + "\r\n");
-        ++m_linesInFile;
+    if (!Path().empty()) {
+        const SharedFile::Lock lock(m_file);
+        FollowFile();
+        // At twice a day's lines the file is written anew with the last day's records as the file has
+        // them (other Prodles' among them); a file that cannot be written anew is added to all the same.
+        if (m_linesInFile >= 2 * kHistoryLength)
+            if (const std::optional<std::string> text = m_file.ReadEnd(kReadLimitBytes))
+                Rewrite(ParseHistory(*text).records);
+        const std::string line = FormatRecord(record) + "\r\n";
+        if (m_file.Append(line)) {
+            ++m_linesInFile;
+            m_sizeCounted += line.size();
+        } else {
+            m_sizeCounted = kUncounted;
+        }
     }
     if (m_added)
         m_added();
 }
 
-bool HistoryBook::Rewrite()
+void HistoryBook::Rewrite(const std::vector<ProdleRecord>& kept)
 {
-    if (m_path.empty())
-        return false;
-    // Written beside it and put in its place, so that a crash halfway leaves one whole file.
-    const std::string fresh = m_path + ".new";
     std::string text;
-    for (const ProdleRecord& record : m_records)
+    for (const ProdleRecord& record : kept)
         text += FormatRecord(record) + "\r\n";
-    {
-        const KernelHandle file = OpenFile(fresh, GENERIC_WRITE, CREATE_ALWAYS);
-        if (!file || !WriteAll(file.Get(), text))
-            return false;
-    }
-    if (!::MoveFileExA(fresh.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return false;
-    m_linesInFile = m_records.size();
-    return true;
+    if (!m_file.Replace(text))
+        return;
+    m_linesInFile = kept.size();
+    m_sizeCounted = text.size();
 }

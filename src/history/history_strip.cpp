@@ -15,6 +15,8 @@ constexpr const char* kScaleLabels[] = {"10 ms", "100 ms", "1 s", "10 s"};
 constexpr int kScaleSteps = 4;
 // The widest a bar gets (with its gap) while few records are shown, at 96 DPI.
 constexpr int kWidestBar = 8;
+// What the strip shows, and says, without records.
+constexpr const char* kNoRecords = "No prodles yet";
 // Failures stand out in red, except in High Contrast, whose few colours the user chose.
 constexpr COLORREF kFailureRed = RGB(204, 0, 0);
 
@@ -147,11 +149,13 @@ bool HistoryStrip::SubclassWindow(HWND hWnd)
     if (!InstallSubclass(hWnd))
         return false;
     m_dpi = ::GetDeviceCaps(WindowDc(m_hWnd), LOGPIXELSY);
+    m_name = GetWindowText();
     SetFont(nullptr);
     m_count = m_records.size();
     m_selection.reset();
     if (m_count > 0)
         m_selection = m_count - 1;
+    TellAccessibleName();
 
     // One tool, the whole strip, whose text is asked for when it shows: the bar under the pointer's.
     m_tooltip = ::CreateWindowExA(
@@ -224,8 +228,20 @@ void HistoryStrip::Select(std::optional<size_t> record)
         return;
     m_selection = record;
     InvalidateRect(nullptr, FALSE);
+    TellAccessibleName();
     if (m_selectionChanged)
         m_selectionChanged(SelectionText());
+}
+
+void HistoryStrip::TellAccessibleName()
+{
+    // The strip has no accessible object of its own: Windows' standard one (oleacc's, on XP as behind
+    // UI Automation's bridge on later Windows) names a window of a class it does not know by its text.
+    // Screen readers follow the object of the focus event, the client area, and read a change of its
+    // name aloud; SetWindowText itself announces only the window object's.
+    const std::string selection = SelectionText();
+    SetWindowText(m_name + ": " + (selection.empty() ? std::string(kNoRecords) : selection));
+    ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
 // ---- Where the bars stand ----------------------------------------------------------------------------
@@ -296,7 +312,7 @@ void HistoryStrip::Draw(HDC dc, SIZE size) const
     }
     if (layout.shown == 0) {
         RECT empty = plot;
-        ::DrawTextA(dc, "No prodles yet", -1, &empty, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        ::DrawTextA(dc, kNoRecords, -1, &empty, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 
     const COLORREF reply = ::GetSysColor(COLOR_HIGHLIGHT);

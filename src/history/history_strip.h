@@ -3,7 +3,8 @@
 // failure colour with a mark above it, so that colour is not its only sign. With more records than the
 // strip has pixels, the newest that fit. It takes the focus: Left, Right, Home and End move a selection
 // (marked below its bar), whose text its owner shows; the bar under the pointer tells the same text in a
-// tooltip. It paints into a memory bitmap and copies that whole, so it never flickers.
+// tooltip. It paints into a memory bitmap and copies that whole, so it never flickers. Screen readers
+// read its window text, its name followed by the selection's text, which it tells them whenever it changes.
 #ifndef PRODLE_HISTORY_HISTORY_STRIP_H
 #define PRODLE_HISTORY_HISTORY_STRIP_H
 
@@ -64,6 +65,7 @@ private:
     std::optional<size_t> RecordAt(POINT point) const;
     int Scale(int pixels) const { return ::MulDiv(pixels, m_dpi, 96); }
     void Select(std::optional<size_t> record);
+    void TellAccessibleName();
 
     void OnPaint();
     LRESULT OnEraseBackground(WPARAM, LPARAM) { return 1; }
@@ -77,6 +79,7 @@ private:
     void DestroyTooltip();
 
     const std::vector<ProdleRecord>& m_records;
+    std::string m_name;  // the template's text, which the selection's text follows in the window's text
     size_t m_count = 0;  // the records there were at the last change
     std::optional<size_t> m_selection;
     std::function<void(const std::string&)> m_selectionChanged;

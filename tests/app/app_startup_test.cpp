@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <winsock.h>
 
+#include <algorithm>
+#include <future>
 #include <vector>
 
+#include "app/main_frame.h"
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "form/form_ids.h"
 #include "support/dialog_script.h"
 #include "support/import_patch.h"
@@ -24,6 +28,53 @@ bool SocketsStarted()
         return ::WSAGetLastError() != WSANOTINITIALISED;
     ::closesocket(s);
     return true;
+}
+
+// The functions of later Windows that the program looks up at run time: those that the Windows
+// version of a test offers, and the calls they get ("name arguments; ", the frame and the messages by
+// name).
+std::vector<std::string> g_offered;
+std::string g_calls;
+FARPROC(WINAPI* g_realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
+
+std::string Name(UINT message)
+{
+    return message == ::RegisterWindowMessageA("TaskbarCreated") ? "TaskbarCreated"
+           : message == CSingleInstance::Message()               ? "request"
+                                                                 : std::to_string(message);
+}
+
+BOOL WINAPI WindowFilter(HWND window, UINT message, DWORD action, void*)
+{
+    g_calls += std::string("Ex ") + (window == App().MainWindow() ? "frame " : "? ") + Name(message) + " " +
+               std::to_string(action) + "; ";
+    return TRUE;
+}
+
+BOOL WINAPI ProcessFilter(UINT message, DWORD action)
+{
+    g_calls += "Filter " + Name(message) + " " + std::to_string(action) + "; ";
+    return TRUE;
+}
+
+HRESULT WINAPI RegisterRestart(const wchar_t* commandLine, DWORD flags)
+{
+    g_calls += "Restart " + std::string(commandLine, commandLine + ::lstrlenW(commandLine)) + " " +
+               std::to_string(flags) + "; ";
+    return S_OK;
+}
+
+FARPROC WINAPI LookUpInLaterWindows(HMODULE module, LPCSTR name)
+{
+    const std::pair<const char*, FARPROC> standIns[] = {
+        {"ChangeWindowMessageFilterEx", reinterpret_cast<FARPROC>(&WindowFilter)},
+        {"ChangeWindowMessageFilter", reinterpret_cast<FARPROC>(&ProcessFilter)},
+        {"RegisterApplicationRestart", reinterpret_cast<FARPROC>(&RegisterRestart)},
+    };
+    for (const auto& [function, standIn] : standIns)
+        if (!IS_INTRESOURCE(name) && ::lstrcmpA(name, function) == 0)
+            return std::count(g_offered.begin(), g_offered.end(), function) ? standIn : nullptr;
+    return g_realGetProcAddress(module, name);
 }
 
 int WINAPI RefuseStartup(WORD, WSADATA*)
@@ -292,6 +343,60 @@ TEST_F(AppStartup, SocketsAndThePauseOncePerView)
     char status[32] = {};
     ::GetDlgItemTextA(App().Form(), IDC_STATIC_STATUS, status, sizeof status);
     EXPECT_STREQ(status, "PLEASE START ME");
+}
+
+// A later start while this one is still starting (its pause before the first prodle, here longer than
+// the later start would wait for an answer) waits until the start-up is done; then its request is
+// answered, and the form comes up.
+TEST_F(AppStartup, ALaterStartDuringTheStartUpWaitsUntilItIsReady)
+{
+    const CSingleInstance::Patience patience{10000, 100};
+    CSingleInstance later(App().m_strAppName.c_str(), patience);
+    std::future<CSingleInstance::Outcome> outcome;
+    App().onPause = [&] {
+        outcome = std::async(std::launch::async,
+                             [&] { return later.Send(CSingleInstance::kShowForm, CMainFrame::kClassName); });
+        ::Sleep(3 * patience.answerMs);
+    };
+    StartStopped();
+    App().onPause = nullptr;
+    ASSERT_TRUE(outcome.valid());
+    EXPECT_TRUE(
+        PumpUntil([&] { return outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(outcome.get(), CSingleInstance::Outcome::Done);
+    EXPECT_TRUE(::IsWindowVisible(App().MainWindow()));
+}
+
+// What Vista and later offer is looked up at run time: the message filter lets a new taskbar and a
+// later start of the user's programs through to an elevated frame (per window from Windows 7 on, per
+// process on Vista), and Windows is asked to start Prodle again, as the log-in entry does, after an
+// update has closed it. Windows XP has none of it, and Prodle starts all the same.
+TEST_F(AppStartup, MessageFilterAndRestartWhereWindowsHasThem)
+{
+    g_realGetProcAddress = &::GetProcAddress;
+    const ImportPatch patch({"kernel32.dll"}, "GetProcAddress",
+                            reinterpret_cast<void*>(&LookUpInLaterWindows));
+    ASSERT_GT(patch.Patched(), 0u);
+    const struct {
+        const char* windows;
+        std::vector<std::string> offered;
+        const char* calls;  // MSGFLT_ALLOW and MSGFLT_ADD are 1; no restart after a crash, hang or reboot: 11
+    } versions[] = {
+        {"7 and later",
+         {"ChangeWindowMessageFilterEx", "ChangeWindowMessageFilter", "RegisterApplicationRestart"},
+         "Ex frame TaskbarCreated 1; Ex frame request 1; Restart /login 11; "},
+        {"Vista",
+         {"ChangeWindowMessageFilter", "RegisterApplicationRestart"},
+         "Filter TaskbarCreated 1; Filter request 1; Restart /login 11; "},
+        {"XP", {}, ""},
+    };
+    for (const auto& version : versions) {
+        g_offered = version.offered;
+        g_calls.clear();
+        StartStopped();
+        EXPECT_EQ(g_calls, version.calls) << version.windows;
+        App().Stop();
+    }
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 // Screenshots of the form and of each dialog are left in the artefact folder.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "app/main_frame.h"
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "form/form_ids.h"
 #include "framework/frame_wnd.h"
 #include "support/dialog_script.h"
@@ -149,28 +152,39 @@ TEST_F(UserSession, FirstRunImportsTheIniFileAndExitRemovesTheProgram)
     // the pointer is: with the pointer on the icon's lower right corner, the picture shows both.
     ASSERT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
     RECT area = {}, icon = {};
-    const bool iconFound = FindNewestTrayIcon(&area, &icon);
-    if (iconFound) {
+    bool pointerOnIcon = FindNewestTrayIcon(&area, &icon);
+    if (pointerOnIcon) {
+        // Wine answers GetCursorPos from the X server once the last move is 100 ms old, and the X server
+        // refuses a move while another program holds the pointer: the pointer is on the icon once it has
+        // stayed there longer, and until then it is moved there again (from beside, or it is no move).
         struct PointerAt {
             POINT target;
+            DWORD since;
             static bool Check(void* self)
             {
+                auto* pointer = static_cast<PointerAt*>(self);
                 POINT now;
-                const POINT target = static_cast<PointerAt*>(self)->target;
-                return ::GetCursorPos(&now) && now.x == target.x && now.y == target.y;
+                if (::GetCursorPos(&now) && now.x == pointer->target.x && now.y == pointer->target.y)
+                    return ::GetTickCount() - pointer->since > 150;
+                MoveMouseTo({pointer->target.x - 1, pointer->target.y});
+                MoveMouseTo(pointer->target);
+                pointer->since = ::GetTickCount();
+                return false;
             }
-        } pointer{{icon.right - 2, icon.bottom - 2}};
-        MoveMouseTo(pointer.target);
-        WaitFor(PointerAt::Check, &pointer, kWait);
+        } pointer{{icon.right - 2, icon.bottom - 2}, 0};
+        pointerOnIcon = WaitFor(PointerAt::Check, &pointer, kWait);
     }
     ::PostMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_RBUTTONUP);
     HWND menu = prodle.WaitForWindowOfClass("#32768");
     ASSERT_NE(menu, nullptr) << "the tray menu opens";
     SaveScreenshot(menu, "tray-menu");
-    if (iconFound) {
+    if (!pointerOnIcon) {
+        std::printf("No picture of the tray icon and its menu: the pointer could not be put on the icon\n");
+    } else {
         RECT shown;
         ::GetWindowRect(menu, &shown);
-        ::InflateRect(&icon, 4, 4);  // a margin of the notification area around the icon
+        // A margin of the notification area around the icon; above it is the area's caption.
+        ::SetRect(&icon, icon.left - 4, icon.top, icon.right + 4, icon.bottom + 4);
         ::UnionRect(&shown, &shown, &icon);
         SaveScreenArea(shown, "tray-icon-and-menu");
     }
@@ -244,15 +258,17 @@ protected:
     }
 };
 
-// Started again (a double-click on prodle.exe while the Startup entry's copy runs): the running
+// Started again (a double-click on prodle.exe while the log-in entry's copy runs): the running
 // program's form comes up in front, and the new process ends without an icon of its own. The request
-// goes to the window of the process that holds Prodle's name, not to any window of its class.
+// goes to the window of the process that holds Prodle's name, not to any window of its class. A
+// second start from a log-in entry ("/login": a shortcut in the Startup folder beside the Run value)
+// ends without showing anything.
 TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
 {
     SetSetting("AutoStart", "0");
     SetSetting("ComboName0", "127.0.0.3");
     ProdleProcess prodle;
-    ASSERT_TRUE(prodle.Start());
+    ASSERT_TRUE(prodle.Start("/login"));
     HWND form = prodle.Form();
     ASSERT_NE(form, nullptr);
     HWND main = prodle.MainWindow();
@@ -260,6 +276,11 @@ TEST_F(UserSession, ASecondStartShowsTheRunningFormAndEnds)
     const int icons = TrayIconCount();
     ForeignFrame foreign;
     ASSERT_NE(foreign.m_hWnd, nullptr);
+
+    ProdleProcess atLogin;
+    ASSERT_TRUE(atLogin.Start("/login"));
+    EXPECT_EQ(atLogin.WaitForExit(kWait), 0);
+    EXPECT_FALSE(::IsWindowVisible(main));
 
     ProdleProcess second;
     ASSERT_TRUE(second.Start());
@@ -360,6 +381,9 @@ TEST_F(UserSession, ASecondStartSaysWhenTheRunningOneDoesNotAnswer)
     ProdleProcess prodle;
     ASSERT_TRUE(prodle.Start());
     ASSERT_NE(prodle.Form(), nullptr);
+    // Once it is ready: one that is still starting is waited for.
+    ASSERT_EQ(CSingleInstance("Prodle").Send(CSingleInstance::kShowForm, CMainFrame::kClassName),
+              CSingleInstance::Outcome::Done);
     ASSERT_NE(::SuspendThread(prodle.MainThread()), static_cast<DWORD>(-1));
     ProdleProcess second;
     ASSERT_TRUE(second.Start());

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/resource.h"
 #include "form/file_journal.h"
@@ -28,7 +29,7 @@ namespace {
 // The log's text from `offset` on.
 std::string LogFrom(size_t offset)
 {
-    std::ifstream log(FileJournal().Path(), std::ios::binary);
+    std::ifstream log(FileJournal().Path().c_str(), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     return offset < text.size() ? text.substr(offset) : std::string();
 }
@@ -58,6 +59,36 @@ FARPROC WINAPI LookUp(HMODULE module, LPCSTR name)
 DWORD WINAPI TickAhead()
 {
     return g_realTick() + g_ticksAhead;
+}
+
+// The lines of the program's log that hold this text.
+size_t LogLines(const std::string& text)
+{
+    std::ifstream log(FileJournal().Path().c_str());
+    size_t count = 0;
+    for (std::string line; std::getline(log, line);)
+        count += line.find(text) != std::string::npos ? 1 : 0;
+    return count;
+}
+
+// The system's address-change notice as Windows gives it (Wine's is never signalled), refusing while
+// `refusals` last; the event it would signal and the time of each ask are kept.
+struct NoticeAsks {
+    HANDLE event = nullptr;
+    int refusals = 0;
+    std::vector<DWORD> ticks;
+} g_asks;
+
+DWORD WINAPI RefusingNotifyAddrChange(HANDLE* handle, OVERLAPPED* overlapped)
+{
+    g_asks.ticks.push_back(::GetTickCount());
+    g_asks.event = overlapped->hEvent;
+    if (g_asks.refusals > 0) {
+        --g_asks.refusals;
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return RealFunction<decltype(&RefusingNotifyAddrChange)>("iphlpapi.dll", "NotifyAddrChange")(handle,
+                                                                                                 overlapped);
 }
 
 class Form : public testing::Test {
@@ -282,6 +313,85 @@ TEST_F(Form, TheSessionsDisplayBackOnIsAWakeOnlyAfterAMinuteOffWithModernStandby
         }
         App().Stop();
     }
+}
+
+// Address-change notices come in bursts, and many change nothing the program uses: the network is
+// looked at when they stop, or five seconds after the first (here, at test speed), and the engine hears
+// of it only when the addresses or the default route differ.
+TEST_F(Form, ABurstOfAddressNoticesIsOneChangeAndOnlyWhenWhatTheProgramUsesChanged)
+{
+    LoopbackServer server(ServerBehaviour::Reply);
+    SetSetting("ComboNameSel", "1");
+    Start();
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }));
+    // What the watch reads of the machine by default (the tests' loopback-only network).
+    const std::optional<NetworkSnapshot> machine = NetworkSnapshot::Read();
+    ASSERT_TRUE(machine);
+    EXPECT_EQ(std::count(machine->addresses.begin(), machine->addresses.end(), 0x0100007fUL), 1);
+    NetworkWatch& watch = App().View()->NetworkChanges();
+    int looks = 0;
+    bool changing = false;
+    DWORD address = 0x0100007f;
+    watch.SetSnapshotReader([&] {
+        ++looks;
+        return NetworkSnapshot{{changing ? ++address : address}, 1, 0};
+    });
+    const auto notices = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            ::PostMessageA(form, WM_PRODLE_ADDRESS_NOTICE, 0, 0);
+    };
+    const size_t changes = LogLines("The network changed");
+    constexpr DWORD kNever = 3600000;
+
+    // Notices that would never stop are looked at all the same, and nothing changed.
+    watch.SetTiming({kNever, 20});
+    notices(1);
+    ASSERT_TRUE(Waits([&] { return looks == 2; }));
+    PumpPending();
+    EXPECT_EQ(LogLines("The network changed"), changes);
+
+    // Fifty at once, and every look would find other addresses: one change, one restart.
+    changing = true;
+    notices(50);
+    ASSERT_TRUE(Waits([&] { return looks >= 3 && server.RequestCount() == 2; }));
+    PumpPending();
+    EXPECT_EQ(looks, 3);
+    EXPECT_EQ(LogLines("The network changed"), changes + 1);
+
+    // The quiet that ends a burst is counted from its last notice.
+    watch.SetTiming({400, kNever});
+    notices(1);
+    PumpFor(100);
+    const DWORD last = ::GetTickCount();
+    notices(1);
+    ASSERT_TRUE(Waits([&] { return looks == 4; }));
+    EXPECT_GE(::GetTickCount() - last, 380u);
+    EXPECT_EQ(LogLines("The network changed"), changes + 2);
+}
+
+// A notice the system refuses to give stops the watch only for a while: said once in the log, asked for
+// again, each time after twice the wait, up to the longest (here, at test speed).
+TEST_F(Form, ARefusedAddressNoticeIsLoggedAndAskedForAgainLessOften)
+{
+    g_asks = {};
+    ImportPatch refusing({"iphlpapi.dll"}, "NotifyAddrChange",
+                         reinterpret_cast<void*>(&RefusingNotifyAddrChange));
+    ASSERT_GT(refusing.Patched(), 0u);
+    Start();
+    ASSERT_EQ(g_asks.ticks.size(), 1u);
+    App().View()->NetworkChanges().SetTiming({2000, 5000, 50, 100});
+    const size_t refused = LogLines("The network is not watched: the system refused (error 8)");
+    const size_t again = LogLines("The network is watched again, after 3 refused tries");
+
+    g_asks.refusals = 3;
+    ::SetEvent(g_asks.event);  // a notice: the next is asked for at once
+    ASSERT_TRUE(Waits([&] { return g_asks.ticks.size() == 5; }));
+    const std::vector<DWORD>& t = g_asks.ticks;
+    EXPECT_GE(t[3] - t[2], 95u) << "twice the first wait";
+    EXPECT_LT(t[4] - t[3], 180u) << "no more than the longest";
+    EXPECT_EQ(LogLines("The network is not watched: the system refused (error 8)"), refused + 1);
+    EXPECT_EQ(LogLines("The network is watched again, after 3 refused tries"), again + 1);
 }
 
 }  // namespace

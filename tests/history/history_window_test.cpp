@@ -1,7 +1,9 @@
 // The History window as a user meets it: opened from the menus with a known day in the book, it sums the
-// day up, tells a bar's details under the pointer and under the keyboard's selection, marks failures
-// with more than a colour, copies the history and opens the log; while open it follows the book.
+// day up, tells a bar's details under the pointer and under the keyboard's selection (to screen readers
+// too, as the strip's name), marks failures with more than a colour, copies the history and opens the
+// log; while open it follows the book.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -70,9 +72,9 @@ std::vector<ProdleRecord> ADayOfTheEngine(int64_t now)
     return records;
 }
 
-void WriteHistoryFile(const std::string& path, const std::vector<ProdleRecord>& records)
+void WriteHistoryFile(const std::wstring& path, const std::vector<ProdleRecord>& records)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
     for (const ProdleRecord& record : records)
         file << FormatRecord(record) << "\r\n";
 }
@@ -132,6 +134,48 @@ std::string ClipboardText()
     return text;
 }
 
+// What a screen reader hears of a window while this lives: the name of its client area (the object a
+// focus event names) at each name change that this thread's windows announce, as a reader asks for it.
+class AnnouncedNames {
+public:
+    explicit AnnouncedNames(HWND window)
+        : m_hook(::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnEvent,
+                                   ::GetCurrentProcessId(), ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT))
+    {
+        s_window = window;
+        s_names.clear();
+    }
+    AnnouncedNames(const AnnouncedNames&) = delete;
+    AnnouncedNames& operator=(const AnnouncedNames&) = delete;
+    ~AnnouncedNames() { ::UnhookWinEvent(m_hook); }
+    bool IsHooked() const { return m_hook != nullptr; }
+    const std::vector<std::string>& Names() const { return s_names; }
+
+private:
+    static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
+    {
+        if (window != s_window || object != OBJID_CLIENT)
+            return;
+        IAccessible* accessible = nullptr;
+        VARIANT item = {};
+        BSTR name = nullptr;
+        std::string text = "(no accessible object)";
+        if (SUCCEEDED(::AccessibleObjectFromEvent(window, object, child, &accessible, &item))) {
+            char narrow[512] = {};
+            if (accessible->get_accName(item, &name) == S_OK)
+                ::WideCharToMultiByte(CP_ACP, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
+            text = narrow;
+            ::SysFreeString(name);
+            ::VariantClear(&item);
+            accessible->Release();
+        }
+        s_names.push_back(text);
+    }
+    static inline HWND s_window = nullptr;
+    static inline std::vector<std::string> s_names;
+    HWINEVENTHOOK m_hook;
+};
+
 // What a window shows, pixel by pixel, as drawn.
 class Drawn {
 public:
@@ -166,13 +210,13 @@ protected:
         RemoveBaseKey();
         SetSetting("AutoStart", "0");
         SetSetting("ComboName0", "127.0.0.3");
-        ::DeleteFileA(HistoryBook().Path().c_str());
+        ::DeleteFileW(HistoryBook().Path().c_str());
     }
     void TearDown() override
     {
         App().Stop();
         RemoveBaseKey();
-        ::DeleteFileA(HistoryBook().Path().c_str());
+        ::DeleteFileW(HistoryBook().Path().c_str());
     }
     static void Command(HWND window, int id)
     {
@@ -208,7 +252,7 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     HWND history = windows[0];
     EXPECT_EQ(::GetForegroundWindow(), history);
     HWND strip = ::GetDlgItem(history, IDC_HISTORY_STRIP);
-    EXPECT_EQ(WindowText(strip), "Recent prodles");
+    EXPECT_EQ(WindowText(strip), "Recent prodles: " + Expected(day.back())) << "the name a reader hears";
 
     const std::string summary = ControlText(history, IDC_HISTORY_SUMMARY);
     EXPECT_EQ(summary.rfind("480 prodles in the last 24 hours, 12 failed; replies in ", 0), 0u) << summary;
@@ -217,7 +261,15 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     // The keyboard: the strip has the focus, with the newest prodle selected; Tab leaves and comes back.
     EXPECT_EQ(::GetFocus(), strip);
     EXPECT_EQ(ControlText(history, IDC_HISTORY_DETAILS), Expected(day.back()));
-    Press(VK_LEFT);
+    {
+        // A screen reader is told the selection's new text as the strip's name.
+        const AnnouncedNames announced(strip);
+        ASSERT_TRUE(announced.IsHooked());
+        Press(VK_LEFT);
+        PumpUntil([&] { return !announced.Names().empty(); });
+        EXPECT_EQ(announced.Names(),
+                  std::vector<std::string>{"Recent prodles: " + Expected(day[kDayProdles - 2])});
+    }
     EXPECT_EQ(ControlText(history, IDC_HISTORY_DETAILS), Expected(day[kDayProdles - 2]));
     Press(VK_HOME);
     EXPECT_EQ(ControlText(history, IDC_HISTORY_DETAILS), Expected(day.front()));
@@ -282,8 +334,8 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     EXPECT_TRUE(copied == HistoryAsText(day)) << copied.substr(0, 300);
     PressButton(history, IDC_HISTORY_OPEN_LOG);
     PumpPending();
-    ASSERT_FALSE(App().opened.empty());
-    EXPECT_EQ(App().opened.back(), FileJournal().Path());
+    ASSERT_FALSE(App().openedFiles.empty());
+    EXPECT_EQ(App().openedFiles.back(), FileJournal().Path());
 
     // Escape closes it; the menu opens it again.
     Press(VK_ESCAPE);
@@ -294,9 +346,7 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
 
 TEST_F(HistoryWindowTest, FollowsTheBookWhileOpen)
 {
-    char folder[MAX_PATH] = {};
-    ::GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + "prodle-history-test.dat";
+    const std::wstring path = TempFilePath(L"prodle-history-test.dat");
     // A full book: each record added pushes the oldest out.
     const int64_t now = HistoryBook::Now();
     std::vector<ProdleRecord> full;
@@ -337,7 +387,7 @@ TEST_F(HistoryWindowTest, FollowsTheBookWhileOpen)
     PressButton(window, IDCANCEL);
     PumpPending();
     EXPECT_FALSE(window.IsOpen());
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(path.c_str());
 }
 
 }  // namespace

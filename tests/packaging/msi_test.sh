@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The Windows Installer package under Wine, in a prefix of its own made afresh, on a display of its
-# own: install for the user, update to a higher version, uninstall while Prodle runs; then install
-# for all users, update with STARTATLOGON=0 and uninstall. A 64-bit prodle.exe (the build of a
-# machine that cannot run 32-bit code) is packaged all the same and tested in a 64-bit prefix, where
-# the 32-bit package goes to Program Files (x86) and HKLM\Software\Wow6432Node, as on 64-bit Windows.
+# own: install for the user, update to a higher version, replace it with another build of that
+# version, uninstall while Prodle runs; then install for all users, update with STARTATLOGON=0 and
+# uninstall. Wine's msiexec runs elevated, as one from a command prompt run as administrator does:
+# it starts no Prodle and says that the log-in will, and the test starts it as the log-in entry does.
+# A 64-bit prodle.exe (the build of a machine that cannot run 32-bit code) is packaged all the same
+# and tested in a 64-bit prefix, where the 32-bit package goes to Program Files (x86) and
+# HKLM\Software\Wow6432Node, as on 64-bit Windows.
 #   msi_test.sh <prodle.exe> <version> <work folder>
 # Exits with 77, ctest's skip, where it cannot run, and says why.
 set -euo pipefail
@@ -36,6 +39,7 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 newer="$((${version%%.*} + 1)).0"
 "$root/scripts/make_msi.sh" "$exe" "$version" "$work/old.msi"
 "$root/scripts/make_msi.sh" "$exe" "$newer" "$work/new.msi"
+"$root/scripts/make_msi.sh" "$exe" "$newer" "$work/rebuild.msi"
 wine wineboot -i >/dev/null 2>&1 && wineserver -w
 
 failed=0
@@ -50,7 +54,7 @@ msiexec() { local log="$work/msiexec-$((++runs)).log"; wine msiexec "$@" /qn /l*
 actions() { sed -n 's/^Action start [0-9:]*: \(.*\)\.$/\1/p' "$work/msiexec-$runs.log" | paste -sd' '; }
 unix_path() { wine winepath -u "$(wine cmd /c "echo $1" | tr -d '\r')"; }
 windows_path() { wine winepath -w "$1" | tr -d '\r'; }
-view="$([ "$machine" = 8664 ] && echo /reg:32)"  # a 32-bit package's registry in a 64-bit prefix
+view="$([ "$machine" != 8664 ] || echo /reg:32)"  # a 32-bit package's registry in a 64-bit prefix
 reg_value() { wine reg query "$1" /v "$2" $view 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 products() { wine uninstaller --list | tr -d '\r' | grep '|||Prodle$' || true; }
 entry() {  # Windows keeps a per-user product's entry under HKCU, Wine under HKLM
@@ -64,6 +68,18 @@ prodle_pid() {
     xdotool search --onlyvisible --name '^Wine System Tray$' >/dev/null &&
         xdotool getwindowpid "$(xdotool search --class prodle.exe | head -1)" 2>/dev/null
 }
+# Started as the log-in entry starts it: the Run value's command line ("program" arguments).
+log_in() {
+    local command program
+    command="$(reg_value "HKCU\\$run_key" Prodle)" && program="${command#\"}" && program="${program%%\"*}"
+    (wine "$program" ${command#\"$program\"} >/dev/null 2>&1 &)
+}
+# The installer's message after an elevated per-user install, in the log of this (silent) one.
+said_log_in_starts_it() {
+    tr -d '\r' <"$work/msiexec-$runs.log" |
+        grep -qxF "Prodle starts when you next log in. An installer run as administrator does not start it."
+}
+product_code() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'; }
 runs=0
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 settings='HKLM\Software\Quendar Software\Prodle\Settings'
@@ -78,12 +94,16 @@ wine reg add "$settings" /v ComboName0 /d 127.0.0.3 /f >/dev/null
 echo "== install $version for this user"
 check "msiexec /i ALLUSERS= succeeds" msiexec /i "$work/old.msi" ALLUSERS=
 check "the program in the user's programs folder, a Start-menu shortcut, the log-in entry under HKCU" \
-      test -f "$dir/prodle.exe" -a -f "$shortcut" -a "$(reg_value "HKCU\\$run_key" Prodle)" = "\"$(windows_path "$dir")\\prodle.exe\""
+      test -f "$dir/prodle.exe" -a -f "$shortcut" -a "$(reg_value "HKCU\\$run_key" Prodle)" = "\"$(windows_path "$dir")\\prodle.exe\" /login"
 check "one entry in Add or Remove Programs: version, publisher, help link" \
       test "$(products | wc -l) $(entry)" = "1 $version|Quendar Software|http://www.prodle.example/"
 icon="$(unix_path "$(wine reg query 'HKCU\Software\Microsoft\Installer\Products' /s /v ProductIcon | tr -d '\r' | sed -n 's/.*REG_SZ *//p')")"
 check "... and its icon" test -s "$icon"
-wait_for "Prodle started, showing its tray icon" prodle_pid
+# The log's last lines can come a moment after msiexec has returned.
+wait_for "elevated, it says that the log-in starts Prodle" said_log_in_starts_it
+check "... and starts none" eval '[[ " $(actions) " != *" StartProdle "* ]]'
+log_in
+wait_for "Prodle started by the log-in entry, showing its tray icon" prodle_pid
 old_pid="$(prodle_pid)"
 
 echo "== update to $newer"
@@ -92,11 +112,19 @@ check "Prodle asked to exit before InstallValidate" eval '[[ "$(actions)" == *" 
 check "one entry, of the new version" test "$(products | wc -l) $(entry)" = "1 $newer|Quendar Software|http://www.prodle.example/"
 cache="$(dirname "$(dirname "$icon")")"  # the installer's copies of each product's icon
 check "no file of the old version is left" test "$(ls "$dir") $(ls "$cache")" = "prodle.exe $(products | cut -d'|' -f1)"
-wait_for "a new Prodle running after the update" eval '[ -n "$(prodle_pid)" ] && [ "$(prodle_pid)" != "$old_pid" ]'
-check "... and the old one has ended" test ! -e "/proc/$old_pid"
+wait_for "elevated, it says that the log-in starts Prodle" said_log_in_starts_it
+check "... and starts none; the old one has ended" \
+      eval '[[ " $(actions) " != *" StartProdle "* ]] && [ ! -e "/proc/$old_pid" ]'
+
+echo "== another build of $newer"
+check "msiexec /i succeeds" msiexec /i "$work/rebuild.msi" ALLUSERS=
+check "... and replaces the installed one: one entry, the new build's" \
+      test "$(products | cut -d'|' -f1 | paste -sd' ') $(entry)" = "$(product_code "$work/rebuild.msi") $newer|Quendar Software|http://www.prodle.example/"
 
 echo "== uninstall while Prodle runs"
-check "msiexec /x succeeds" msiexec /x "$work/new.msi" ALLUSERS=
+log_in
+wait_for "Prodle started by the log-in entry" prodle_pid
+check "msiexec /x succeeds" msiexec /x "$work/rebuild.msi" ALLUSERS=
 check "Prodle has ended" test -z "$(xdotool search --class prodle.exe)"
 check "program, shortcut, log-in entry and entry are gone" \
       test ! -e "$dir" -a ! -e "$shortcut" -a -z "$(reg_value "HKCU\\$run_key" Prodle)$(products)"
@@ -109,8 +137,8 @@ echo "== install $version for all users, update with STARTATLOGON=0, uninstall"
 check "msiexec /i ALLUSERS=1 succeeds" msiexec /i "$work/old.msi" ALLUSERS=1
 check "the program in Program Files, a Start-menu shortcut, the log-in entry under HKLM alone" \
       test -f "$machine_dir/prodle.exe" -a -f "$shortcut" -a \
-      "$(reg_value "HKLM\\$run_key" Prodle)|$(reg_value "HKCU\\$run_key" Prodle)" = "\"$(windows_path "$machine_dir")\\prodle.exe\"|"
-check "Prodle not started in the installing account" eval '[[ " $(actions) " != *" StartProdle "* ]]'
+      "$(reg_value "HKLM\\$run_key" Prodle)|$(reg_value "HKCU\\$run_key" Prodle)" = "\"$(windows_path "$machine_dir")\\prodle.exe\" /login|"
+check "Prodle not started in the installing account" eval '[[ " $(actions) " != *" StartProdle "* ]] && ! said_log_in_starts_it'
 check "msiexec /i STARTATLOGON=0 succeeds" msiexec /i "$work/new.msi" ALLUSERS=1 STARTATLOGON=0
 check "... one entry, of the new version, without a log-in entry" \
       test "$(products | wc -l) $(entry) $(reg_value "HKLM\\$run_key" Prodle)" = "1 $newer|Quendar Software|http://www.prodle.example/ "

@@ -89,6 +89,28 @@ std::string FileContents(const std::string& path)
     return text.str();
 }
 
+std::string FileContents(const std::wstring& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::wstring TempFilePath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return folder + std::wstring(name);
+}
+
+std::string TestProgramPath()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
 std::string ArtefactDirectory()
 {
     const std::string directory = ModuleDirectory() + "artefacts";
@@ -110,9 +132,9 @@ ProdleProcess::~ProdleProcess()
     ::CloseHandle(m_info.hProcess);
 }
 
-bool ProdleProcess::Start(const std::string& arguments)
+bool ProdleProcess::Start(const std::string& arguments, const std::string& program)
 {
-    std::string commandLine = "\"" + ProgramPath() + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

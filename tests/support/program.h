@@ -14,6 +14,11 @@ std::string ProgramPath();
 std::string ArtefactDirectory();
 // A file's bytes; empty when it cannot be read.
 std::string FileContents(const std::string& path);
+std::string FileContents(const std::wstring& path);
+// A file's path in the folder for temporary files.
+std::wstring TempFilePath(const wchar_t* name);
+// The test program itself (for a test that starts it again in a helper mode).
+std::string TestProgramPath();
 
 class ProdleProcess {
 public:
@@ -22,8 +27,8 @@ public:
     ProdleProcess& operator=(const ProdleProcess&) = delete;
     ~ProdleProcess();  // ends a program that is still running
 
-    // Starts prodle.exe, with these command-line arguments.
-    bool Start(const std::string& arguments = "");
+    // Starts prodle.exe (or another program), with these command-line arguments.
+    bool Start(const std::string& arguments = "", const std::string& program = ProgramPath());
     bool IsRunning() const;
     // Waits for the program to end by itself; its exit code, or -1 on time-out.
     int WaitForExit(DWORD timeoutMs);

@@ -19,6 +19,12 @@ HINSTANCE TestApp::ShellOpen(const char* target)
     return realShell ? CProdleApp::ShellOpen(target) : shellResult;
 }
 
+HINSTANCE TestApp::ShellOpenFile(const std::wstring& path)
+{
+    openedFiles.push_back(path);
+    return realShell ? CProdleApp::ShellOpenFile(path) : shellResult;
+}
+
 bool TestApp::Start()
 {
     boxes.clear();

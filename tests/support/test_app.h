@@ -20,9 +20,15 @@ struct RecordedBox {
 class TestApp : public CProdleApp {
 public:
     int DoMessageBox(const CString& text, UINT type, UINT helpId) override;
-    void Pause(DWORD milliseconds) override { pausedMs += milliseconds; }
+    void Pause(DWORD milliseconds) override
+    {
+        pausedMs += milliseconds;
+        if (onPause)
+            onPause();
+    }
     // Shell opens are recorded and answered with `shellResult` (33: success) unless `realShell` is set.
     HINSTANCE ShellOpen(const char* target) override;
+    HINSTANCE ShellOpenFile(const std::wstring& path) override;
     void DoMessageBeep(UINT type) override { beeps.push_back(type); }
 
     // Starts the program as prodle.exe does (store, INI import, document, frame, view).
@@ -39,7 +45,10 @@ public:
     // Runs while a box is "up", as the box's own message loop would let things happen.
     std::function<void(const RecordedBox&)> onBox;
     DWORD pausedMs = 0;
+    // Runs in the pause's place: the start-up's slow moment.
+    std::function<void()> onPause;
     std::vector<std::string> opened;
+    std::vector<std::wstring> openedFiles;
     HINSTANCE shellResult = reinterpret_cast<HINSTANCE>(33);
     bool realShell = false;
     std::vector<UINT> beeps;

@@ -196,6 +196,33 @@ TEST_P(TextFit, EveryTextOfTheTemplateAndEveryTextPutInLaterFitsItsControl)
     EXPECT_EQ(clips, "") << "template " << GetParam() << " at " << ScreenDpi() << " DPI";
 }
 
+// Windows names an edit box, a combo box or a list for screen readers by the static text right before
+// it in the template (its previous sibling); without one, a screen reader announces a nameless box.
+TEST_P(TextFit, EveryBoxAndListComesRightAfterItsLabel)
+{
+    HiddenDialog dialog(GetParam());
+    ASSERT_NE(dialog.Get(), nullptr);
+    std::string unnamed;
+    for (HWND control = ::GetWindow(dialog.Get(), GW_CHILD); control;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+        char className[32] = {};
+        ::GetClassNameA(control, className, sizeof className);
+        if (lstrcmpiA(className, "Edit") != 0 && lstrcmpiA(className, "ComboBox") != 0 &&
+            lstrcmpiA(className, "ListBox") != 0)
+            continue;
+        HWND label = ::GetWindow(control, GW_HWNDPREV);
+        char labelClass[32] = {}, text[256] = {};
+        if (label) {
+            ::GetClassNameA(label, labelClass, sizeof labelClass);
+            ::GetWindowTextA(label, text, sizeof text);
+        }
+        if (lstrcmpiA(labelClass, "Static") != 0 || text[0] == '\0')
+            unnamed += std::string(className) + " " + std::to_string(::GetDlgCtrlID(control)) + " follows " +
+                       (label ? std::string(labelClass) + " \"" + text + "\"" : "nothing") + "\n";
+    }
+    EXPECT_EQ(unnamed, "") << "template " << GetParam();
+}
+
 INSTANTIATE_TEST_SUITE_P(FormAndDialogs, TextFit,
                          testing::Values(IDD_PRODLE_FORM, IDD_ABOUTBOX, IDD_EDIT_NAMES, IDD_OPTIONS),
                          [](const testing::TestParamInfo<int>& info) {

@@ -21,5 +21,6 @@
 #define TIMER_COUNTDOWN      111
 #define TIMER_NETWORK_SETTLE 113
 #define TIMER_NETWORK_REARM  115
+#define TIMER_TRAY_ADD       117
 
 #endif

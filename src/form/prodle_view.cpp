@@ -13,7 +13,7 @@
 #include "settings/profile_store.h"
 
 CProdleView::CProdleView(ShowAboutFunction showAbout)
-    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile(), *this, m_journal)
+    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile(), *this, *this, m_journal)
 {
     // One second's pause after starting Windows Sockets, whatever its result: the program has always
     // given the sockets layer (on a dial-up machine, its dialler) this moment before using it, and the
@@ -76,10 +76,10 @@ void CProdleView::OnInitialUpdate()
     CFormView::OnInitialUpdate();
     m_clock.Attach(m_hWnd);
 
-    // The tray's pictures in the small-icon size, drawn for it rather than shrunk by the shell.
-    if (!m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", AfxGetApp()->LoadSmallIcon(IDI_RUNNING),
-                           WM_PRODLE_TRAY_CALLBACK))
-        AfxMessageBox("Failed to create tray icon", MB_OK | MB_ICONHAND);
+    // The tray's pictures in the small-icon size, drawn for it rather than shrunk by the shell. An add
+    // the shell refuses (Explorer still starting) is tried again for a while before the user is told.
+    m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", AfxGetApp()->LoadSmallIcon(IDI_RUNNING),
+                      WM_PRODLE_TRAY_CALLBACK, TIMER_TRAY_ADD);
     if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
         frame->FitAndLockSize(FrameRect());
 
@@ -198,14 +198,14 @@ void CProdleView::OnHostPicked()
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 {
+    const LRESULT result = m_trayIcon.OnTrayCallback(wParam, lParam);
     // A pointer on the icon: its tip, about to show, must tell the time left, and keep telling it while
-    // the pointer rests there.
-    if (lParam == WM_MOUSEMOVE && m_engine) {
-        ::GetCursorPos(&m_tipPointer);
+    // the pointer stays on the icon.
+    if (lParam == WM_MOUSEMOVE && wParam == ID_TRAY_ICON && m_engine) {
         m_tipShown = true;
         m_engine->OnTrayTipShown(true);
     }
-    return m_trayIcon.OnTrayCallback(wParam, lParam);
+    return result;
 }
 
 // ---- What happens meanwhile -----------------------------------------------------------------------
@@ -219,7 +219,18 @@ void CProdleView::OnTimer(UINT_PTR id)
             m_engine->OnWake();
         return;
     }
-    Default();
+    switch (m_trayIcon.OnTimer(id)) {
+    case CTrayNotifyIcon::Retry::OtherTimer:
+        Default();
+        break;
+    case CTrayNotifyIcon::Retry::GaveUp:
+        // A later new notification area ("TaskbarCreated") still gets the icon.
+        QueueBox("Failed to create tray icon", false, MB_OK | MB_ICONHAND);
+        break;
+    case CTrayNotifyIcon::Retry::StillTrying:
+    case CTrayNotifyIcon::Retry::Added:
+        break;
+    }
 }
 
 LRESULT CProdleView::OnSocketNews(WPARAM wParam, LPARAM lParam)
@@ -317,10 +328,8 @@ void CProdleView::ShowTrayTip(const std::string& tip)
         m_shownTip = tip;
         m_trayIcon.SetTip(tip.c_str());
     }
-    // Once a second while the tip shows: a pointer that has moved off the icon has closed it.
-    POINT pointer = {};
-    if (m_tipShown && ::GetCursorPos(&pointer) &&
-        (pointer.x != m_tipPointer.x || pointer.y != m_tipPointer.y)) {
+    // Once a second while the tip shows: a pointer that has left the icon has closed it.
+    if (m_tipShown && !m_trayIcon.PointerOnIcon()) {
         m_tipShown = false;
         m_engine->OnTrayTipShown(false);
     }
@@ -363,9 +372,19 @@ void CProdleView::ReportFault(const std::string& text)
     ::OutputDebugStringA((text + "\n").c_str());
 }
 
-void CProdleView::QueueBox(const std::string& text, bool answered)
+// A user who cannot see the form is not stopped by a box: the tray's balloon tells it, where the shell
+// takes one.
+void CProdleView::TellOfSettings(const std::string& boxText, const std::string& title,
+                                 const std::string& brief)
 {
-    m_boxes.push_back({text, answered});
+    if (AfxGetMainWnd()->IsWindowVisible() ||
+        !m_trayIcon.ShowBalloon(title.c_str(), brief.c_str(), NIIF_INFO))
+        QueueBox(boxText, false);
+}
+
+void CProdleView::QueueBox(const std::string& text, bool answered, UINT type)
+{
+    m_boxes.push_back({text, answered, type});
     if (!m_boxUp)
         PostMessage(WM_PRODLE_SHOW_BOX);
 }
@@ -377,7 +396,7 @@ LRESULT CProdleView::OnShowBox(WPARAM, LPARAM)
     const PendingBox box = m_boxes.front();
     m_boxes.pop_front();
     m_boxUp = true;
-    AfxMessageBox(box.text, MB_OK);
+    AfxMessageBox(box.text, box.type);
     m_boxUp = false;
     if (m_destroyed)
         return 0;

@@ -28,7 +28,7 @@
 #include "settings/stored_settings.h"
 #include "tray/tray_notify_icon.h"
 
-class CProdleView : public CFormView, private Display {
+class CProdleView : public CFormView, private Display, private SettingsNotices {
 public:
     // How the About box is shown, with the engine's local address and the tick count at launch.
     using ShowAboutFunction = void (*)(const CString& localAddress, DWORD launchTick);
@@ -102,12 +102,17 @@ private:
     std::string HostBoxText() override { return m_comboHosts.GetWindowText(); }
     std::string MinutesBoxText() override { return m_editMinutes.GetWindowText(); }
 
+    // SettingsNotices
+    void TellOfSettings(const std::string& boxText, const std::string& title,
+                        const std::string& brief) override;
+
     // Boxes open one at a time, from the message loop, never inside the engine's calls.
-    void QueueBox(const std::string& text, bool answered);
+    void QueueBox(const std::string& text, bool answered, UINT type = MB_OK);
 
     struct PendingBox {
         std::string text;
         bool answered;  // the engine waits for its closing
+        UINT type;
     };
 
     ShowAboutFunction m_showAbout;
@@ -117,13 +122,12 @@ private:
     std::unique_ptr<HistoryWindow> m_historyWindow;
     DWORD m_launchTick = 0;
     std::string m_launchTime;
-    // The tray's tip shows: the pointer rests where it was when it last moved on the icon.
+    // The engine was last told that the tray's tip shows.
     bool m_tipShown = false;
     // What the countdown, the tip and the wait cursor show.
     std::string m_shownCountdown;
     std::string m_shownTip;
     bool m_waitShown = false;
-    POINT m_tipPointer = {};
     WinsockSession m_sockets;
     CTrayNotifyIcon m_trayIcon;
     CButton m_btnStart;

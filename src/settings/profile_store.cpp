@@ -34,7 +34,7 @@ bool CProfileStore::ReadValueFrom(HKEY root, const char* section, const char* na
     DWORD type = 0;
     const LONG status =
         ::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    key.Close();
+    key.Reset();
     // Only text is a setting: a value of another type (a number, binary data) reads as missing.
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;

@@ -203,8 +203,9 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     EXPECT_TRUE(std::all_of(tip.begin(), tip.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x80;
     })) << tip;
-    if (const char* codePage = std::getenv("PRODLE_EXPECTED_ACP"))
+    if (const char* codePage = std::getenv("PRODLE_EXPECTED_ACP")) {
         EXPECT_EQ(::GetACP(), static_cast<UINT>(std::atoi(codePage)));
+    }
     EXPECT_NE(Text(IDC_STATIC_COUNTDOWN), hidden);
 
     // It goes on ticking while the pointer stays, and stops once the pointer has left the icon.
@@ -232,7 +233,7 @@ TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
     EXPECT_TRUE(App().boxes.empty());
     ASSERT_TRUE(Waits([&] { return App().boxes.size() == 1; }));
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
-    EXPECT_EQ(phasesWhileUp, std::vector<Phase>{Phase::ReportingStop});
+    EXPECT_EQ(phasesWhileUp, std::vector<Phase>{Phase::ReportingStopThenAutoStart});
     EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS).size(), 3u);
 
     // A refused period and its box; Start pressed again while it is up starts nothing behind it.

@@ -14,6 +14,7 @@
 #include "app/resource.h"
 #include "engine/engine_driver.h"
 #include "form/file_journal.h"
+#include "framework/calendar.h"
 #include "history/history_book.h"
 #include "history/history_window.h"
 #include "support/dialog_script.h"
@@ -233,7 +234,7 @@ protected:
 
 TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipboard)
 {
-    const std::vector<ProdleRecord> day = ADayOfTheEngine(HistoryBook::Now());
+    const std::vector<ProdleRecord> day = ADayOfTheEngine(EpochSecondsNow());
     WriteHistoryFile(HistoryBook().Path(), day);
     ASSERT_TRUE(App().Start());
     HWND main = App().MainWindow();
@@ -256,7 +257,7 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
 
     const std::string summary = ControlText(history, IDC_HISTORY_SUMMARY);
     EXPECT_EQ(summary.rfind("480 prodles in the last 24 hours, 12 failed; replies in ", 0), 0u) << summary;
-    EXPECT_EQ(summary, SummaryText(Summarize(day, HistoryBook::Now())));
+    EXPECT_EQ(summary, SummaryText(Summarize(day, EpochSecondsNow())));
 
     // The keyboard: the strip has the focus, with the newest prodle selected; Tab leaves and comes back.
     EXPECT_EQ(::GetFocus(), strip);
@@ -348,7 +349,7 @@ TEST_F(HistoryWindowTest, FollowsTheBookWhileOpen)
 {
     const std::wstring path = TempFilePath(L"prodle-history-test.dat");
     // A full book: each record added pushes the oldest out.
-    const int64_t now = HistoryBook::Now();
+    const int64_t now = EpochSecondsNow();
     std::vector<ProdleRecord> full;
     for (size_t i = 0; i < kHistoryLength; ++i)
         full.push_back({now - 60 * static_cast<int64_t>(kHistoryLength - i), "127.0.0.1", "127.0.0.1",

@@ -91,6 +91,8 @@ private:
     void EnableStart(bool enable) override { m_btnStart.EnableWindow(enable); }
     void ShowTrayPicture(TrayPicture picture) override;
     void ShowTrayTip(const std::string& tip) override;
+    void ShowLinkState(LinkState) override {}
+    void ShowTrayNotice(const std::string&) override {}
     void StopFlashing() override;
     void ShowWaiting(bool waiting) override;
     void ShowMinutes(const std::string& text) override { m_editMinutes.SetWindowText(text); }

@@ -9,5 +9,6 @@ constexpr const char* kSettingRandomName = "RandomName";
 constexpr const char* kSettingRandomTime = "RandomTime";
 constexpr const char* kSettingAutoStart = "AutoStart";
 constexpr const char* kSettingDebug = "Debug";
+constexpr const char* kSettingLinkNotices = "LinkNotices";
 
 #endif

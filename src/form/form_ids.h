@@ -17,5 +17,6 @@
 #define TIMER_WAKE           101
 #define TIMER_NETWORK_SETTLE 113
 #define TIMER_NETWORK_REARM  115
+#define TIMER_TRAY_ADD       117
 
 #endif

@@ -86,6 +86,17 @@ LONG CProfileStore::WriteValueTo(HKEY root, const char* section, const char* nam
                             static_cast<DWORD>(text.size() + 1));
 }
 
+CString CProfileStore::GetUserString(const char* section, const char* name) const
+{
+    CString text;
+    return ReadValueFrom(OwnRoot(), section, name, &text) ? text : CString();
+}
+
+bool CProfileStore::WriteUserString(const char* section, const char* name, const char* text) const
+{
+    return WriteValueTo(OwnRoot(), section, name, CString(text ? text : "")) == ERROR_SUCCESS;
+}
+
 std::vector<CProfileStore::WriteProblem> CProfileStore::TakeWriteProblems() const
 {
     std::vector<WriteProblem> problems;

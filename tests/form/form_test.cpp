@@ -192,6 +192,7 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     EXPECT_TRUE(hidden == "24:58" || hidden == "24:57") << hidden;
 
     // A pointer resting on the tray icon: the tip it is about to show tells the time left now.
+    ASSERT_TRUE(::SetCursorPos(500, 400));
     ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_MOUSEMOVE);
     // With the loopback server's reply time, measured from the connect.
     const std::string tip = shell.LastTip(form);
@@ -206,6 +207,15 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
         EXPECT_EQ(::GetACP(), static_cast<UINT>(std::atoi(codePage)));
     }
     EXPECT_NE(Text(IDC_STATIC_COUNTDOWN), hidden);
+
+    // It goes on ticking while the pointer stays, and stops once the pointer has left the icon.
+    ASSERT_TRUE(Waits([&] { return shell.LastTip(form) != tip; }, 2000)) << "the pointer stays";
+    ASSERT_TRUE(::SetCursorPos(540, 400));
+    const std::string resting = shell.LastTip(form);
+    ASSERT_TRUE(Waits([&] { return shell.LastTip(form) != resting; }, 2000)) << "the tick that finds it gone";
+    const std::string gone = shell.LastTip(form);
+    PumpFor(1100);
+    EXPECT_EQ(shell.LastTip(form), gone) << "no tick for a tip that no one sees";
 }
 
 TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)

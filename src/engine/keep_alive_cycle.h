@@ -144,6 +144,8 @@ public:
     Deadlines deadlines;
 
 private:
+    static const Row kRows[];
+
     // The handlers, one per row (keep_alive_cycle_table.cpp).
     void OnStart(const Event&);
     void OnAutoStart(const Event&);

@@ -35,6 +35,8 @@ TEST(HistoryFile, ARecordReadsBackAsWrittenAndNoOtherLineIsARecord)
     EXPECT_EQ(FormatRecord(*back), line);
     EXPECT_EQ(ParseRecord("1700000000\t\t\twaited for the network\t-1")->outcome,
               ProdleOutcome::WaitedForNetwork);
+    EXPECT_TRUE(ParseRecord(FormatRecord(Prodle(kNoon, ProdleOutcome::Reply, 0))))
+        << "a reply within the tick";
 
     for (const char* hostile : {
              "",

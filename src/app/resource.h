@@ -22,11 +22,11 @@
 #define IDI_DOCUMENT  129
 #define IDI_STOPPED   130
 #define IDI_IN_FLIGHT 131
+#define IDR_TRAY_MENU 129
+#define ID_TRAY_ICON  129
 // The running and in-flight pictures with the mark of a link that is down
 #define IDI_RUNNING_DOWN   132
 #define IDI_IN_FLIGHT_DOWN 133
-#define IDR_TRAY_MENU      129
-#define ID_TRAY_ICON       129
 
 // Hyperlink cursor
 #define IDC_HAND_LINK 119

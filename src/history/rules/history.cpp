@@ -150,7 +150,8 @@ std::string SummaryText(const HistorySummary& summary)
     if (summary.outages == 1)
         text += "; 1 outage of " + Duration(summary.outagesLength);
     else if (summary.outages > 1)
-        text += "; " + std::to_string(summary.outages) + " outages, " + Duration(summary.outagesLength) + " in all";
+        text += "; " + std::to_string(summary.outages) + " outages, " + Duration(summary.outagesLength) +
+                " in all";
     else if (summary.prodles > 0)
         text += "; no outages";
     if (summary.medianReplyMs)

@@ -20,6 +20,7 @@
 #include "support/import_patch.h"
 #include "support/loopback_server.h"
 #include "support/notification_area.h"
+#include "support/program.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
@@ -97,7 +98,11 @@ std::string MarkPixels(HICON icon)
 {
     constexpr int kSize = 16;
     BITMAPINFO header = {};
-    header.bmiHeader = {sizeof header.bmiHeader, kSize, -kSize, 1, 32};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = kSize;
+    header.bmiHeader.biHeight = -kSize;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC dc = ::CreateCompatibleDC(nullptr);
     HBITMAP canvas = ::CreateDIBSection(dc, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -337,6 +342,13 @@ TEST_F(Form, ALinkThatGoesDownIsMarkedInTheTrayAndToldOnceEachWay)
     ASSERT_EQ(down.size(), 1u);
     EXPECT_EQ(down[0].substr(0, 37), "Prodle: No reply from any host since ") << down[0];
     const std::string since = down[0].substr(37);
+    // For the README: the marked icon as the notification area shows it.
+    if (const HWND tray = ::FindWindowA(nullptr, "Wine System Tray")) {
+        PumpFor(300);
+        RECT area = {};
+        ::GetWindowRect(tray, &area);
+        SaveScreenArea(area, "tray-link-down");
+    }
     ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_MOUSEMOVE);
     EXPECT_EQ(shell.LastTip(form), "Prodle in " + Text(IDC_STATIC_COUNTDOWN) + " - link down since " + since);
 

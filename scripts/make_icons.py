@@ -511,6 +511,32 @@ def red_cross(g, cx, cy, arm, thickness=3):
     return g
 
 
+def down_badge(g, diameter):
+    """Paint the down link's mark into the lower right corner: a red disc with a white X, ringed dark
+    and then light, so that its shape reads on a light taskbar, a dark one and the hand alike."""
+    g = [row[:] for row in g]
+    size = len(g)
+    r = diameter / 2.0
+    c = size - r                                      # the centre, in pixel-edge coordinates
+    arm = r - 2.0 if diameter < 14 else r - 2.5       # the X stays clear of the ring
+    half = 0.5 if diameter < 14 else 1.0              # half the X's stroke
+    for y in range(size):
+        for x in range(size):
+            dx, dy = x + 0.5 - c, y + 0.5 - c
+            d = (dx * dx + dy * dy) ** 0.5
+            if d > r + 1.0:
+                continue
+            if d > r:
+                g[y][x] = 'w'
+            elif d > r - 1.0:
+                g[y][x] = '#'
+            elif max(abs(dx), abs(dy)) <= arm and min(abs(dx - dy), abs(dx + dy)) <= half * 1.42:
+                g[y][x] = 'w'
+            else:
+                g[y][x] = 'R'
+    return g
+
+
 def indexes(g):
     """Palette index per pixel, None where transparent."""
     return [[None if c == '.' else INK[c] for c in row] for row in g]
@@ -601,6 +627,10 @@ def main():
     cross = {16: (10, 10, 3, 2), 20: (12, 12, 3, 2), 24: (15, 14, 4, 3), 32: (20, 19, 5, 3), 48: (30, 29, 8, 4)}
     stopped = {n: red_cross(hand[n], *cross[n]) for n in hand}
     flight = {n: recolour(point_left[n], 'w', 'G') for n in point_left}
+    # The link is down: the phase's picture with the mark in its lower right corner.
+    badge = {16: 9, 20: 11, 24: 13, 32: 15, 48: 21}
+    running_down = {n: down_badge(hand[n], badge[n]) for n in hand}
+    flight_down = {n: down_badge(flight[n], badge[n]) for n in flight}
     document = {16: grid(DOCUMENT_16, 16), 20: grid(DOCUMENT_20, 20), 24: grid(DOCUMENT_24, 24),
                 32: grid(DOCUMENT_32, 32), 48: grid(DOCUMENT_48, 48)}
 
@@ -611,6 +641,8 @@ def main():
         'prodle.ico': icon(hand),
         'stopped.ico': icon(stopped),
         'in_flight.ico': icon(flight),
+        'running_down.ico': icon(running_down),
+        'in_flight_down.ico': icon(flight_down),
         'document.ico': icon(document),
         'hand.cur': icon_file([([[None if c == '.' else (1 if c == 'w' else 0)
                                   for c in row] for row in grid(HAND_UP_32, 32)],

@@ -39,7 +39,7 @@ done
 # PRODLE_DOCS=1: the README's pictures are taken from these.
 if [ "${PRODLE_DOCS:-0}" = 1 ]; then
     mkdir -p "$ROOT/docs"
-    for shot in form tray-icon-and-menu edit-names options about history; do
+    for shot in form tray-icon-and-menu tray-link-down edit-names options about history; do
         cp "$ROOT/build-$arch/artefacts/$shot.png" "$ROOT/docs/$shot.png"
     done
     echo "== README pictures copied into $ROOT/docs"

@@ -24,6 +24,9 @@
 #define IDI_IN_FLIGHT 131
 #define IDR_TRAY_MENU 129
 #define ID_TRAY_ICON  129
+// The running and in-flight pictures with the mark of a link that is down
+#define IDI_RUNNING_DOWN   132
+#define IDI_IN_FLIGHT_DOWN 133
 
 // Hyperlink cursor
 #define IDC_HAND_LINK 119
@@ -64,12 +67,13 @@
 
 // Menu commands (also the ids of their prompt strings); About, Help, New, Open, Save, Undo and the
 // pane commands are the framework's (framework_ids.h)
-#define ID_EDIT_NAMES    32771
-#define ID_OPTIONS       32772
-#define ID_TRAY_RESTORE  32773
-#define ID_TRAY_EXIT     32774
-#define ID_TRAY_OPEN_LOG 32775
-#define ID_HISTORY       32776
+#define ID_EDIT_NAMES        32771
+#define ID_OPTIONS           32772
+#define ID_TRAY_RESTORE      32773
+#define ID_TRAY_EXIT         32774
+#define ID_TRAY_OPEN_LOG     32775
+#define ID_HISTORY           32776
+#define ID_TRAY_LINK_NOTICES 32777
 
 // The hyperlink's cool-down timer after a click
 #define TIMER_LINK_COOL_DOWN 105

@@ -67,6 +67,9 @@ struct FormShown {};
 struct FormHidden {};
 struct TipShown {};
 struct TipHidden {};
+struct LinkNoticesSet {
+    bool on;
+};
 
 }  // namespace events
 
@@ -77,7 +80,7 @@ using Event =
                  events::ConnectFailed, events::NoSocket, events::ReplyData, events::ConnectionClosed,
                  events::Suspend, events::Resume, events::NetworkChanged, events::OptionsConfirmed,
                  events::HostListConfirmed, events::HostPicked, events::BoxClosed, events::FormShown,
-                 events::FormHidden, events::TipShown, events::TipHidden>;
+                 events::FormHidden, events::TipShown, events::TipHidden, events::LinkNoticesSet>;
 static_assert(std::variant_size_v<Event> == kTriggerCount, "one event type per trigger");
 
 inline Trigger TriggerOf(const Event& event)

@@ -56,6 +56,7 @@ void KeepAliveCycle::Settle()
         EndNetworkWait("The network is back");
     else if (phase == Phase::Stopped || IsReporting(phase) || phase == Phase::Closed)
         EndNetworkWait(kStoppedWaiting);
+    SettleLink();
     deadlines.Sync(m_clock);
 }
 
@@ -345,11 +346,14 @@ void KeepAliveCycle::ShowCountdown()
     const uint64_t seconds = left <= 1000 ? 1 : (left + 999) / 1000;
     const std::string text = FormatCountdown(static_cast<int>(seconds));
     m_display.ShowCountdown(text);
-    // With the last reply's time, as the history has it: well within the tip's 63 characters, and in
-    // ASCII, which reads the same in every code page.
-    m_display.ShowTrayTip(
-        "Prodle in " + text +
-        (lastReplyMs ? " - last reply " + std::to_string(*lastReplyMs) + " ms" : std::string()));
+    // With since when the link is down, or the last reply's time, as the history has it: well within the
+    // tip's 63 characters, and in ASCII, which reads the same in every code page.
+    std::string tip = "Prodle in " + text;
+    if (link.state == LinkState::Down)
+        tip += " - link down since " + link.firstFailureAt;
+    else if (lastReplyMs)
+        tip += " - last reply " + std::to_string(*lastReplyMs) + " ms";
+    m_display.ShowTrayTip(tip);
     // Each second only while someone can see it: the form, or the tray's tip.
     if (m_formShown || m_tipShown)
         deadlines.Set(Alarm::Countdown, *prodleAt - (seconds - 1) * 1000);

@@ -71,6 +71,17 @@ struct NetworkGrace {
     std::optional<Wait> wait;
 };
 
+// Whether the link answers, from the prodles' outcomes: down after failures in a row (a wait for the
+// network is one), up at the first reply, unknown while stopped.
+struct Link {
+    LinkState state = LinkState::Unknown;
+    int failuresInARow = 0;
+    std::string failures;               // their outcomes, for the log
+    std::string firstFailureAt;         // "HH:MM"
+    uint64_t firstFailureMs = 0;        // on the monotonic clock
+    std::optional<std::string> notice;  // to be told at the tray once the event is through
+};
+
 class KeepAliveCycle {
 public:
     // The settings as the program found them stored.
@@ -92,6 +103,8 @@ public:
         unsigned seed = 1;
         // "HH:MM:SS" when the program was launched, for the boxes; empty: when the engine is made.
         std::string launchTime;
+        // The link is down after this many failed prodles in a row.
+        int failuresForLinkDown = 2;
     };
 
     // One row of the table: in each phase of `from`, each trigger of `triggers` goes to `handle` and may
@@ -127,6 +140,7 @@ public:
     Ticket lastTicket = 0;
     std::optional<std::string> localAddress;
     std::optional<int> lastReplyMs;
+    Link link;
     Deadlines deadlines;
 
 private:
@@ -170,6 +184,7 @@ private:
     void OnFormHidden(const Event&);
     void OnTipShown(const Event&);
     void OnTipHidden(const Event&);
+    void OnLinkNoticesSet(const Event& event);
     void OnFailureBoxClosed(const Event&);
     void OnBoxClosedCountingOn(const Event&);
     void OnStopBoxClosed(const Event&);
@@ -204,6 +219,9 @@ private:
     void EndProdle(ProdleOutcome outcome, int replyMs = -1);
     // A start's lookup came to nothing: the history hears of it as a prodle that could not be made.
     void RecordLookupFailure(const std::string& host, ProdleOutcome outcome);
+    // An outcome for the history, and what it says of the link.
+    void Outcome(const ProdleRecord& record);
+    void SettleLink();
     void GiveUpConnectionQuietly();
 
     // The network's grace after a wake or a change.

@@ -218,7 +218,7 @@ void KeepAliveCycle::EndProdle(ProdleOutcome outcome, int replyMs)
         return;
     record.outcome = outcome;
     record.replyMs = replyMs;
-    m_history.Record(record);
+    Outcome(record);
 }
 
 void KeepAliveCycle::RecordLookupFailure(const std::string& host, ProdleOutcome outcome)
@@ -229,7 +229,7 @@ void KeepAliveCycle::RecordLookupFailure(const std::string& host, ProdleOutcome 
     record.startedAt = m_clock.EpochSeconds();
     record.host = WithoutLeadingSpaces(host);
     record.outcome = outcome;
-    m_history.Record(record);
+    Outcome(record);
 }
 
 void KeepAliveCycle::GiveUpConnectionQuietly()
@@ -238,6 +238,58 @@ void KeepAliveCycle::GiveUpConnectionQuietly()
     GiveUpRequest();
     phase = Phase::CountingDown;
     m_display.ShowTrayPicture(TrayPicture::Running);
+}
+
+// ---- The link -------------------------------------------------------------------------------------
+
+void KeepAliveCycle::Outcome(const ProdleRecord& record)
+{
+    m_history.Record(record);
+    if (record.Succeeded()) {
+        if (link.state == LinkState::Down) {
+            const uint64_t minutes = (m_clock.NowMs() - link.firstFailureMs) / 60000;
+            const std::string back =
+                "The link is back after " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+            m_journal.Note(back);
+            link.notice = back;
+        }
+        link = Link{LinkState::Up, 0, "", "", 0, link.notice};
+        m_display.ShowLinkState(LinkState::Up);
+        return;
+    }
+    if (link.failuresInARow++ == 0) {
+        link.firstFailureAt = m_clock.TimeOfDay().substr(0, 5);
+        link.firstFailureMs = m_clock.NowMs();
+        link.failures.clear();
+    }
+    link.failures += std::string(link.failures.empty() ? "" : ", ") + OutcomeText(record.outcome);
+    if (link.state != LinkState::Down && link.failuresInARow >= m_parameters.failuresForLinkDown) {
+        link.state = LinkState::Down;
+        m_journal.Note("The link is down: " + std::to_string(link.failuresInARow) +
+                       " failed prodles in a row (" + link.failures + ")");
+        link.notice = "No reply from any host since " + link.firstFailureAt;
+        m_display.ShowLinkState(LinkState::Down);
+    }
+}
+
+// Once an event is through: a stopped cycle knows nothing of the link, and a change is told at the tray
+// while the cycle runs (a box says enough of its own).
+void KeepAliveCycle::SettleLink()
+{
+    if (phase == Phase::Stopped || phase == Phase::Closed) {
+        if (link.state != LinkState::Unknown)
+            m_display.ShowLinkState(LinkState::Unknown);
+        link = Link{LinkState::Unknown, 0, "", "", 0, link.notice};
+    }
+    if (link.notice && options.linkNotices && IsIn(phase, kRunning))
+        m_display.ShowTrayNotice(*link.notice);
+    link.notice.reset();
+}
+
+void KeepAliveCycle::OnLinkNoticesSet(const Event& event)
+{
+    options.linkNotices = std::get<events::LinkNoticesSet>(event).on;
+    m_store.StoreLinkNotices(options.linkNotices);
 }
 
 // ---- Sleep, wake and the network ------------------------------------------------------------------

@@ -111,6 +111,7 @@ const KeepAliveCycle::Row KeepAliveCycle::kRows[] = {
     {kOpen, Triggers(T::FormHidden), &C::OnFormHidden, kStays},
     {kOpen, Triggers(T::TipShown), &C::OnTipShown, kStays},
     {kOpen, Triggers(T::TipHidden), &C::OnTipHidden, kStays},
+    {kOpen, Triggers(T::LinkNoticesSet), &C::OnLinkNoticesSet, kStays},
 
     // A box's answer.
     {Phases(P::ReportingFailure), Triggers(T::BoxClosed), &C::OnFailureBoxClosed, Phases(P::Stopped)},

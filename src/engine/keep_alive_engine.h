@@ -43,6 +43,8 @@ public:
     // Whether anyone can see the countdown: the form, or the tray icon's tip.
     void OnFormShown(bool shown) { shown ? Post(events::FormShown{}) : Post(events::FormHidden{}); }
     void OnTrayTipShown(bool shown) { shown ? Post(events::TipShown{}) : Post(events::TipHidden{}); }
+    // "Notify When the Link Goes Down" turned on or off in the tray's menu.
+    void SetLinkNotices(bool on) { Post(events::LinkNoticesSet{on}); }
 
     // The clock's wake-up has come: every deadline that has passed is acted on once, in a fixed order.
     void OnWake();
@@ -82,6 +84,7 @@ public:
     const std::string& NextProdleHost() const { return m_cycle.next.Host(); }
     // The reply time of the last prodle that had one (none before).
     std::optional<int> LastReplyMs() const { return m_cycle.lastReplyMs; }
+    LinkState Link() const { return m_cycle.link.state; }
     // When the engine means to act for this purpose (none: it does not).
     std::optional<uint64_t> Deadline(Alarm alarm) const { return m_cycle.deadlines.At(alarm); }
 

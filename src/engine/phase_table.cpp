@@ -55,6 +55,7 @@ const char* TriggerName(Trigger trigger)
         "FormHidden",
         "TipShown",
         "TipHidden",
+        "LinkNoticesSet",
     };
     const int index = static_cast<int>(trigger);
     return index < kTriggerCount ? names[index] : "?";

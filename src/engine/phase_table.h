@@ -65,8 +65,9 @@ enum class Trigger : uint8_t {
     FormHidden,
     TipShown,  // the tray icon's tip can be seen
     TipHidden,
+    LinkNoticesSet,  // "Notify When the Link Goes Down" turned on or off
 };
-constexpr int kTriggerCount = 27;
+constexpr int kTriggerCount = 28;
 
 using PhaseSet = uint32_t;
 using TriggerSet = uint32_t;

@@ -68,6 +68,10 @@ protected:
 
 enum class TrayPicture { Running, Stopped, InFlight };
 
+// Whether the link answers: up after a reply, down after failed prodles in a row, unknown while stopped or
+// before the first outcome.
+enum class LinkState { Unknown, Up, Down };
+
 // What shows: the form, the tray icon, the wait cursor and the boxes; and what the form's boxes hold.
 class Display {
 public:
@@ -79,6 +83,10 @@ public:
     virtual void EnableStart(bool enable) = 0;
     virtual void ShowTrayPicture(TrayPicture picture) = 0;
     virtual void ShowTrayTip(const std::string& tip) = 0;
+    // The tray's picture carries a mark while the link is down.
+    virtual void ShowLinkState(LinkState state) = 0;
+    // A notice at the tray icon that needs no answer (a balloon; a notification on Windows 10 and 11).
+    virtual void ShowTrayNotice(const std::string& text) = 0;
     // The prodle's reply has come: the window's caption stops flashing.
     virtual void StopFlashing() = 0;
     virtual void ShowWaiting(bool waiting) = 0;
@@ -113,6 +121,8 @@ public:
     // The four flags the Options dialog edits ("Debug" is never written).
     virtual void StoreOptions(const KeepAliveOptions& options) = 0;
     virtual void StoreIgnoreFailuresOff() = 0;
+    // Whether a change of the link is told at the tray ("Notify When the Link Goes Down").
+    virtual void StoreLinkNotices(bool on) = 0;
 
 protected:
     ~SettingsStore() = default;

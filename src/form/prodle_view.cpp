@@ -29,6 +29,7 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnAppAbout>(ID_APP_ABOUT),
         MapCommand<&T::OnEditNames>(ID_EDIT_NAMES),
         MapCommand<&T::OnOptions>(ID_OPTIONS),
+        MapCommand<&T::OnLinkNotices>(ID_TRAY_LINK_NOTICES),
         MapNotify<&T::OnHostPicked>(IDC_COMBO_HOSTS, CBN_SELCHANGE),
         MapMessage<&T::OnTrayNotification>(WM_PRODLE_TRAY_CALLBACK),
         MapMessage<&T::OnFrameShown>(kFrameShown),
@@ -152,6 +153,11 @@ void CProdleView::OnOptions()
         KeepAlive().ConfirmOptions(dialog.m_options);
 }
 
+void CProdleView::OnLinkNotices()
+{
+    KeepAlive().SetLinkNotices(!KeepAlive().Options().linkNotices);
+}
+
 void CProdleView::OnHostPicked()
 {
     if (Engine())
@@ -160,7 +166,7 @@ void CProdleView::OnHostPicked()
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 {
-    return m_tray.OnCallback(wParam, lParam);
+    return m_tray.OnCallback(wParam, lParam, Engine() && Engine()->Options().linkNotices);
 }
 
 // ---- What happens meanwhile -----------------------------------------------------------------------

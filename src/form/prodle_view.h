@@ -57,6 +57,7 @@ private:
     void OnEditNames();
     void OnOptions();
     void OnHostPicked();
+    void OnLinkNotices();
     LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR id);
     LRESULT OnFrameShown(WPARAM wParam, LPARAM lParam);
@@ -76,6 +77,8 @@ private:
     void EnableStart(bool enable) override { m_btnStart.EnableWindow(enable); }
     void ShowTrayPicture(TrayPicture picture) override { m_tray.ShowPicture(picture); }
     void ShowTrayTip(const std::string& tip) override { m_tray.ShowTip(tip); }
+    void ShowLinkState(LinkState state) override { m_tray.ShowLinkState(state); }
+    void ShowTrayNotice(const std::string& text) override { m_tray.ShowBalloon("Prodle", text); }
     void StopFlashing() override;
     void ShowWaiting(bool waiting) override;
     void ShowMinutes(const std::string& text) override { m_editMinutes.SetWindowText(text); }

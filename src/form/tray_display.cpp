@@ -21,17 +21,30 @@ void TrayDisplay::Create(CWnd* owner)
 
 void TrayDisplay::ShowPicture(TrayPicture picture)
 {
-    switch (picture) {
+    m_picture = picture;
+    m_icon.SetIcon(PictureId());
+}
+
+void TrayDisplay::ShowLinkState(LinkState state)
+{
+    const UINT shown = PictureId();
+    m_linkDown = state == LinkState::Down;
+    if (PictureId() != shown)
+        m_icon.SetIcon(PictureId());
+}
+
+// The phase's picture, with the mark of a down link while the cycle runs.
+UINT TrayDisplay::PictureId() const
+{
+    switch (m_picture) {
     case TrayPicture::Running:
-        m_icon.SetIcon(IDI_RUNNING);
-        break;
-    case TrayPicture::Stopped:
-        m_icon.SetIcon(IDI_STOPPED);
-        break;
+        return m_linkDown ? IDI_RUNNING_DOWN : IDI_RUNNING;
     case TrayPicture::InFlight:
-        m_icon.SetIcon(IDI_IN_FLIGHT);
+        return m_linkDown ? IDI_IN_FLIGHT_DOWN : IDI_IN_FLIGHT;
+    case TrayPicture::Stopped:
         break;
     }
+    return IDI_STOPPED;
 }
 
 void TrayDisplay::ShowTip(const std::string& tip)
@@ -52,8 +65,10 @@ bool TrayDisplay::ShowBalloon(const std::string& title, const std::string& text)
     return m_icon.ShowBalloon(title.c_str(), text.c_str(), NIIF_INFO) != FALSE;
 }
 
-LRESULT TrayDisplay::OnCallback(WPARAM wParam, LPARAM lParam)
+LRESULT TrayDisplay::OnCallback(WPARAM wParam, LPARAM lParam, bool linkNotices)
 {
+    // The menu, should this callback open it, shows whether the link's notices are on.
+    m_icon.CheckMenuCommand(ID_TRAY_LINK_NOTICES, linkNotices);
     const LRESULT result = m_icon.OnTrayCallback(wParam, lParam);
     // A pointer on the icon: its tip, about to show, must tell the time left, and keep telling it while the
     // pointer stays on the icon.

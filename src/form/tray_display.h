@@ -1,4 +1,5 @@
-// The tray icon as the engine shows itself there: the picture of the cycle's phase, the tip with its
+// The tray icon as the engine shows itself there: the picture of the cycle's phase (marked while the link
+// is down), the tip with its
 // countdown (the shell hears only of a change), whether the tip can be seen (the engine ticks for as long
 // as it can), and the icon's add, tried again while the shell is not ready for it.
 #ifndef PRODLE_FORM_TRAY_DISPLAY_H
@@ -22,22 +23,28 @@ public:
     // Adds the icon, with the owner that gets its callbacks and timer.
     void Create(CWnd* owner);
     void ShowPicture(TrayPicture picture);
+    void ShowLinkState(LinkState state);
     void ShowTip(const std::string& tip);
     // A notice that needs no answer; false when the shell takes none.
     bool ShowBalloon(const std::string& title, const std::string& text);
 
-    LRESULT OnCallback(WPARAM wParam, LPARAM lParam);
+    // `linkNotices`: the menu's "Notify When the Link Goes Down" shows a check mark.
+    LRESULT OnCallback(WPARAM wParam, LPARAM lParam, bool linkNotices);
     // False for another's timer.
     bool OnTimer(UINT_PTR id);
     // A new notification area: the icon goes (back) into it.
     void OnTaskbarCreated() { m_icon.Restore(); }
 
 private:
+    UINT PictureId() const;
+
     std::function<void(bool)> m_tipShownChanged;
     std::function<void()> m_gaveUp;
     CTrayNotifyIcon m_icon;
     std::string m_shownTip;
     bool m_tipShown = false;
+    TrayPicture m_picture = TrayPicture::Running;
+    bool m_linkDown = false;
 };
 
 #endif

@@ -253,15 +253,22 @@ int HistoryStrip::Layout::BarLeft(size_t index) const
     return left + static_cast<int>((index * span + shown - 1) / shown);
 }
 
+int HistoryStrip::Layout::BarDrawnRight(size_t index) const
+{
+    const int left = BarLeft(index), width = BarRight(index) - left;
+    return left + (width >= 3 ? width - std::max(1, width / 4) : width);
+}
+
 HistoryStrip::Layout HistoryStrip::MakeLayout(SIZE size) const
 {
     const int markRows = Scale(5) / 2 + 1;
     Layout layout;
     layout.plot.left = m_gutter;
     layout.plot.right = std::max<int>(layout.plot.left, size.cx - Scale(4));
-    // A failure's mark above the bars, the selection's below; the top label's upper half above them too.
+    // A failure's mark above the bars, an outage's line and the selection's mark below; the top label's
+    // upper half above them too.
     layout.plot.top = std::max(Scale(3) + markRows, m_textHeight / 2 + 1);
-    layout.plot.bottom = std::max<int>(layout.plot.top, size.cy - Scale(4) - markRows);
+    layout.plot.bottom = std::max<int>(layout.plot.top, size.cy - Scale(4) - OutageLine() - markRows);
     const size_t width = static_cast<size_t>(layout.plot.right - layout.plot.left);
     layout.shown = std::min(m_records.size(), width);
     layout.first = m_records.size() - layout.shown;
@@ -321,16 +328,23 @@ void HistoryStrip::Draw(HDC dc, SIZE size) const
     for (size_t i = 0; i < layout.shown; ++i) {
         const ProdleRecord& record = m_records[layout.first + i];
         const int left = layout.BarLeft(i);
-        const int width = layout.BarRight(i) - left;
-        // Wide bars keep a gap between them; narrow ones touch.
-        const int right = left + (width >= 3 ? width - std::max(1, width / 4) : width);
+        const int right = layout.BarDrawnRight(i);
         const int middle = (left + right - 1) / 2;
         Fill(dc, left, plot.bottom - BarHeight(record, height), right, plot.bottom,
              record.Succeeded() ? reply : failure);
         if (!record.Succeeded())
             Triangle(dc, middle, plot.top - Scale(2), markRows, true, ink);
         if (m_selection == layout.first + i)
-            Triangle(dc, middle, plot.bottom + Scale(2), markRows, false, ink);
+            Triangle(dc, middle, plot.bottom + Scale(2) + OutageLine(), markRows, false, ink);
+    }
+    // An outage: a line under its bars, from the first failure's left edge to the last one's right.
+    for (const Outage& outage : FindOutages(m_records)) {
+        if (outage.end <= layout.first)
+            continue;
+        const size_t from = std::max(outage.first, layout.first) - layout.first;
+        const int top = plot.bottom + Scale(1);
+        Fill(dc, layout.BarLeft(from), top, layout.BarDrawnRight(outage.end - 1 - layout.first),
+             top + Scale(2), ink);
     }
     if (m_hWnd && ::GetFocus() == m_hWnd) {
         RECT focus = {1, 1, size.cx - 1, size.cy - 1};

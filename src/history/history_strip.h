@@ -1,10 +1,11 @@
 // The History window's heartbeat strip: a bar for each recent prodle, the newest at the right, as tall as
 // its reply took (on a logarithmic scale, labelled at the left); a failure stands full height in the
-// failure colour with a mark above it, so that colour is not its only sign. With more records than the
-// strip has pixels, the newest that fit. It takes the focus: Left, Right, Home and End move a selection
-// (marked below its bar), whose text its owner shows; the bar under the pointer tells the same text in a
-// tooltip. It paints into a memory bitmap and copies that whole, so it never flickers. Screen readers
-// read its window text, its name followed by the selection's text, which it tells them whenever it changes.
+// failure colour with a mark above it, so that colour is not its only sign, and an outage (failures in a
+// row) has a line under its bars. With more records than the strip has pixels, the newest that fit. It
+// takes the focus: Left, Right, Home and End move a selection (marked below its bar), whose text its
+// owner shows; the bar under the pointer tells the same text in a tooltip. It paints into a memory bitmap
+// and copies that whole, so it never flickers. Screen readers read its window text, its name followed by
+// the selection's text, which it tells them whenever it changes.
 #ifndef PRODLE_HISTORY_HISTORY_STRIP_H
 #define PRODLE_HISTORY_HISTORY_STRIP_H
 
@@ -59,11 +60,14 @@ private:
         int left = 0;      // the left edge of the oldest bar shown; the newest ends at plot.right
         int BarLeft(size_t index) const;
         int BarRight(size_t index) const { return BarLeft(index + 1); }
+        int BarDrawnRight(size_t index) const;  // wide bars keep a gap between them; narrow ones touch
     };
     Layout MakeLayout(SIZE size) const;
     Layout CurrentLayout() const;
     std::optional<size_t> RecordAt(POINT point) const;
     int Scale(int pixels) const { return ::MulDiv(pixels, m_dpi, 96); }
+    // The room under the bars an outage's line takes, with the gaps on either side.
+    int OutageLine() const { return Scale(4); }
     void Select(std::optional<size_t> record);
     void TellAccessibleName();
 

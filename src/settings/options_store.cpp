@@ -13,6 +13,7 @@ KeepAliveOptions OptionsStore::Load() const
     options.randomTime = Value(kSettingRandomTime, 0) == 1;
     options.autoStart = Value(kSettingAutoStart, 1) == 1;
     options.debug = Value(kSettingDebug, 0) == 1;
+    options.linkNotices = Value(kSettingLinkNotices, 1) != 0;
     return options;
 }
 
@@ -32,6 +33,11 @@ void OptionsStore::Store(const KeepAliveOptions& options) const
     m_store.WriteProfileInt(kSettingsSection, kSettingAutoStart, options.autoStart);
     m_store.WriteProfileInt(kSettingsSection, kSettingRandomName, options.randomHost);
     m_store.WriteProfileInt(kSettingsSection, kSettingRandomTime, options.randomTime);
+}
+
+void OptionsStore::StoreLinkNotices(bool on) const
+{
+    m_store.WriteProfileInt(kSettingsSection, kSettingLinkNotices, on);
 }
 
 void OptionsStore::StoreIgnoreFailures(bool ignore) const

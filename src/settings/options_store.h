@@ -19,6 +19,7 @@ public:
     // The four flags the Options dialog edits, all of them, changed or not ("Debug" is never written).
     void Store(const KeepAliveOptions& options) const;
     void StoreIgnoreFailures(bool ignore) const;
+    void StoreLinkNotices(bool on) const;
 
 private:
     int Value(const char* name, int defaultValue) const;

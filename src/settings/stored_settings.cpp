@@ -46,6 +46,12 @@ void StoredSettings::StoreOptions(const KeepAliveOptions& options)
     TellOfRefusedWrites();
 }
 
+void StoredSettings::StoreLinkNotices(bool on)
+{
+    OptionsStore(m_store).StoreLinkNotices(on);
+    TellOfRefusedWrites();
+}
+
 void StoredSettings::StoreIgnoreFailuresOff()
 {
     OptionsStore(m_store).StoreIgnoreFailures(false);

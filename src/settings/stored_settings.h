@@ -40,6 +40,7 @@ public:
     void StoreHostList(const std::vector<std::string>& hosts, int selected) override;
     void StoreOptions(const KeepAliveOptions& options) override;
     void StoreIgnoreFailuresOff() override;
+    void StoreLinkNotices(bool on) override;
 
 private:
     // Tells of the writes the registry refused since the last time.

@@ -1,5 +1,6 @@
 #include "tray/tray_notify_icon.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/win_app.h"
@@ -234,6 +235,13 @@ bool CTrayNotifyIcon::PointerOnIcon() const
     return pointer.x == m_pointer.x && pointer.y == m_pointer.y;
 }
 
+void CTrayNotifyIcon::CheckMenuCommand(UINT command, bool checked)
+{
+    m_checked.erase(std::remove(m_checked.begin(), m_checked.end(), command), m_checked.end());
+    if (checked)
+        m_checked.push_back(command);
+}
+
 LRESULT CTrayNotifyIcon::OnTrayCallback(WPARAM wParam, LPARAM lParam)
 {
     if (wParam != m_nid.uID)
@@ -251,6 +259,8 @@ LRESULT CTrayNotifyIcon::OnTrayCallback(WPARAM wParam, LPARAM lParam)
     HWND owner = ::GetAncestor(m_nid.hWnd, GA_ROOT);
     if (lParam == WM_RBUTTONUP) {
         ::SetMenuDefaultItem(popup, 0, TRUE);
+        for (const UINT command : m_checked)
+            ::CheckMenuItem(popup, command, MF_BYCOMMAND | MF_CHECKED);
         POINT point;
         ::GetCursorPos(&point);
         // In front, and a message to it once the menu is done: without both, the menu of a window that

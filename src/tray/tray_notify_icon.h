@@ -12,6 +12,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <vector>
+
 #include "framework/cstring.h"
 
 class CWnd;
@@ -64,6 +66,9 @@ public:
     // icon brings a callback at each move. The icon's tip can show only while it is.
     bool PointerOnIcon() const;
 
+    // Whether the pop-up menu's item of this command shows a check mark, from its next opening on.
+    void CheckMenuCommand(UINT command, bool checked);
+
     // The callback message's handler: wParam is the icon id, lParam the mouse message. Returns 0 for
     // another icon's message or a missing menu, else 1. The menu belongs to the notify window's
     // top-level window, which receives its commands.
@@ -88,6 +93,8 @@ private:
     void StartRetries();
     void StopRetries();
 
+    // The menu's commands that show a check mark (the menu is loaded afresh for every opening).
+    std::vector<UINT> m_checked;
     UINT m_retryTimer = 0;
     int m_retriesLeft = 0;
     // Where the last WM_MOUSEMOVE callback found the pointer.

@@ -43,7 +43,8 @@ public:
     TrayPicture picture = TrayPicture::Running;
     std::vector<std::string> hosts;
     int selected = -1;
-    std::vector<std::string> boxes, notices, faults;
+    std::vector<std::string> boxes, notices, faults, trayNotices;
+    LinkState link = LinkState::Unknown;
     int openBoxes = 0;
 
     struct Stored {
@@ -51,6 +52,7 @@ public:
         std::optional<std::vector<std::string>> hosts;
         std::optional<int> selected;
         std::optional<KeepAliveOptions> options;
+        std::optional<bool> linkNotices;
         int writes = 0;
     } stored;
 
@@ -82,6 +84,8 @@ public:
     void EnableStart(bool enable) override { startEnabled = enable; }
     void ShowTrayPicture(TrayPicture shown) override { picture = shown; }
     void ShowTrayTip(const std::string& text) override { tip = Built(text); }
+    void ShowLinkState(LinkState state) override { link = state; }
+    void ShowTrayNotice(const std::string& text) override { trayNotices.push_back(Built(text)); }
     void StopFlashing() override {}
     void ShowWaiting(bool on) override;
     void ShowMinutes(const std::string& text) override { minutes = text; }
@@ -97,6 +101,7 @@ public:
     void StoreHostList(const std::vector<std::string>& list, int index) override;
     void StoreOptions(const KeepAliveOptions& options) override;
     void StoreIgnoreFailuresOff() override;
+    void StoreLinkNotices(bool on) override { stored.linkNotices = on; }
 
     void Note(const std::string& line) override { journal.push_back(Built(line)); }
     void Record(const ProdleRecord& record) override;

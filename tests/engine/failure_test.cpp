@@ -219,3 +219,58 @@ TEST_F(EngineTest, EachProdleThatEndsGoesToTheHistoryWithHowItEndedAndItsReplyTi
     engine->Shutdown();
     EXPECT_EQ(world.history.size(), lines.size());
 }
+
+// The link: down after two failed prodles in a row (a wait for the network is one), told once at the
+// tray, in the tip and the log; up at the first reply, told once; unknown once stopped. A stale answer
+// changes nothing, and the notices can be turned off.
+TEST_F(EngineTest, TheLinkIsDownAfterTwoFailuresInARowAndBackAtTheFirstReply)
+{
+    Settings settings = Stored({"127.0.0.1", "127.0.0.2"});
+    settings.options.ignoreFailures = true;
+    Launch(settings);
+    StartCounting();
+    ProdleAndConnect();
+    Reply();
+    EXPECT_EQ(world.link, LinkState::Up);
+    const Ticket answered = world.requests.back().ticket;
+    world.timeOfDay = "10:42:07";
+    ProdleGoesOut();
+    Refuse();  // the next host, at once
+    EXPECT_EQ(engine->Link(), LinkState::Up) << "one failure is no outage";
+    engine->OnReplyData(answered);  // stale
+    engine->OnSuspend();
+    engine->OnResume();
+    AdvanceToNextAlarm();
+    Refuse();  // soon after the wake: a wait for the network
+    EXPECT_EQ(world.link, LinkState::Down);
+    EXPECT_EQ(world.trayNotices, std::vector<std::string>{"No reply from any host since 10:42"});
+    EXPECT_EQ(world.journal.back().rfind("Waiting for the network", 0), 0u);
+    EXPECT_EQ(world.journal[world.journal.size() - 2],
+              "The link is down: 2 failed prodles in a row (refused, waited for the network)");
+    engine->OnFormShown(true);
+    Advance(3000);
+    Refuse();
+    EXPECT_EQ(world.trayNotices.size(), 1u) << "one notice per change, not per failure";
+    Advance(3000);
+    Connect();
+    EXPECT_EQ(world.tip.substr(world.tip.find(" - ")), " - link down since 10:42");
+    Advance(12 * 60 * 1000 - 6000);
+    Reply();
+    EXPECT_EQ(world.link, LinkState::Up);
+    EXPECT_EQ(world.trayNotices.back(), "The link is back after 12 minutes");
+    EXPECT_EQ(world.journal.back(), "The link is back after 12 minutes");
+
+    // Turned off: the state still shows, no notice is told; and a stop forgets the link.
+    engine->SetLinkNotices(false);
+    EXPECT_EQ(world.stored.linkNotices, false);
+    for (int i = 0; i < 2; ++i) {
+        ProdleGoesOut();
+        Refuse();
+    }
+    EXPECT_EQ(world.link, LinkState::Down);
+    EXPECT_EQ(world.trayNotices.size(), 2u);
+    engine->Start();
+    EXPECT_EQ(world.link, LinkState::Down) << "a restart is no stop";
+    engine->Shutdown();
+    EXPECT_EQ(world.link, LinkState::Unknown);
+}

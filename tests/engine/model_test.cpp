@@ -74,6 +74,7 @@ private:
     std::set<std::string> m_deleted;  // hosts Edit Names deleted, letter case ignored
     std::set<std::string> m_mayTake;  // texts the boxes held when the program could take them
     bool m_boxStartUnderWay = false;
+    size_t m_linkFrom = 0;  // the outcomes since the cycle last stopped
     std::optional<uint64_t> m_lastWake;
     bool m_suspendedSinceWake = false;
     std::optional<uint64_t> m_graceSince;
@@ -464,6 +465,27 @@ void Model::Check(Phase before, const std::string& step, bool connected)
     Require(!w.stored.often || m_mayTake.count(*w.stored.often) > 0,
             "a period the user never confirmed was stored");
     m_lastHosts = hosts;
+
+    // The link: down after two failed prodles in a row, up at a reply, unknown while stopped.
+    if (phase == Phase::Stopped || phase == Phase::Closed) {
+        m_linkFrom = w.history.size();
+        Require(m_d->Link() == LinkState::Unknown && w.link == LinkState::Unknown,
+                "a stopped cycle knows a link");
+    } else if (w.history.size() > m_linkFrom) {
+        size_t failures = 0;
+        for (size_t i = w.history.size(); i > m_linkFrom && !w.history[i - 1].Succeeded(); --i)
+            ++failures;
+        const size_t since = w.history.size() - m_linkFrom;
+        const LinkState expected = failures == 0       ? LinkState::Up
+                                   : failures >= 2     ? LinkState::Down
+                                   : failures == since ? LinkState::Unknown
+                                                       : LinkState::Up;
+        Require(m_d->Link() == expected && w.link == expected,
+                "the link's state is not what the outcomes say: " +
+                    std::to_string(static_cast<int>(m_d->Link())) + " for " +
+                    std::to_string(static_cast<int>(expected)) + " after " + std::to_string(failures) +
+                    " failures of " + std::to_string(since));
+    }
     if (connected && w.stored.hosts)
         Require(*w.stored.hosts == hosts && w.stored.selected == m_d->Hosts().Selected(),
                 "a success stored the list and selection as they are");

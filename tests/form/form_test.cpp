@@ -20,6 +20,7 @@
 #include "support/import_patch.h"
 #include "support/loopback_server.h"
 #include "support/notification_area.h"
+#include "support/program.h"
 #include "support/pump.h"
 #include "support/registry.h"
 #include "support/test_app.h"
@@ -89,6 +90,62 @@ DWORD WINAPI RefusingNotifyAddrChange(HANDLE* handle, OVERLAPPED* overlapped)
     }
     return RealFunction<decltype(&RefusingNotifyAddrChange)>("iphlpapi.dll", "NotifyAddrChange")(handle,
                                                                                                  overlapped);
+}
+
+// What four pixels of a tray picture show, drawn at the small-icon size (16 px here): a spot of the
+// hand, and on the line through the middle of the down link's mark its white X, red disc and dark ring.
+std::string MarkPixels(HICON icon)
+{
+    constexpr int kSize = 16;
+    BITMAPINFO header = {};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = kSize;
+    header.bmiHeader.biHeight = -kSize;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP canvas = ::CreateDIBSection(dc, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(dc, canvas);
+    std::fill_n(static_cast<DWORD*>(bits), kSize * kSize, 0x808080);
+    ::DrawIconEx(dc, 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    std::string names;
+    for (const auto& [x, y] : {std::pair{5, 9}, {11, 11}, {13, 11}, {15, 11}}) {
+        const DWORD rgb = static_cast<DWORD*>(bits)[y * kSize + x] & 0xFFFFFF;
+        names += std::string(names.empty() ? "" : " ") + (rgb == 0xFFFFFF   ? "white"
+                                                          : rgb == 0xFF0000 ? "red"
+                                                          : rgb == 0x00FF00 ? "green"
+                                                          : rgb == 0        ? "black"
+                                                                            : "other");
+    }
+    ::SelectObject(dc, previous);
+    ::DeleteObject(canvas);
+    ::DeleteDC(dc);
+    return names;
+}
+
+// The texts of the balloons the shell was handed for this window.
+std::vector<std::string> Balloons(const ShellNotifyRecorder& shell, HWND owner)
+{
+    std::vector<std::string> texts;
+    for (const ShellNotifyRecorder::Call& call : shell.CallsFor(owner))
+        if (call.record.uFlags & NIF_INFO)
+            texts.push_back(std::string(call.record.szInfoTitle) + ": " + call.record.szInfo);
+    return texts;
+}
+
+// What the timer saw of the tray menu's "Notify When the Link Goes Down" while the menu was up.
+int g_noticesItem = -1;
+
+void CALLBACK ReadNoticesItem(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    const auto menu = reinterpret_cast<HMENU>(
+        ::SendMessageA(::FindWindowA("#32768", nullptr), 0x01E1, 0, 0));  // MN_GETHMENU
+    const UINT state = ::GetMenuState(menu, ID_TRAY_LINK_NOTICES, MF_BYCOMMAND);
+    g_noticesItem = state == ~0u ? -1 : (state & MF_CHECKED) != 0;
+    ::EndMenu();
 }
 
 class Form : public testing::Test {
@@ -250,6 +307,90 @@ TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
     PumpFor(100);
     EXPECT_EQ(App().boxes.size(), 2u);
     EXPECT_EQ(CurrentPhase(), Phase::Stopped);
+}
+
+// With "Ignore Connection Failures" on, the tray says what the prodles cannot: two failures in a row mark
+// the picture and the tip, and a balloon tells the change once each way, unless the tray's menu turned
+// the notices off (a setting the next start reads). Time passes on the program's clock and its timer.
+TEST_F(Form, ALinkThatGoesDownIsMarkedInTheTrayAndToldOnceEachWay)
+{
+    const ImportPatch clock({"kernel32.dll", "kernelbase.dll"}, "GetTickCount",
+                            reinterpret_cast<void*>(&TickAhead));
+    ASSERT_GT(clock.Patched(), 0u);
+    // Nothing listens at either: each refuses at once.
+    SetSetting("ComboName0", "127.0.0.3");
+    SetSetting("ComboName1", "127.0.0.4");
+    SetSetting("ComboNameSel", "0");
+    SetSetting("Often", "1");
+    SetSetting("Ignore", "1");
+    Start();
+    const auto failures = [] { return LogLines("Failure: "); };
+    // The next prodle's time has come; `done` is its outcome.
+    const auto nextProdle = [&](const std::function<bool()>& done) {
+        g_ticksAhead += 61000;
+        ::SendMessageA(form, WM_TIMER, TIMER_WAKE, 0);
+        return Waits(done);
+    };
+    const size_t failed = failures();
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return failures() == failed + 1 && CurrentPhase() == Phase::CountingDown; }));
+    EXPECT_EQ(MarkPixels(shell.LastIcon(form)), "white white white black") << "one failure is no outage";
+    ASSERT_TRUE(
+        nextProdle([&] { return failures() == failed + 2 && CurrentPhase() == Phase::CountingDown; }));
+    EXPECT_EQ(MarkPixels(shell.LastIcon(form)), "white white red black");
+    const std::vector<std::string> down = Balloons(shell, form);
+    ASSERT_EQ(down.size(), 1u);
+    EXPECT_EQ(down[0].substr(0, 37), "Prodle: No reply from any host since ") << down[0];
+    const std::string since = down[0].substr(37);
+    // For the README: the marked icon as the notification area shows it.
+    if (const HWND tray = ::FindWindowA(nullptr, "Wine System Tray")) {
+        PumpFor(300);
+        RECT area = {};
+        ::GetWindowRect(tray, &area);
+        SaveScreenArea(area, "tray-link-down");
+    }
+    ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_MOUSEMOVE);
+    EXPECT_EQ(shell.LastTip(form), "Prodle in " + Text(IDC_STATIC_COUNTDOWN) + " - link down since " + since);
+
+    {
+        // A host that takes the request and never answers: the prodle in flight shows its own picture,
+        // marked. Its failure tells nothing new: the next balloon is the link's return.
+        LoopbackServer silent(ServerBehaviour::Silent, "127.0.0.3");
+        ASSERT_TRUE(nextProdle([&] { return silent.RequestCount() == 1; }));
+        EXPECT_EQ(MarkPixels(shell.LastIcon(form)), "green white red black");
+    }
+    {
+        LoopbackServer first(ServerBehaviour::Reply, "127.0.0.3"),
+            second(ServerBehaviour::Reply, "127.0.0.4");
+        ASSERT_TRUE(nextProdle([&] {
+            return first.Finished() + second.Finished() == 1 && CurrentPhase() == Phase::CountingDown;
+        }));
+        EXPECT_EQ(Balloons(shell, form),
+                  (std::vector<std::string>{down[0], "Prodle: The link is back after 3 minutes"}));
+        EXPECT_EQ(MarkPixels(shell.LastIcon(form)), "white white white black");
+    }
+
+    // Turned off in the tray's menu: the link goes down again without a word, and the next start knows.
+    Press(ID_TRAY_LINK_NOTICES);
+    EXPECT_EQ(Setting("LinkNotices"), "0");
+    const size_t outages = LogLines("The link is down");
+    const size_t failedBefore = failures();
+    ASSERT_TRUE(
+        nextProdle([&] { return failures() == failedBefore + 1 && CurrentPhase() == Phase::CountingDown; }));
+    ASSERT_TRUE(nextProdle([&] { return LogLines("The link is down") == outages + 1; }));
+    EXPECT_EQ(MarkPixels(shell.LastIcon(form)), "white white red black");
+    EXPECT_EQ(Balloons(shell, form).size(), 2u);
+    App().Stop();
+    Start();
+    for (const bool on : {false, true}) {
+        g_noticesItem = -1;
+        ::SetTimer(nullptr, 0, 50, ReadNoticesItem);
+        ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_RBUTTONUP);
+        EXPECT_EQ(g_noticesItem, on ? 1 : 0) << "the menu's check mark";
+        if (!on)
+            Press(ID_TRAY_LINK_NOTICES);
+    }
+    EXPECT_EQ(Setting("LinkNotices"), "1");
 }
 
 // Sleep and wake come to the frame, as Windows sends them. A change of network comes from the program's

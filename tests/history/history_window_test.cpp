@@ -33,7 +33,8 @@ constexpr COLORREF kFailureRed = RGB(204, 0, 0);
 // A day of the real engine on a virtual clock: a prodle every three minutes to one of two servers picked
 // at random, replies in 30 to 60 ms with a slow one now and then, and one server that stops answering
 // for 45 minutes (its handshake goes unanswered until the connect's bound; the other server takes over)
-// and comes back. Shifted so that its last prodle was 40 s ago.
+// and comes back. Then the link goes down twice: three hours later no server answers for 20 minutes, and
+// three hours after that two prodles in a row go unanswered. Shifted so that its last prodle was 40 s ago.
 std::vector<ProdleRecord> ADayOfTheEngine(int64_t now)
 {
     EngineDriver day;
@@ -44,6 +45,9 @@ std::vector<ProdleRecord> ADayOfTheEngine(int64_t now)
     day.Launch(settings);
     day.StartCounting();
     const uint64_t silenceFrom = day.world.now + 15 * 3600 * 1000, silenceTo = silenceFrom + 45 * 60 * 1000;
+    const uint64_t downFrom = silenceFrom + 3 * 3600 * 1000, downTo = downFrom + 20 * 60 * 1000;
+    const uint64_t blipFrom = downFrom + 3 * 3600 * 1000;
+    int blipFailures = 2;
     unsigned noise = 1;
     const auto jitter = [&noise](unsigned range) {
         noise = noise * 1103515245u + 12345u;
@@ -55,8 +59,10 @@ std::vector<ProdleRecord> ADayOfTheEngine(int64_t now)
             day.AnswerHost(true);
         } else if (!connection) {
             day.ProdleGoesOut();
-        } else if (connection->host == kSilentServer && day.world.now >= silenceFrom &&
-                   day.world.now < silenceTo) {
+        } else if ((connection->host == kSilentServer && day.world.now >= silenceFrom &&
+                    day.world.now < silenceTo) ||
+                   (day.world.now >= downFrom && day.world.now < downTo) ||
+                   (day.world.now >= blipFrom && blipFailures-- > 0)) {
             day.Advance(EngineDriver::DefaultParameters().connectBoundMs);
         } else {
             day.Advance(5 + jitter(10));
@@ -256,7 +262,10 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     EXPECT_EQ(WindowText(strip), "Recent prodles: " + Expected(day.back())) << "the name a reader hears";
 
     const std::string summary = ControlText(history, IDC_HISTORY_SUMMARY);
-    EXPECT_EQ(summary.rfind("480 prodles in the last 24 hours, 12 failed; replies in ", 0), 0u) << summary;
+    EXPECT_EQ(summary.rfind(
+                  "480 prodles in the last 24 hours, 65 failed; 2 outages, 19 min in all; replies in ", 0),
+              0u)
+        << summary;
     EXPECT_EQ(summary, SummaryText(Summarize(day, EpochSecondsNow())));
 
     // The keyboard: the strip has the focus, with the newest prodle selected; Tab leaves and comes back.
@@ -295,6 +304,34 @@ TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipb
     EXPECT_TRUE(pixels.ColumnHas(firstRed, ink)) << "a failure without its mark";
     EXPECT_TRUE(pixels.ColumnHas(firstRed - 40, ::GetSysColor(COLOR_HIGHLIGHT)));
     EXPECT_FALSE(pixels.ColumnHas(firstRed - 40, ink)) << "a reply marked as a failure";
+    // Outages: a line under each run of failed bars, whole, and none under a lone failure's.
+    int barBottom = middle;
+    while (barBottom + 1 < pixels.client.bottom && pixels.At(firstRed, barBottom + 1) == kFailureRed)
+        ++barBottom;
+    const auto red = [&](int x) { return pixels.At(x, barBottom) == kFailureRed; };
+    const auto underlined = [&](int x) {
+        for (int y = barBottom + 1; y <= barBottom + 4; ++y) {
+            if (pixels.At(x, y) == ink)
+                return true;
+        }
+        return false;
+    };
+    int failureRuns = 0, underlinedRuns = 0;
+    for (int x = 2; x < pixels.client.right - 2; ++x) {  // the focus frame left out
+        EXPECT_TRUE(!underlined(x) || red(x)) << "a line under a reply's bar at " << x;
+        if (!red(x) || red(x - 1))
+            continue;
+        ++failureRuns;
+        int end = x;
+        while (red(end + 1))
+            ++end;
+        if (underlined(x))
+            ++underlinedRuns;
+        EXPECT_EQ(underlined(x), underlined(end)) << "a line under part of the failures at " << x;
+    }
+    EXPECT_EQ(failureRuns, 14) << "twelve lone failures and two outages";
+    EXPECT_EQ(underlinedRuns, 2);
+    EXPECT_FALSE(underlined(firstRed)) << "a lone failure marked as an outage";
     const size_t firstFailure = static_cast<size_t>(
         std::find_if(day.begin(), day.end(), [](const ProdleRecord& r) { return !r.Succeeded(); }) -
         day.begin());

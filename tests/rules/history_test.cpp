@@ -99,17 +99,48 @@ TEST(HistorySummary, TheLastDaysProdlesFailuresRepliesAndLongestStretchWithoutOn
     EXPECT_EQ(summary.medianReplyMs, 38);
     EXPECT_EQ(summary.slowestReplyMs, 2104);
     EXPECT_EQ(summary.longestWithoutReply, 2100) << "from the last reply to now";
-    EXPECT_EQ(SummaryText(summary), "6 prodles in the last 24 hours, 2 failed; replies in 38 ms (median), "
-                                    "2104 ms at the slowest; the longest stretch without a reply: 35 min");
+    EXPECT_EQ(summary.outages, 1) << "two failures in a row, to the next reply";
+    EXPECT_EQ(summary.outagesLength, 720);
+    EXPECT_EQ(SummaryText(summary),
+              "6 prodles in the last 24 hours, 2 failed; 1 outage of 12 min; replies in "
+              "38 ms (median), 2104 ms at the slowest; the longest stretch without a "
+              "reply: 35 min");
     EXPECT_EQ(Summarize(records, now + 2000).longestWithoutReply, 4100);
     EXPECT_EQ(
         Summarize({Prodle(now - 9000, ProdleOutcome::Reply, 5), Prodle(now - 60, ProdleOutcome::Refused)},
                   now)
             .longestWithoutReply,
         9000);
-    EXPECT_EQ(SummaryText(Summarize({Prodle(now, ProdleOutcome::Refused)}, now)),
-              "1 prodle in the last 24 hours, 1 failed; the longest stretch without a reply: 0 s");
+    EXPECT_EQ(
+        SummaryText(Summarize({Prodle(now, ProdleOutcome::Refused)}, now)),
+        "1 prodle in the last 24 hours, 1 failed; no outages; the longest stretch without a reply: 0 s");
     EXPECT_EQ(SummaryText(Summarize({}, now)), "0 prodles in the last 24 hours, 0 failed");
+    // Outages: one from before the day counts from the day's start, one not over yet lasts to now, and
+    // one that ended as the day began is not the day's.
+    const std::vector<ProdleRecord> outages = {
+        Prodle(now - 26 * 3600, ProdleOutcome::Refused),
+        Prodle(now - 25 * 3600, ProdleOutcome::Refused),
+        Prodle(now - 24 * 3600, ProdleOutcome::Reply, 5),
+        Prodle(now - 23 * 3600, ProdleOutcome::NoReply),
+        Prodle(now - 22 * 3600, ProdleOutcome::Refused),
+        Prodle(now - 21 * 3600, ProdleOutcome::Reply, 5),
+        Prodle(now - 7200, ProdleOutcome::Reply, 5),
+        Prodle(now - 600, ProdleOutcome::WaitedForNetwork),
+        Prodle(now - 300, ProdleOutcome::ClosedWithoutReply),
+    };
+    EXPECT_EQ(FindOutages(outages).size(), 3u);
+    const HistorySummary day = Summarize(outages, now);
+    EXPECT_EQ(day.outages, 2);
+    EXPECT_EQ(day.outagesLength, 2 * 3600 + 600);
+    EXPECT_EQ(
+        SummaryText(day).rfind("7 prodles in the last 24 hours, 4 failed; 2 outages, 2 h 10 min in all; "
+                               "replies in 5 ms",
+                               0),
+        0u)
+        << SummaryText(day);
+    std::vector<ProdleRecord> clipped(outages.begin() + 3, outages.end() - 1);
+    clipped[0].startedAt = now - 24 * 3600 - 1;
+    EXPECT_EQ(Summarize(clipped, now).outagesLength, 3 * 3600) << "the day's part of it";
     // The day is 24 hours to the second.
     EXPECT_EQ(Summarize({Prodle(now - 24 * 3600, ProdleOutcome::Refused)}, now).prodles, 1);
     EXPECT_EQ(Summarize({Prodle(now - 24 * 3600 - 1, ProdleOutcome::Refused)}, now).prodles, 0);

@@ -83,7 +83,7 @@ HICON ShellNotifyRecorder::LastIcon(HWND owner) const
 
 void ShellNotifyRecorder::Note(DWORD message, const NOTIFYICONDATAA& record)
 {
-    if (m_everyCall)
+    if (m_everyCall || (record.uFlags & NIF_INFO))
         m_calls.push_back({message, record});
     if (message == NIM_DELETE)
         return;

@@ -32,8 +32,8 @@ public:
         NOTIFYICONDATAA record;  // as much of it as the program hands over (its cbSize)
     };
 
-    // With `everyCall` false only the latest tooltip and picture of each window are kept: a long run
-    // then costs the recorder no memory.
+    // With `everyCall` false only the latest tooltip and picture of each window are kept, and the
+    // balloons: a long run then costs the recorder no memory.
     explicit ShellNotifyRecorder(bool everyCall = true);
     ~ShellNotifyRecorder();
     ShellNotifyRecorder(const ShellNotifyRecorder&) = delete;

@@ -90,6 +90,22 @@ void AddToHistory(std::vector<ProdleRecord>* records, const ProdleRecord& record
     records->push_back(record);
 }
 
+std::vector<Outage> FindOutages(const std::vector<ProdleRecord>& records)
+{
+    std::vector<Outage> outages;
+    size_t run = 0;  // the failures in a row up to here
+    for (size_t i = 0; i <= records.size(); ++i) {
+        if (i < records.size() && !records[i].Succeeded()) {
+            ++run;
+            continue;
+        }
+        if (run >= 2)
+            outages.push_back({i - run, i});
+        run = 0;
+    }
+    return outages;
+}
+
 HistorySummary Summarize(const std::vector<ProdleRecord>& records, int64_t now)
 {
     HistorySummary summary;
@@ -116,6 +132,14 @@ HistorySummary Summarize(const std::vector<ProdleRecord>& records, int64_t now)
         summary.medianReplyMs = replies[(replies.size() - 1) / 2];
         summary.slowestReplyMs = replies.back();
     }
+    for (const Outage& outage : FindOutages(records)) {
+        const int64_t from = std::max(records[outage.first].startedAt, now - kDay);
+        const int64_t to = std::min(outage.end < records.size() ? records[outage.end].startedAt : now, now);
+        if (records[outage.first].startedAt > now || to <= now - kDay)
+            continue;
+        ++summary.outages;
+        summary.outagesLength += std::max<int64_t>(0, to - from);
+    }
     return summary;
 }
 
@@ -123,6 +147,13 @@ std::string SummaryText(const HistorySummary& summary)
 {
     std::string text = std::to_string(summary.prodles) + (summary.prodles == 1 ? " prodle" : " prodles") +
                        " in the last 24 hours, " + std::to_string(summary.failed) + " failed";
+    if (summary.outages == 1)
+        text += "; 1 outage of " + Duration(summary.outagesLength);
+    else if (summary.outages > 1)
+        text += "; " + std::to_string(summary.outages) + " outages, " + Duration(summary.outagesLength) +
+                " in all";
+    else if (summary.prodles > 0)
+        text += "; no outages";
     if (summary.medianReplyMs)
         text += "; replies in " + std::to_string(*summary.medianReplyMs) + " ms (median), " +
                 std::to_string(*summary.slowestReplyMs) + " ms at the slowest";

@@ -24,6 +24,15 @@ ParsedHistory ParseHistory(const std::string& text);
 // Appends, dropping the oldest beyond kHistoryLength.
 void AddToHistory(std::vector<ProdleRecord>* records, const ProdleRecord& record);
 
+// An outage: at least two failed prodles in a row (a failure of any kind, as the link's state counts
+// them), records [first, end); it lasted from the first failure to the reply at `end`, or to now while
+// none has come (end == the records' count).
+struct Outage {
+    size_t first = 0;
+    size_t end = 0;
+};
+std::vector<Outage> FindOutages(const std::vector<ProdleRecord>& records);
+
 struct HistorySummary {
     int prodles = 0;  // in the 24 hours before `now`
     int failed = 0;
@@ -31,11 +40,14 @@ struct HistorySummary {
     std::optional<int> slowestReplyMs;
     // The longest stretch in those 24 hours without a successful reply, in seconds (to `now`, too).
     int64_t longestWithoutReply = 0;
+    // The outages in those 24 hours (also one that began before them), and their length within them.
+    int outages = 0;
+    int64_t outagesLength = 0;  // seconds
 };
 HistorySummary Summarize(const std::vector<ProdleRecord>& records, int64_t now);
 
-// The summary as the window's one line: "1,440 prodles in the last 24 hours, 3 failed; replies in 38 ms
-// (median), 2,104 ms at the slowest; the longest stretch without a reply: 12 min".
+// The summary as the window's one line: "1440 prodles in the last 24 hours, 3 failed; 2 outages, 47 min
+// in all; replies in 38 ms (median), 2104 ms at the slowest; the longest stretch without a reply: 12 min".
 std::string SummaryText(const HistorySummary& summary);
 
 // The history as tab-separated text with a header line, for a spreadsheet or a mail.

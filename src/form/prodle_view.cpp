@@ -212,7 +212,7 @@ LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 
 void CProdleView::OnTimer(UINT_PTR id)
 {
-    if (m_networkWatch.OnTimer(id))
+    if (m_networkWatch.OnTimer(id) || m_network.OnTimer(id))
         return;
     if (m_clock.TakeWake(id)) {
         if (m_engine)

@@ -368,7 +368,7 @@ def notice_burst_case(wine, change):
                     log_lines, records = log.lines(), history.lines()
                     with open(trace_path, "rb") as f:
                         f.seek(traced)
-                        lookups = f.read().count(b"trace:winsock:getaddrinfo")
+                        lookups = f.read().count(b"trace:winsock:getaddrinfo node")
             finally:
                 if added:
                     subprocess.run(["ip", "address", "del", NEW_ADDRESS, "dev", "lo"], check=True)

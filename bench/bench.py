@@ -35,6 +35,10 @@ IDLE_CASES = [("prodle", "prodle"), ("baseline", "baseline"), ("baseline_timer",
 DEBUG_PERIOD = 15.0       # Debug mode's period, for the prodles whose CPU is measured
 CPU_PRODLES = 3
 START_RUNS = 3
+RACE_RUNS = 3
+# Names of the test namespace's hosts file (scripts/isolated.sh): one with an address of each family, one
+# with the IPv4 address alone.
+DUAL_NAME, IPV4_NAME = "dual.prodle.test", "ipv4.prodle.test"
 WAKE_RUNS = 3
 CURL_RUNS = 20
 HISTORY_LENGTH = 1440     # the records the history keeps
@@ -276,6 +280,24 @@ def start_delay_case(wine):
             "click_ms": float(click["click_ms"])}
 
 
+def race_case(wine, dual):
+    """The time from a click on Start to the request at the peer, in a program just started, for a name
+    whose IPv6 address's handshake hangs while its IPv4 address answers (dual), or for a name with the
+    IPv4 address alone: the race's cost is the difference."""
+    wine.settings(ComboName0=DUAL_NAME if dual else IPV4_NAME, AutoStart="0", Often="1")
+    peer = Peer("normal", lifetime=60)
+    hanging = Peer("hanging", lifetime=60, address="::1") if dual else None
+    try:
+        with Program(wine, "prodle"):
+            clicked = float(wine.probe("click")["clicked_at"])
+            wait_for(lambda: peer.arrivals, 5)
+    finally:
+        peer.stop()
+        if hanging:
+            hanging.stop()
+    return peer.arrivals[0] - clicked if peer.arrivals else None
+
+
 def wake_case(wine):
     """The time from the wake's announcement to the request at a peer that is up, in a program past its
     first prodle whose next one is a minute away. (A Modern Standby's wake, the display back on, is one
@@ -322,7 +344,7 @@ class FileGrowth:
 def notice_burst_case(wine, change):
     """A burst of address-change notices, to a program past its first prodle whose next one is two minutes
     away: the restarts (the engine logs each one), the prodles at the peer, the host lookups (Wine's
-    trace of WSAAsyncGetHostByName), the log lines and history records it caused. With `change`, an address is added to the namespace's
+    trace of getaddrinfo), the log lines and history records it caused. With `change`, an address is added to the namespace's
     loopback before the burst, so that what the program uses did change; without, nothing did."""
     wine.settings(ComboName0="127.0.0.1", AutoStart="1", Often="2")
     peer = Peer("normal", lifetime=NOTICE_SETTLE + 60)
@@ -346,7 +368,7 @@ def notice_burst_case(wine, change):
                     log_lines, records = log.lines(), history.lines()
                     with open(trace_path, "rb") as f:
                         f.seek(traced)
-                        lookups = f.read().count(b"trace:winsock:WSAAsyncGetHostByName")
+                        lookups = f.read().count(b"trace:winsock:getaddrinfo node")
             finally:
                 if added:
                     subprocess.run(["ip", "address", "del", NEW_ADDRESS, "dev", "lo"], check=True)
@@ -436,6 +458,9 @@ def measure(wine):
         results["answers"][behaviour] = dict(answer_case(wine, behaviour, seconds), label=label, seconds=seconds)
     say(f"click on Start to request, {START_RUNS} more fresh starts")
     results["start_delays"] = [start_delay_case(wine) for _ in range(START_RUNS)]
+    say(f"click on Start to request, a name whose IPv6 handshake hangs against IPv4 alone, {RACE_RUNS} runs each")
+    results["races"] = {"dual": [race_case(wine, True) for _ in range(RACE_RUNS)],
+                        "ipv4": [race_case(wine, False) for _ in range(RACE_RUNS)]}
     say(f"a wake to the request at the peer, {WAKE_RUNS} runs")
     results["wakes"] = [wake_case(wine) for _ in range(WAKE_RUNS)]
     for key, name, *switches in IDLE_CASES:

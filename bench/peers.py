@@ -1,5 +1,6 @@
-"""Loopback peers for the bench: a small HTTP server on 127.0.0.1:80 that answers every connection in
-one way, run on a thread, and remembers when each request arrived (Unix time, seconds).
+"""Loopback peers for the bench: a small HTTP server on port 80 of 127.0.0.1 (or of ::1) that answers
+every connection in one way, run on a thread, and remembers when each request arrived (Unix time,
+seconds).
 
 Behaviours:
   normal    a short HTTP/1.0 reply, then close
@@ -12,7 +13,8 @@ import socket
 import threading
 import time
 
-ADDRESS = ("127.0.0.1", 80)
+ADDRESS = "127.0.0.1"
+PORT = 80
 REPLY = b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nok"
 TRICKLE_INTERVAL = 0.2
 TRICKLE_BYTES = 15
@@ -20,10 +22,14 @@ FIVE_MB = 5 * 1024 * 1024
 
 
 class Peer:
-    def __init__(self, behaviour, lifetime=120.0):
+    def __init__(self, behaviour, lifetime=120.0, address=ADDRESS):
         if behaviour not in ("normal", "trickle", "five_mb", "hanging"):
             raise ValueError(behaviour)
+        if address not in ("127.0.0.1", "::1"):
+            raise ValueError(address)   # loopback only
         self.behaviour = behaviour
+        self.family = socket.AF_INET6 if ":" in address else socket.AF_INET
+        self.address = (address, PORT)
         self.arrivals = []        # when each request was read whole
         self.finished = []        # when each answer was sent whole
         self._deadline = time.time() + lifetime   # the peer stops by itself
@@ -34,29 +40,28 @@ class Peer:
         self._thread.start()
 
     def _listen(self):
-        listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        listener = socket.socket(self.family, socket.SOCK_STREAM)
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        listener.bind(ADDRESS)
+        listener.bind(self.address)
         if self.behaviour != "hanging":
             listener.listen(8)
             return listener
         listener.listen(0)
         for _ in range(4):
-            filler = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            filler = socket.socket(self.family, socket.SOCK_STREAM)
             filler.setblocking(False)
-            filler.connect_ex(ADDRESS)
+            filler.connect_ex(self.address)
             self._fillers.append(filler)
         time.sleep(0.2)
         if not self._connect_hangs():
             raise RuntimeError("the hanging peer's queue did not fill: connects still complete")
         return listener
 
-    @staticmethod
-    def _connect_hangs():
-        check = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    def _connect_hangs(self):
+        check = socket.socket(self.family, socket.SOCK_STREAM)
         check.settimeout(0.5)
         try:
-            check.connect(ADDRESS)
+            check.connect(self.address)
             return False
         except socket.timeout:
             return True

@@ -12,9 +12,7 @@ add_executable(prodle_tests ${PRODLE_TEST_SOURCES} ${PRODLE_RC})
 target_include_directories(prodle_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(prodle_tests PRIVATE prodle_core gtest shlwapi ws2_32 psapi oleacc oleaut32)
 target_link_options(prodle_tests PRIVATE -static)
-target_precompile_headers(prodle_tests PRIVATE <gtest/gtest.h> <winsock.h> <windows.h> <commctrl.h> <string>)
-# The loopback server uses Windows Sockets 2, whose header must come before <windows.h>.
-set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/support/loopback_server.cpp PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+target_precompile_headers(prodle_tests PRIVATE <gtest/gtest.h> <winsock2.h> <ws2tcpip.h> <windows.h> <commctrl.h> <string>)
 add_dependencies(prodle_tests prodle)
 
 # The wineserver must not be started by a test whose output is a ctest pipe (ctest would wait for it

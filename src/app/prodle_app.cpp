@@ -119,7 +119,7 @@ void CProdleApp::OnAppAbout(const CString& localAddress, DWORD launchTick)
     aboutDlg.m_pbMailLinkVisited = &m_bMailLinkVisited;
     aboutDlg.m_pbWebLinkVisited = &m_bWebLinkVisited;
     // Both values are taken now and stay as they are while the box is open.
-    aboutDlg.m_strIPAddress = localAddress;
+    aboutDlg.m_strIPAddress = AboutAddressText(localAddress);
     aboutDlg.m_strTimeSinceLaunch = FormatTimeSinceLaunch(::GetTickCount(), launchTick);
     aboutDlg.DoModal();
 }

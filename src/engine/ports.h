@@ -38,7 +38,8 @@ public:
     virtual void OnLocalAddressFailed(Ticket ticket) = 0;
     virtual void OnHostFound(Ticket ticket) = 0;
     virtual void OnHostNotFound(Ticket ticket) = 0;
-    // `address`: the dotted address connected to.
+    // `address`: the text of the address connected to (dotted IPv4, or IPv6 as "2001:db8::7"); of a
+    // host with several, the one whose connect completed first.
     virtual void OnConnected(Ticket ticket, const std::string& address) = 0;
     virtual void OnConnectFailed(Ticket ticket) = 0;
     virtual void OnNoSocket(Ticket ticket) = 0;
@@ -51,12 +52,15 @@ protected:
 
 class Network {
 public:
-    // Looks the computer's own name up: LocalAddressFound (the dotted address) or LocalAddressFailed.
+    // Finds the address that names this computer: LocalAddressFound (its text: the IPv4 address where
+    // there is one, else the global IPv6 one) or LocalAddressFailed.
     virtual void LookUpLocalAddress(Ticket ticket) = 0;
-    // Looks a host name up: HostFound or HostNotFound. A connection to that host takes its address.
+    // Looks a host name up (an address needs none): HostFound or HostNotFound. A connection to that host
+    // takes its addresses.
     virtual void LookUpHost(Ticket ticket, const std::string& name) = 0;
-    // Connects to port 80 of the host (an address, or a name): Connected, ConnectFailed or NoSocket;
-    // afterwards ReplyData for data and ConnectionClosed when the server closes.
+    // Connects to port 80 of the host (an address, or a name; a host with several addresses is one
+    // connection, whichever of them answers first): Connected, ConnectFailed or NoSocket; afterwards
+    // ReplyData for data and ConnectionClosed when the server closes.
     virtual void Connect(Ticket ticket, const std::string& host) = 0;
     virtual void Send(Ticket ticket, const std::string& bytes) = 0;
     // Gives the connection or lookup up; nothing more comes of it.

@@ -1,5 +1,5 @@
-// The form's private window messages and its timers (the engine's one wake-up, and the network watch's
-// two), named once here.
+// The form's private window messages and its timers (the engine's one wake-up, the network watch's
+// two, and the connect race's next address), named once here.
 #ifndef PRODLE_FORM_FORM_IDS_H
 #define PRODLE_FORM_FORM_IDS_H
 
@@ -18,5 +18,6 @@
 #define TIMER_NETWORK_SETTLE 113
 #define TIMER_NETWORK_REARM  115
 #define TIMER_TRAY_ADD       117
+#define TIMER_NEXT_ATTEMPT   119
 
 #endif

@@ -1,61 +1,51 @@
-// The engine's asynchronous host lookups and the buffers Windows Sockets writes their answers into.
-// A buffer must live until its lookup has answered, whether or not anyone still waits for the answer:
-// a lookup that is given up keeps its buffer until its answer arrives (a cancel is not relied on; under
-// Wine it stops nothing), and the buffers of lookups still running when the owner goes are let go of
-// rather than freed.
+// The engine's lookups, run where they cannot hold the window up: a name's addresses of both families
+// (getaddrinfo), or the computer's own address (GetAdaptersAddresses), each on a thread of the
+// system's pool (QueueUserWorkItem), its answer brought back to the window as a message. A lookup that
+// is given up runs on to its end, and its answer is let go of when it comes (a running getaddrinfo
+// cannot be stopped). A lookup still running when its owner goes keeps its memory; a message that no
+// window takes any more frees it at once.
 #ifndef PRODLE_FORM_HOST_LOOKUPS_H
 #define PRODLE_FORM_HOST_LOOKUPS_H
 
-#include <winsock.h>
 #include <windows.h>
 
-#include <cstdint>
-#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
-#include "engine/rules/host_entry.h"
-
-// A lookup's answer, copied out of the buffer that Windows Sockets wrote it into: the entry's pointers
-// still hold addresses in that buffer, which `base` gives.
-struct HostEntryCopy {
-    alignas(8) unsigned char bytes[MAXGETHOSTSTRUCT] = {};
-    uintptr_t base = 0;
-
-    HostEntryView View() const
-    {
-        return HostEntryView{bytes, sizeof bytes, static_cast<uint64_t>(base),
-                             static_cast<int>(sizeof(void*))};
-    }
-};
+#include "engine/rules/ip_address.h"
 
 class HostLookups {
 public:
     HostLookups() = default;
     HostLookups(const HostLookups&) = delete;
     HostLookups& operator=(const HostLookups&) = delete;
-    ~HostLookups();
+    ~HostLookups() = default;
 
-    // Starts looking `name` up; `message` to `window` answers, with the task handle as wParam. Any
-    // lookup still current is given up first. False when the platform refused to start it: the lookup
-    // is then current under a null task handle, and no answer comes unless the caller posts one.
-    bool Start(HWND window, UINT message, const char* name);
+    // Starts looking `name` up; `message` to `window` answers. Any lookup still current is given up
+    // first. False when the system refused to start it: then no answer comes.
+    bool Start(HWND window, UINT message, const std::string& name);
+    // The same for the computer's own address: the one that names it (PickLocalAddress).
+    bool StartLocal(HWND window, UINT message);
 
-    // Takes the answer that the message with this task handle brings. True when it answers the current
-    // lookup: its host entry is copied into `entry`. An answer to a lookup that was given up frees its
-    // buffer and gives false.
-    bool TakeAnswer(WPARAM task, HostEntryCopy* entry);
+    // Takes the answer that a message of a lookup brings. True when it answers the current lookup:
+    // the addresses found (none: not found), in the system's order. An answer to a lookup that was
+    // given up is let go of, and gives false, as a message that is no answer at all does.
+    bool TakeAnswer(WPARAM wParam, LPARAM lParam, std::vector<IpAddress>* addresses);
 
     // Nobody waits for the current lookup's answer any more.
     void GiveUp();
 
 private:
-    struct Lookup {
-        HANDLE task = nullptr;
-        std::unique_ptr<char[]> buffer;
-    };
-    Lookup m_current;
-    bool m_bCurrent = false;
-    std::vector<Lookup> m_givenUp;
+    struct Job;
+    bool Queue(Job* job);
+    static DWORD WINAPI Run(void* context);
+
+    // Each lookup's number goes with its answer: a given-up lookup's answer is never taken for a
+    // later one's, whatever memory the later one got.
+    unsigned m_nextNumber = 1;
+    std::pair<unsigned, Job*> m_current = {0, nullptr};
+    std::vector<std::pair<unsigned, Job*>> m_givenUp;
 };
 
 #endif

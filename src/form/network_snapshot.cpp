@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "form/adapter_addresses.h"
+
 namespace {
 
 // One of iphlpapi's tables, asked for again while it grows between the size and the copy.
@@ -35,7 +37,8 @@ std::optional<NetworkSnapshot> NetworkSnapshot::Read()
         [](MIB_IPADDRTABLE* table, ULONG* size) { return ::GetIpAddrTable(table, size, FALSE); });
     const auto routeTable = ReadTable<MIB_IPFORWARDTABLE>(
         [](MIB_IPFORWARDTABLE* table, ULONG* size) { return ::GetIpForwardTable(table, size, FALSE); });
-    if (!addressTable || !routeTable)
+    const auto adapters = ReadAdapterAddresses();
+    if (!addressTable || !routeTable || !adapters)
         return std::nullopt;
 
     NetworkSnapshot snapshot;
@@ -47,6 +50,12 @@ std::optional<NetworkSnapshot> NetworkSnapshot::Read()
             snapshot.addresses.push_back(row.dwAddr);
     }
     std::sort(snapshot.addresses.begin(), snapshot.addresses.end());
+    for (const AdapterAddress& adapter : *adapters) {
+        if (adapter.candidate.address.family == IpFamily::V6 && !adapter.temporary)
+            snapshot.ipv6Addresses.push_back(adapter.candidate.address);
+    }
+    std::sort(snapshot.ipv6Addresses.begin(), snapshot.ipv6Addresses.end(),
+              [](const IpAddress& a, const IpAddress& b) { return a.bytes < b.bytes; });
 
     // The default route the system takes: of those to 0.0.0.0/0, the one of the lowest metric.
     const auto* routes = reinterpret_cast<const MIB_IPFORWARDTABLE*>(routeTable->data());

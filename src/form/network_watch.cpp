@@ -40,6 +40,7 @@ void NetworkWatch::Start(HWND window)
 {
     m_window = window;
     m_known = m_read();
+    m_ipv6Notice.Start(window);
     m_changed.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!m_changed)
         return;

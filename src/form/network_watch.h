@@ -1,21 +1,24 @@
 // Tells the form's window when the network the program uses has changed (a Wi-Fi roam, a VPN going up or
 // down, a cable, a new lease): WM_PRODLE_NETWORK_CHANGE is posted to it, once per change.
-// Windows XP has the notice (NotifyAddrChange); the program's message loop waits for it, so that it
-// costs neither a thread nor a wake-up of an idle program, and each one comes to the window as
-// WM_PRODLE_ADDRESS_NOTICE. Notices come in bursts (VPN clients, virtual adapters, a flapping Wi-Fi), and
-// many change nothing the program uses: notices less than two seconds apart are one change, looked at
-// when they stop (at most five seconds after the first), and it is told only when the machine's IPv4
-// addresses or the default route differ from what they were. Its timers run only after a notice.
+// Windows XP has the notice of IPv4 changes (NotifyAddrChange); the program's message loop waits for
+// it, so that it costs neither a thread nor a wake-up of an idle program, and each one comes to the
+// window as WM_PRODLE_ADDRESS_NOTICE. Windows Vista and later also give notice of IPv6 changes
+// (Ipv6AddressNotice), which come the same way. Notices come in bursts (VPN clients, virtual adapters,
+// a flapping Wi-Fi), and many change nothing the program uses: notices less than two seconds apart are
+// one change, looked at when they stop (at most five seconds after the first), and it is told only
+// when the machine's addresses or the default route differ from what they were. Its timers run only
+// after a notice.
 #ifndef PRODLE_FORM_NETWORK_WATCH_H
 #define PRODLE_FORM_NETWORK_WATCH_H
 
-#include <winsock.h>
+#include <winsock2.h>
 #include <windows.h>
 
 #include <functional>
 #include <optional>
 
 #include "engine/ports.h"
+#include "form/ipv6_address_notice.h"
 #include "form/network_snapshot.h"
 #include "framework/kernel_handle.h"
 
@@ -53,6 +56,7 @@ private:
     void Settle();
 
     Journal& m_journal;
+    Ipv6AddressNotice m_ipv6Notice;
     Timing m_timing;
     SnapshotReader m_read = NetworkSnapshot::Read;
     // What the program's prodles went by at the last look (none: the system would not say).

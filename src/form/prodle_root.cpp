@@ -81,7 +81,7 @@ bool ProdleRoot::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
         *result = TRUE;
         return true;
     case WM_TIMER:
-        if (m_networkWatch.OnTimer(wParam))
+        if (m_networkWatch.OnTimer(wParam) || m_network.OnTimer(wParam))
             return true;
         if (!m_clock.TakeWake(wParam))
             return false;

@@ -2,7 +2,7 @@
 #ifndef PRODLE_FORM_SOCKET_HANDLE_H
 #define PRODLE_FORM_SOCKET_HANDLE_H
 
-#include <winsock.h>
+#include <winsock2.h>
 
 #include "framework/scoped_handle.h"
 

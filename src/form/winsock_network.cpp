@@ -1,8 +1,5 @@
 #include "form/winsock_network.h"
 
-#include <cstring>
-
-#include "engine/rules/host_entry.h"
 #include "form/form_ids.h"
 
 void WinsockNetwork::Attach(HWND window, NetworkAnswers* answers)
@@ -14,29 +11,23 @@ void WinsockNetwork::Attach(HWND window, NetworkAnswers* answers)
 
 void WinsockNetwork::LookUpLocalAddress(Ticket ticket)
 {
-    char name[100] = {};
-    // A failed call normally leaves the name empty, and the empty name is looked up; the last byte is
-    // made a terminator whatever a failed call wrote.
-    ::gethostname(name, sizeof name);
-    name[sizeof name - 1] = '\0';
-    StartLookup(WM_PRODLE_LOCAL_LOOKUP, ticket, name);
+    m_lookupTicket = ticket;
+    // No answer would ever come: the lookup has failed (the engine takes it once this call is through).
+    if (!m_lookups.StartLocal(m_window, WM_PRODLE_LOCAL_LOOKUP))
+        m_answers->OnLocalAddressFailed(ticket);
 }
 
 void WinsockNetwork::LookUpHost(Ticket ticket, const std::string& name)
 {
-    StartLookup(WM_PRODLE_HOST_LOOKUP, ticket, name);
-}
-
-void WinsockNetwork::StartLookup(UINT message, Ticket ticket, const std::string& name)
-{
     m_lookupTicket = ticket;
     m_lookupName = name;
-    if (m_lookups.Start(m_window, message, name.c_str()))
+    // An address needs no lookup (the engine looks up every text that does not start with a digit).
+    if (const auto address = ParseAddressLiteral(name)) {
+        m_lookups.GiveUp();
+        m_answers->OnHostFound(ticket);
         return;
-    // No answer would ever come: the lookup has failed (the engine takes it once this call is through).
-    if (message == WM_PRODLE_LOCAL_LOOKUP)
-        m_answers->OnLocalAddressFailed(ticket);
-    else
+    }
+    if (!m_lookups.Start(m_window, WM_PRODLE_HOST_LOOKUP, name))
         m_answers->OnHostNotFound(ticket);
 }
 
@@ -70,41 +61,42 @@ void WinsockNetwork::Close(Ticket ticket)
         m_lookups.GiveUp();
 }
 
-void WinsockNetwork::OnLookupAnswer(UINT message, WPARAM task, LPARAM result)
+void WinsockNetwork::OnLookupAnswer(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PRODLE_CONNECT_LOOKUP) {
-        HandOn(m_connection.OnLookupAnswer(task, result));
+        HandOn(m_connection.OnLookupAnswer(wParam, lParam));
         return;
     }
-    HostEntryCopy entry;
-    if (!m_lookups.TakeAnswer(task, &entry))
+    std::vector<IpAddress> addresses;
+    if (!m_lookups.TakeAnswer(wParam, lParam, &addresses))
         return;  // an answer nobody waits for any more
-    const bool answered = WSAGETASYNCERROR(result) == 0;
     if (message == WM_PRODLE_HOST_LOOKUP) {
-        if (!answered) {
+        if (addresses.empty()) {
             m_answers->OnHostNotFound(m_lookupTicket);
             return;
         }
-        // Kept: the prodles to this host connect to its first address.
-        m_connection.KeepEntry(m_lookupName, entry);
+        // Kept: the prodles to this host race over these addresses.
+        m_connection.KeepAddresses(m_lookupName, addresses);
         m_answers->OnHostFound(m_lookupTicket);
         return;
     }
-    unsigned char address[4];
-    if (answered && PickLocalAddress(entry.View(), address)) {
-        in_addr local;
-        std::memcpy(&local, address, sizeof address);
-        if (const char* text = ::inet_ntoa(local)) {
-            m_answers->OnLocalAddressFound(m_lookupTicket, text);
-            return;
-        }
-    }
-    m_answers->OnLocalAddressFailed(m_lookupTicket);
+    if (addresses.empty())
+        m_answers->OnLocalAddressFailed(m_lookupTicket);
+    else
+        m_answers->OnLocalAddressFound(m_lookupTicket, AddressText(addresses.front()));
 }
 
 void WinsockNetwork::OnSocketNews(WPARAM socket, LPARAM news)
 {
     HandOn(m_connection.OnSocketNews(socket, news));
+}
+
+bool WinsockNetwork::OnTimer(UINT_PTR id)
+{
+    if (id != TIMER_NEXT_ATTEMPT)
+        return false;
+    HandOn(m_connection.OnTimer());
+    return true;
 }
 
 void WinsockNetwork::HandOn(ProdleConnection::Outcome outcome)
@@ -118,6 +110,9 @@ void WinsockNetwork::HandOn(ProdleConnection::Outcome outcome)
         return;
     case Outcome::Failed:
         m_answers->OnConnectFailed(m_connectionTicket);
+        return;
+    case Outcome::NoSocket:
+        m_answers->OnNoSocket(m_connectionTicket);
         return;
     case Outcome::Read:
         m_answers->OnReplyData(m_connectionTicket);

@@ -1,11 +1,12 @@
-// The engine's network on Windows Sockets 1.1, without blocking anything: the lookups of the local
-// address and of a host (asynchronous, answered by a message to the form), and one prodle's connection.
-// The form hands it the messages of its lookups and socket; it turns them into the engine's events, each
-// with the ticket of the request it answers.
+// The engine's network on Windows Sockets, without blocking anything: the lookups of the local address
+// and of a host (on a thread of the system's pool, answered by a message to the form), and one prodle's
+// connection, raced over the host's addresses of both families. The form hands it the messages of its
+// lookups, its sockets and its timer; it turns them into the engine's events, each with the ticket of
+// the request it answers.
 #ifndef PRODLE_FORM_WINSOCK_NETWORK_H
 #define PRODLE_FORM_WINSOCK_NETWORK_H
 
-#include <winsock.h>
+#include <winsock2.h>
 #include <windows.h>
 
 #include "engine/ports.h"
@@ -23,14 +24,15 @@ public:
     void Close(Ticket ticket) override;
 
     // WM_PRODLE_LOCAL_LOOKUP, WM_PRODLE_HOST_LOOKUP and WM_PRODLE_CONNECT_LOOKUP.
-    void OnLookupAnswer(UINT message, WPARAM task, LPARAM result);
+    void OnLookupAnswer(UINT message, WPARAM wParam, LPARAM lParam);
     // WM_PRODLE_SOCKET.
     void OnSocketNews(WPARAM socket, LPARAM news);
+    // A timer of the window: false when it is not the network's.
+    bool OnTimer(UINT_PTR id);
     // The socket of the connection (INVALID_SOCKET: none), for a look from outside.
     SOCKET ConnectionSocket() const { return m_connection.Socket(); }
 
 private:
-    void StartLookup(UINT message, Ticket ticket, const std::string& name);
     void HandOn(ProdleConnection::Outcome outcome);
 
     HWND m_window = nullptr;

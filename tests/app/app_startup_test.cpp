@@ -1,7 +1,7 @@
 // Start-up and shut-down of the whole program: store, INI import, hidden frame fitted and locked, tray
 // icon, Windows Sockets.
 #include <gtest/gtest.h>
-#include <winsock.h>
+#include <winsock2.h>
 
 #include <algorithm>
 #include <future>

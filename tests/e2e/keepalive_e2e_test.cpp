@@ -1,5 +1,6 @@
 // The real program against loopback peers, started as a user would with auto-start on: its first
-// prodle reaches a server and it ends when its main window is closed; against a peer that never
+// prodle reaches a server, at its IPv4 or its IPv6 address, and it ends when its main window is
+// closed; against a peer that never
 // answers the handshake it keeps answering its messages from the click on Start, reports the failure
 // at the connect's bound, and still ends at once when told to exit.
 #include <gtest/gtest.h>
@@ -69,11 +70,15 @@ protected:
 
 }  // namespace
 
-TEST_F(KeepAliveEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClose)
+// The stored host: an address of either family.
+class EachFamilyEndToEnd : public KeepAliveEndToEnd, public testing::WithParamInterface<const char*> {};
+
+TEST_P(EachFamilyEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClose)
 {
-    SetSetting("ComboName0", "127.0.0.1");
+    const std::string host = GetParam();
+    SetSetting("ComboName0", host);
     SetSetting("Debug", "1");
-    LoopbackServer server(ServerBehaviour::Reply);
+    LoopbackServer server(ServerBehaviour::Reply, host == "[::1]" ? "::1" : host.c_str());
     ASSERT_TRUE(server.Listening());
 
     ProdleProcess prodle;
@@ -96,6 +101,11 @@ TEST_F(KeepAliveEndToEnd, AutoStartedProgramProdlesALoopbackServerAndExitsOnClos
     EXPECT_EQ(Setting("ComboNameSel"), "0");
     EXPECT_EQ(Setting("Often"), "25");
 }
+
+INSTANTIATE_TEST_SUITE_P(Ipv4AndIpv6, EachFamilyEndToEnd, testing::Values("127.0.0.1", "[::1]"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.index == 0 ? "Ipv4" : "Ipv6");
+                         });
 
 TEST_F(DeadLinkEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUntilItsBound)
 {

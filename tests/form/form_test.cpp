@@ -10,12 +10,14 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/resource.h"
 #include "form/file_journal.h"
 #include "form/form_ids.h"
 #include "form/prodle_view.h"
+#include "history/history_book.h"
 #include "support/form.h"
 #include "support/import_patch.h"
 #include "support/loopback_server.h"
@@ -50,10 +52,38 @@ BOOLEAN WINAPI PowerCapabilities(SYSTEM_POWER_CAPABILITIES* capabilities)
     return TRUE;
 }
 
+// The notice of IPv6 changes of Windows Vista and later, as the system gives it (Wine's never comes): its
+// callback and context kept, for the test to call as the system's thread does.
+struct Ipv6Notice {
+    void(WINAPI* callback)(void*, void*, int) = nullptr;
+    void* context = nullptr;
+    USHORT family = 0;
+} g_ipv6Notice;
+
+DWORD WINAPI NotifyIpv6(USHORT family, void(WINAPI* callback)(void*, void*, int), void* context, BOOLEAN,
+                        HANDLE* notice)
+{
+    g_ipv6Notice = {callback, context, family};
+    *notice = reinterpret_cast<HANDLE>(&g_ipv6Notice);
+    return NO_ERROR;
+}
+
+DWORD WINAPI CancelIpv6Notice(HANDLE)
+{
+    g_ipv6Notice = {};
+    return NO_ERROR;
+}
+
 FARPROC WINAPI LookUp(HMODULE module, LPCSTR name)
 {
-    if (reinterpret_cast<ULONG_PTR>(name) > 0xffff && std::strcmp(name, "GetPwrCapabilities") == 0)
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&PowerCapabilities));
+    const std::pair<const char*, void*> standIns[] = {
+        {"GetPwrCapabilities", reinterpret_cast<void*>(&PowerCapabilities)},
+        {"NotifyUnicastIpAddressChange", reinterpret_cast<void*>(&NotifyIpv6)},
+        {"CancelMibChangeNotify2", reinterpret_cast<void*>(&CancelIpv6Notice)},
+    };
+    for (const auto& [function, standIn] : standIns)
+        if (reinterpret_cast<ULONG_PTR>(name) > 0xffff && std::strcmp(name, function) == 0)
+            return reinterpret_cast<FARPROC>(standIn);
     return g_realLookUp(module, name);
 }
 
@@ -226,6 +256,43 @@ TEST_F(Form, WhatTheUserTypesAndClicksReachesTheEngineAndItsAnswerShows)
     EXPECT_EQ(Setting("ComboName3"), "localhost");
     EXPECT_EQ(Setting("ComboNameSel"), "3");
     EXPECT_EQ(Setting("Often"), "9");
+
+    // An IPv6 address, bare or in brackets.
+    LoopbackServer ipv6(ServerBehaviour::Reply, "::1");
+    ASSERT_TRUE(ipv6.Listening());
+    for (const std::string typed : {"::1", "[::1]"}) {
+        SetControlText(form, IDC_COMBO_HOSTS, typed);
+        Press(IDC_BUTTON_START);
+        ASSERT_TRUE(Waits([&] { return ipv6.Finished() == (typed == "::1" ? 1 : 2); })) << typed;
+        ASSERT_TRUE(Waits([&] { return CurrentPhase() == Phase::CountingDown; })) << typed;
+        EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS).back(), typed);
+    }
+}
+
+// A name with an address of each family whose peer listens on one family, then on the other, then on
+// neither: the prodle goes through, the history names the address that won, and every address
+// refusing is one failure with one box, and no socket left.
+TEST_F(Form, ANameOfBothFamiliesReachesItsPeerOnEitherAndAllRefusingIsOneFailure)
+{
+    SetSetting("ComboName0", "dual.prodle.test");
+    Start();
+    for (const char* peer : {"127.0.0.1", "::1"}) {
+        LoopbackServer server(ServerBehaviour::Reply, peer);
+        ASSERT_TRUE(server.Listening());
+        Press(IDC_BUTTON_START);
+        ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }))
+            << peer;
+        const ProdleRecord last = HistoryBook().Records().back();
+        EXPECT_EQ(last.host, "dual.prodle.test");
+        EXPECT_EQ(last.address, peer);
+        EXPECT_EQ(last.outcome, ProdleOutcome::Reply);
+    }
+    Press(IDC_BUTTON_START);
+    ASSERT_TRUE(Waits([&] { return CurrentPhase() == Phase::Stopped && !App().boxes.empty(); }));
+    ASSERT_EQ(App().boxes.size(), 1u);
+    EXPECT_EQ(App().boxes[0].text.rfind("Prodle: Cannot connect to dual.prodle.test on port 80\n", 0), 0u);
+    EXPECT_EQ(HistoryBook().Records().back().outcome, ProdleOutcome::Refused);
+    EXPECT_EQ(App().View()->ConnectionSocket(), INVALID_SOCKET);
 }
 
 TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppears)
@@ -462,6 +529,9 @@ TEST_F(Form, TheSessionsDisplayBackOnIsAWakeOnlyAfterAMinuteOffWithModernStandby
 // of it only when the addresses or the default route differ.
 TEST_F(Form, ABurstOfAddressNoticesIsOneChangeAndOnlyWhenWhatTheProgramUsesChanged)
 {
+    const ImportPatch lookUp({"kernel32.dll", "kernelbase.dll"}, "GetProcAddress",
+                             reinterpret_cast<void*>(&LookUp));
+    ASSERT_GT(lookUp.Patched(), 0u);
     LoopbackServer server(ServerBehaviour::Reply);
     SetSetting("ComboNameSel", "1");
     Start();
@@ -471,13 +541,17 @@ TEST_F(Form, ABurstOfAddressNoticesIsOneChangeAndOnlyWhenWhatTheProgramUsesChang
     const std::optional<NetworkSnapshot> machine = NetworkSnapshot::Read();
     ASSERT_TRUE(machine);
     EXPECT_EQ(std::count(machine->addresses.begin(), machine->addresses.end(), 0x0100007fUL), 1);
+    EXPECT_EQ(
+        std::count(machine->ipv6Addresses.begin(), machine->ipv6Addresses.end(), *ParseAddressLiteral("::1")),
+        1);
     NetworkWatch& watch = App().View()->NetworkChanges();
     int looks = 0;
     bool changing = false;
+    std::vector<IpAddress> ipv6;
     DWORD address = 0x0100007f;
     watch.SetSnapshotReader([&] {
         ++looks;
-        return NetworkSnapshot{{changing ? ++address : address}, 1, 0};
+        return NetworkSnapshot{{changing ? ++address : address}, 1, 0, ipv6};
     });
     const auto notices = [&](int count) {
         for (int i = 0; i < count; ++i)
@@ -510,6 +584,18 @@ TEST_F(Form, ABurstOfAddressNoticesIsOneChangeAndOnlyWhenWhatTheProgramUsesChang
     ASSERT_TRUE(Waits([&] { return looks == 4; }));
     EXPECT_GE(::GetTickCount() - last, 380u);
     EXPECT_EQ(LogLines("The network changed"), changes + 2);
+
+    // Where the system gives notice of IPv6 changes too (Windows Vista and later), its notice, posted
+    // from the system's thread, is one as the IPv4 one is, and a new IPv6 address is a change.
+    changing = false;
+    ipv6 = {*ParseAddressLiteral("2001:db8::2")};
+    ASSERT_NE(g_ipv6Notice.callback, nullptr);
+    EXPECT_EQ(g_ipv6Notice.family, AF_INET6);
+    std::thread([] { g_ipv6Notice.callback(g_ipv6Notice.context, nullptr, 1); }).join();
+    ASSERT_TRUE(Waits([&] { return looks == 5; }));
+    EXPECT_EQ(LogLines("The network changed"), changes + 3);
+    App().Stop();  // its notice taken back while the stand-ins answer
+    EXPECT_EQ(g_ipv6Notice.callback, nullptr);
 }
 
 // A notice the system refuses to give stops the watch only for a while: said once in the log, asked for

@@ -37,6 +37,8 @@ TEST(HistoryFile, ARecordReadsBackAsWrittenAndNoOtherLineIsARecord)
               ProdleOutcome::WaitedForNetwork);
     EXPECT_TRUE(ParseRecord(FormatRecord(Prodle(kNoon, ProdleOutcome::Reply, 0))))
         << "a reply within the tick";
+    EXPECT_EQ(ParseRecord("1700000000\th\t2001:db8:1234:5678:9abc:def0:1234:5678\treply\t38")->address,
+              "2001:db8:1234:5678:9abc:def0:1234:5678");
 
     for (const char* hostile : {
              "",
@@ -148,11 +150,12 @@ TEST(HistorySummary, TheLastDaysProdlesFailuresRepliesAndLongestStretchWithoutOn
 
 TEST(HistoryText, TabSeparatedInUtcWithAReplyTimeOnlyForAReply)
 {
-    EXPECT_EQ(
-        HistoryAsText({Prodle(kNoon, ProdleOutcome::Reply, 38), Prodle(951782400, ProdleOutcome::Refused)}),
-        "Time (UTC)\tHost\tAddress\tOutcome\tReply (ms)\r\n"
-        "2023-11-14 22:13:20\twww.example.com\t192.0.2.80\treply\t38\r\n"
-        "2000-02-29 00:00:00\twww.example.com\t192.0.2.80\trefused\t\r\n");
+    ProdleRecord ipv6 = Prodle(951782400, ProdleOutcome::Refused);
+    ipv6.address = "2001:db8::80";
+    EXPECT_EQ(HistoryAsText({Prodle(kNoon, ProdleOutcome::Reply, 38), ipv6}),
+              "Time (UTC)\tHost\tAddress\tOutcome\tReply (ms)\r\n"
+              "2023-11-14 22:13:20\twww.example.com\t192.0.2.80\treply\t38\r\n"
+              "2000-02-29 00:00:00\twww.example.com\t2001:db8::80\trefused\t\r\n");
 }
 
 TEST(HistoryBar, FiveMillisecondsAndFiveSecondsBothShowAndAFailureIsFullHeight)

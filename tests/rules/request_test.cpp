@@ -14,4 +14,8 @@ TEST(ProdleRequest, ExactBytesAroundTheAddress)
     const std::string withZero("a\0b", 3);
     EXPECT_EQ(BuildProdleRequest(withZero).substr(82, 3 + 2), withZero + "\r\n");
     EXPECT_EQ(BuildProdleRequest("").size(), 122u);
+    // An IPv6 address in brackets, as HTTP writes one; not a byte else changes.
+    std::string ipv6 = BuildProdleRequest("192.168.0.7");
+    ipv6.replace(82, 11, "[2001:db8::7]");
+    EXPECT_EQ(BuildProdleRequest("2001:db8::7"), ipv6);
 }

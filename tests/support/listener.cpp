@@ -9,18 +9,17 @@ constexpr int kQueueFillers = 3;
 
 LoopbackListener::LoopbackListener(const char* address, Handshake handshake, unsigned short port)
 {
-    m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    const auto parsed = ParseAddressLiteral(address);
+    if (!parsed || !IsLoopback(*parsed))
+        return;  // loopback only, whatever a caller asks
+    const SocketAddress local = SocketAddress::Of(*parsed, port);
+    m_socket = ::socket(local.Family(), SOCK_STREAM, 0);
     if (m_socket == INVALID_SOCKET)
         return;
     const BOOL reuse = TRUE;
     ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_port = ::htons(port);
-    local.sin_addr.s_addr = ::inet_addr(address);
     const int backlog = handshake == Handshake::Completes ? 64 : 0;
-    if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        ::listen(m_socket, backlog) != 0) {
+    if (::bind(m_socket, local.Get(), local.length) != 0 || ::listen(m_socket, backlog) != 0) {
         ::closesocket(m_socket);
         m_socket = INVALID_SOCKET;
         return;
@@ -29,15 +28,15 @@ LoopbackListener::LoopbackListener(const char* address, Handshake handshake, uns
         FillQueue(local);
 }
 
-void LoopbackListener::FillQueue(const sockaddr_in& local)
+void LoopbackListener::FillQueue(const SocketAddress& local)
 {
     for (int i = 0; i < kQueueFillers; ++i) {
-        const SOCKET filler = ::socket(AF_INET, SOCK_STREAM, 0);
+        const SOCKET filler = ::socket(local.Family(), SOCK_STREAM, 0);
         if (filler == INVALID_SOCKET)
             continue;
         u_long nonBlocking = 1;
         ::ioctlsocket(filler, FIONBIO, &nonBlocking);
-        ::connect(filler, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+        ::connect(filler, local.Get(), local.length);
         m_queueFillers.push_back(filler);
     }
     // The queue is full once the first of them has connected.

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "form/socket_address.h"
+
 namespace {
 
 // Every wait of the server thread is cut into slices this long, so that stopping is never held up.
@@ -39,20 +41,18 @@ LoopbackServer::LoopbackServer(ServerBehaviour behaviour, const char* address)
     if (behaviour_ == ServerBehaviour::SendFiveMegabytes)
         bigReply_.assign(kFiveMegabytes, 'x');
 
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_port = ::htons(80);
-    local.sin_addr.s_addr = ::inet_addr(address);
-    if ((::ntohl(local.sin_addr.s_addr) >> 24) != 127)
+    const auto parsed = ParseAddressLiteral(address);
+    if (!parsed || !IsLoopback(*parsed))
         return;  // loopback only, whatever a caller asks
+    const SocketAddress local = SocketAddress::Of(*parsed, 80);
 
     // Port 80 may still be held by another test run on this machine: wait for it a while.
     const DWORD start = ::GetTickCount();
     while (!listening_ && ::GetTickCount() - start < 30000) {
-        const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+        const SOCKET s = ::socket(local.Family(), SOCK_STREAM, 0);
         BOOL on = TRUE;
         ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
-        if (::bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0 && ::listen(s, 8) == 0) {
+        if (::bind(s, local.Get(), local.length) == 0 && ::listen(s, 8) == 0) {
             listener_ = s;
             listening_ = true;
         } else {

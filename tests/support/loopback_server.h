@@ -1,6 +1,6 @@
 // A small HTTP server on port 80 of a loopback address, run on a thread of the test process, that
 // answers each connection in one chosen way and records the bytes of every request it receives.
-// Only ever binds a 127.x address. Stops (and closes every socket) when destroyed.
+// Only ever binds a 127.x address or ::1. Stops (and closes every socket) when destroyed.
 #ifndef PRODLE_TESTS_SUPPORT_LOOPBACK_SERVER_H
 #define PRODLE_TESTS_SUPPORT_LOOPBACK_SERVER_H
 

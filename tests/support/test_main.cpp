@@ -1,6 +1,6 @@
 // The test program's entry: one application object, as in prodle.exe, then the tests (or a helper mode).
 #include <gtest/gtest.h>
-#include <winsock.h>
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 

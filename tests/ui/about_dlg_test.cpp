@@ -6,6 +6,7 @@
 #include "app/resource.h"
 #include "app/prodle_app.h"
 #include "support/import_patch.h"
+#include "support/program.h"
 #include "support/registry.h"
 #include "support/test_app.h"
 #include "ui/about_box.h"
@@ -75,10 +76,17 @@ TEST_F(AboutBox, ShowsTheLocalAddressAsTheEngineKnowsIt)
     EXPECT_EQ(WithAboutBox([&](HWND box) { address = ItemText(box, IDC_STATIC_IP_ADDRESS); }), 1);
     EXPECT_EQ(address, "no address yet");
 
-    // The application shows what it is handed.
+    // The application shows what it is handed; an IPv6 address whole, on two lines.
     WithAboutBox([] { GetProdleApp()->OnAppAbout("192.0.2.7", ::GetTickCount()); },
                  [&](HWND box) { address = ItemText(box, IDC_STATIC_IP_ADDRESS); });
     EXPECT_EQ(address, "192.0.2.7");
+    WithAboutBox(
+        [] { GetProdleApp()->OnAppAbout("2001:db8:1234:5678:9abc:def0:1234:5678", ::GetTickCount()); },
+        [&](HWND box) {
+            address = ItemText(box, IDC_STATIC_IP_ADDRESS);
+            SaveScreenshot(box, "about-ipv6");
+        });
+    EXPECT_EQ(address, "2001:db8:1234:5678:\r\n9abc:def0:1234:5678");
 }
 
 TEST_F(AboutBox, TimeSinceLaunchCountsSecondsUpToTwoMinutesThenWholeMinutes)

@@ -153,7 +153,10 @@ const RuntimeTexts kRuntimeTexts[] = {
       "Validating Domain Name", "NOT RUNNING", "Connection made OK", "Last connection failed",
       "Prodle was sent", "Prodle completed at 00:00:00"}},
     {IDD_PRODLE_FORM, IDC_STATIC_COUNTDOWN, {"60:30", "00:00"}},
-    {IDD_ABOUTBOX, IDC_STATIC_IP_ADDRESS, {"no address yet", "255.255.255.255"}},
+    {IDD_ABOUTBOX,
+     IDC_STATIC_IP_ADDRESS,
+     {"no address yet", "255.255.255.255", "2888:8888:8888:8888:\r\n8888:8888:8888:8888",
+      "2ddd:dddd:dddd:dddd:\r\ndddd:dddd:dddd:dddd"}},
     {IDD_ABOUTBOX, IDC_STATIC_TIME_SINCE, {"119 seconds", "71582 minutes"}},
 };
 

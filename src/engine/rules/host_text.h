@@ -7,8 +7,10 @@
 // The port every prodle connects to.
 constexpr unsigned short kHttpPort = 80;
 
-// A text whose first character is a digit is a dotted address and needs no lookup; a name, an empty
-// text and a text that starts with a space are looked up.
+// A text whose first character is a digit is an address and needs no check; a name, an empty text and
+// a text that starts with a space are checked by a lookup. (The network reads the text itself: an
+// IPv6 address that starts with a colon or a bracket is answered without a lookup, and a text that
+// starts with a digit but is no address is looked up when it is connected to.)
 bool StartsWithDigit(const std::string& host);
 
 // The host a connection goes to: the text after its leading spaces (only ' ' counts).

@@ -11,10 +11,12 @@ std::string BuildProdleRequest(const std::string& localAddress)
     static const char tail[] = "\r\n"
                                "Accept: image/gif, image/jpeg, */*\r\n"
                                "\r\n";
+    // An IPv6 address is written in brackets, as HTTP writes one in a host.
+    const bool ipv6 = localAddress.find(':') != std::string::npos;
     std::string request;
-    request.reserve(sizeof head - 1 + localAddress.size() + sizeof tail - 1);
+    request.reserve(sizeof head - 1 + localAddress.size() + 2 + sizeof tail - 1);
     request.append(head, sizeof head - 1);
-    request.append(localAddress);
+    request.append(ipv6 ? "[" + localAddress + "]" : localAddress);
     request.append(tail, sizeof tail - 1);
     return request;
 }

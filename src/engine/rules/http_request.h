@@ -5,7 +5,8 @@
 #include <string>
 
 // The whole request, headers and closing blank line included; `localAddress`
-// goes into the Host header as given (dotted text of this machine's address).
+// (the text of this machine's address) goes into the Host header as given, an
+// IPv6 address (a text with a colon) in brackets.
 std::string BuildProdleRequest(const std::string& localAddress);
 
 #endif

@@ -202,41 +202,51 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     EXPECT_TRUE(std::all_of(tip.begin(), tip.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x80;
     })) << tip;
-    if (const char* codePage = std::getenv("PRODLE_EXPECTED_ACP"))
+    if (const char* codePage = std::getenv("PRODLE_EXPECTED_ACP")) {
         EXPECT_EQ(::GetACP(), static_cast<UINT>(std::atoi(codePage)));
+    }
     EXPECT_NE(Text(IDC_STATIC_COUNTDOWN), hidden);
 }
 
 TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
 {
-    // The first start with nothing stored: the default set, and a box that says so, which the program
-    // shows once it runs its loop, and before which the auto-start does not come.
+    // The first start with nothing stored: the default set, shown and not stored, and a box that says
+    // so, which the program shows once it runs its loop, and before whose answer the auto-start does
+    // not come (what is already queued is handled while the box is up).
     RemoveBaseKey();
     SetSetting("AutoStart", "1");
     std::vector<Phase> phasesWhileUp;
     App().onBox = [&](const RecordedBox&) {
+        PumpPending();
         phasesWhileUp.push_back(CurrentPhase());
-        PumpFor(100);  // what comes while it is up
     };
     Start();
     EXPECT_TRUE(App().boxes.empty());
     ASSERT_TRUE(Waits([&] { return App().boxes.size() == 1; }));
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
+    EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));  // one button, no icon
     EXPECT_EQ(phasesWhileUp, std::vector<Phase>{Phase::ReportingStop});
-    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS).size(), 3u);
+    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
+              (std::vector<std::string>{"www.example.com", "1.1.1.1", "www.wikipedia.org"}));
+    EXPECT_EQ(ComboSelection(form, IDC_COMBO_HOSTS), 0);
+    EXPECT_EQ(App().View()->Engine()->CurrentHost(), "www.example.com");
+    EXPECT_FALSE(Setting("ComboName0"));
+    EXPECT_FALSE(Setting("ComboNameSel"));
 
-    // A refused period and its box; Start pressed again while it is up starts nothing behind it.
+    // A refused period and its box; Start pressed again while it is up starts nothing behind it, once
+    // everything queued behind the box has been handled.
     App().onBox = [&](const RecordedBox&) {
-        phasesWhileUp.push_back(CurrentPhase());
         Press(IDC_BUTTON_START);
-        PumpFor(100);
+        PumpPending();
+        phasesWhileUp.push_back(CurrentPhase());
     };
     SetControlText(form, IDC_EDIT_OFTEN, "0");
     Press(IDC_BUTTON_START);
     ASSERT_TRUE(Waits([&] { return App().boxes.size() == 2; }));
     EXPECT_EQ(App().boxes[1].text, "Prodle: Time period must be between 1 and 60");
     EXPECT_EQ(Text(IDC_EDIT_OFTEN), "25");
-    PumpFor(100);
+    EXPECT_EQ(phasesWhileUp.back(), Phase::ReportingStop);
+    PumpPending();
     EXPECT_EQ(App().boxes.size(), 2u);
     EXPECT_EQ(CurrentPhase(), Phase::Stopped);
 }

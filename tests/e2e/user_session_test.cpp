@@ -358,7 +358,11 @@ TEST_F(UserSession, ASecondStartDuringTheFirstOnesStartUpShowsTheFormOnceItIsUp)
         } shown{first};
         ASSERT_NE(first.Form(), nullptr) << c.what;
         EXPECT_TRUE(WaitFor(Shown::Check, &shown, kWait)) << c.what;
-        ::Sleep(200);  // nothing hides it afterwards
+        // Nothing hides it afterwards: its start-up was over (a later start's request waits for that),
+        // and its thread has handled a message sent after the form came up.
+        DWORD_PTR answer = 0;
+        EXPECT_NE(::SendMessageTimeoutA(first.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, kWait, &answer), 0)
+            << c.what;
         EXPECT_TRUE(::IsWindowVisible(first.MainWindow())) << c.what;
     }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "framework/calendar.h"
 #include "history/history_book.h"
 #include "history/history_window.h"
 #include "milliseconds.h"
@@ -37,7 +38,7 @@ void HandlePendingMessages()
 // server did not answer.
 void FillWithADay(HistoryBook* book)
 {
-    const int64_t now = HistoryBook::Now();
+    const int64_t now = EpochSecondsNow();
     unsigned noise = 1;
     for (size_t i = 0; i < kHistoryLength; ++i) {
         noise = noise * 1103515245u + 12345u;

@@ -4,7 +4,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 include(GoogleTest)
 
 file(GLOB_RECURSE PRODLE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
-# The engine's own tests need no Windows: they run natively (fuzz/CMakeLists.txt, scripts/fuzz.sh).
+# The engine's own tests need no Windows: they run natively (tests/native/CMakeLists.txt, scripts/fuzz.sh).
 list(FILTER PRODLE_TEST_SOURCES EXCLUDE REGEX "/tests/engine/")
 # Their world of fakes also runs the engine through a day for the History window's test.
 list(APPEND PRODLE_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/engine/engine_driver.cpp)

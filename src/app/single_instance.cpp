@@ -10,22 +10,23 @@ constexpr DWORD kExitMs = 10000;
 constexpr DWORD kRetryMs = 50;
 
 // A view of a file mapping, unmapped when it goes out of scope.
-class MappedView {
-public:
-    MappedView(HANDLE mapping, DWORD access) : m_view(::MapViewOfFile(mapping, access, 0, 0, sizeof(LONG))) {}
-    MappedView(const MappedView&) = delete;
-    MappedView& operator=(const MappedView&) = delete;
-    ~MappedView()
-    {
-        if (m_view)
-            ::UnmapViewOfFile(m_view);
-    }
-    // The published process id.
-    volatile LONG* ProcessId() const { return static_cast<volatile LONG*>(m_view); }
-
-private:
-    void* m_view;
+struct MappedViewTraits {
+    using Handle = void*;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle view) { ::UnmapViewOfFile(view); }
 };
+using MappedView = ScopedHandle<MappedViewTraits>;
+
+// The published process id, in a view of the mapping (null when it cannot be mapped).
+volatile LONG* ProcessIdIn(const MappedView& view)
+{
+    return static_cast<volatile LONG*>(view.Get());
+}
+
+void* MapProcessId(HANDLE mapping, DWORD access)
+{
+    return ::MapViewOfFile(mapping, access, 0, 0, sizeof(LONG));
+}
 
 // The user's SID as text ("S-1-5-21-..."): it tells users apart where their names need not (a user
 // renamed, a local and a domain user of the same name). Empty when the token cannot be read.
@@ -141,9 +142,9 @@ bool CSingleInstance::Claim()
     m_mapping.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0,
                                          sizeof(LONG), m_mappingName.c_str()));
     if (m_mapping) {
-        const MappedView view(m_mapping.Get(), FILE_MAP_WRITE);
-        if (view.ProcessId())
-            ::InterlockedExchange(view.ProcessId(), static_cast<LONG>(::GetCurrentProcessId()));
+        const MappedView view(MapProcessId(m_mapping.Get(), FILE_MAP_WRITE));
+        if (view)
+            ::InterlockedExchange(ProcessIdIn(view), static_cast<LONG>(::GetCurrentProcessId()));
     }
     return true;
 }
@@ -186,8 +187,8 @@ DWORD CSingleInstance::PublishedProcessId() const
     KernelHandle mapping(::OpenFileMappingA(FILE_MAP_READ, FALSE, m_mappingName.c_str()));
     if (!mapping)
         return 0;
-    const MappedView view(mapping.Get(), FILE_MAP_READ);
-    return view.ProcessId() ? static_cast<DWORD>(*view.ProcessId()) : 0;
+    const MappedView view(MapProcessId(mapping.Get(), FILE_MAP_READ));
+    return view ? static_cast<DWORD>(*ProcessIdIn(view)) : 0;
 }
 
 CSingleInstance::Outcome CSingleInstance::Send(Request request, const char* frameClass) const

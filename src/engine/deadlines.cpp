@@ -1,21 +1,26 @@
 #include "engine/deadlines.h"
 
-bool Deadlines::IsDue(Alarm alarm, uint64_t now) const
+bool Deadlines::TakeIfDue(Alarm alarm, uint64_t now)
 {
-    const std::optional<uint64_t> at = At(alarm);
-    return at && *at <= now;
+    std::optional<uint64_t>& at = m_at[Index(alarm)];
+    if (!at || *at > now)
+        return false;
+    at.reset();
+    return true;
 }
 
 void Deadlines::Sync(Clock& clock)
 {
-    for (int i = 0; i < kAlarmCount; ++i) {
-        const Alarm alarm = static_cast<Alarm>(i);
-        if (m_at[Index(alarm)] == m_asked[Index(alarm)])
-            continue;
-        if (m_at[Index(alarm)])
-            clock.WakeAt(alarm, *m_at[Index(alarm)]);
-        else
-            clock.CancelWake(alarm);
-        m_asked[Index(alarm)] = m_at[Index(alarm)];
+    std::optional<uint64_t> earliest;
+    for (const std::optional<uint64_t>& at : m_at) {
+        if (at && (!earliest || *at < *earliest))
+            earliest = at;
     }
+    if (earliest == m_asked)
+        return;
+    if (earliest)
+        clock.WakeAt(*earliest);
+    else
+        clock.CancelWake();
+    m_asked = earliest;
 }

@@ -26,6 +26,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b)
 void HostList::Replace(std::vector<std::string> entries, int storedSelection)
 {
     m_entries = std::move(entries);
+    ++m_generation;
     m_selected = -1;
     m_text.clear();
     Select(storedSelection < Count() ? storedSelection : 0);

@@ -3,6 +3,7 @@
 #ifndef PRODLE_ENGINE_HOST_LIST_H
 #define PRODLE_ENGINE_HOST_LIST_H
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@ public:
     // A new list with its selection as stored: an index beyond the list selects the first entry, a
     // negative one selects none (and the box is empty).
     void Replace(std::vector<std::string> entries, int storedSelection);
+    // Counts the lists so far: a connection checked against an older list adds nothing to this one.
+    uint32_t Generation() const { return m_generation; }
 
     const std::vector<std::string>& Entries() const { return m_entries; }
     int Count() const { return static_cast<int>(m_entries.size()); }
@@ -34,6 +37,7 @@ private:
     std::vector<std::string> m_entries;
     int m_selected = -1;
     std::string m_text;
+    uint32_t m_generation = 0;
 };
 
 #endif

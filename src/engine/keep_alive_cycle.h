@@ -1,8 +1,8 @@
 // What the keep-alive cycle does with each event:
 //   start -> (local address, once per run) -> check the host -> countdown -> prodle -> countdown -> ...
 // with the host list, the options, the deadlines, the failure decision, sleep and wake, and the boxes.
-// It works on its state and speaks through the engine's deferred ports; the engine (keep_alive_engine.h)
-// decides whether an event is handled at all, and whether what the cycle made of it stands.
+// Its table (Rows()) says, for each phase and event, which handler answers and where it may lead; the
+// engine (keep_alive_engine.h) keeps the events' order and asks the table.
 #ifndef PRODLE_ENGINE_KEEP_ALIVE_CYCLE_H
 #define PRODLE_ENGINE_KEEP_ALIVE_CYCLE_H
 
@@ -10,15 +10,66 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine/deadlines.h"
-#include "engine/deferred_ports.h"
+#include "engine/events.h"
 #include "engine/host_list.h"
 #include "engine/keep_alive_options.h"
 #include "engine/phase_table.h"
 #include "engine/ports.h"
+
+struct Ports {
+    Clock& clock;
+    Network& network;
+    Display& display;
+    SettingsStore& store;
+    Journal& journal;
+    History& history;
+};
+
+// Which host the next prodle goes to, and why: the cycle's first prodle goes to the host it (re)started
+// with, until that prodle has an outcome; the later ones to the current host (the selected entry, or the
+// host of the last successful connection).
+struct NextHost {
+    // The texts the cycle (re)started with: the boxes' at a start the user asked for, a random pick or a
+    // rotation; a restart of the program's own keeps them. While such a start is under way the boxes are
+    // read again as its checks answer.
+    std::string startHost;
+    std::string startMinutes;
+    bool startReadsBoxes = false;
+    std::optional<std::string> first;
+    uint32_t firstList = 0;  // the host list it is checked against when it connects
+    std::string later;
+    bool firstExpiry = false;  // with random hosts, the next expiry still prodles the current host
+
+    const std::string& Host() const { return first ? *first : later; }
+};
+
+// The network's request under way: a lookup, or a connection until it is closed; and the prodle it
+// makes, until it has ended.
+struct Request {
+    Ticket ticket = 0;
+    bool open = false;
+    std::string host;              // as given, leading spaces and all
+    uint32_t list = 0;             // the host list it is checked against when it connects
+    bool ignoresFailures = false;  // the option as the connection began
+    std::optional<ProdleRecord> prodle;
+    uint64_t connectStartedMs = 0;
+};
+
+// After a wake or a change of network, failures wait for the network for a while instead of being
+// reported; a wait runs from its first failure to its end.
+struct NetworkGrace {
+    std::optional<uint64_t> since;
+    std::optional<uint64_t> lastWake;
+    bool suspendedSinceWake = false;
+    struct Wait {
+        uint64_t since = 0;
+        int tries = 0;  // the retries made
+    };
+    std::optional<Wait> wait;
+};
 
 class KeepAliveCycle {
 public:
@@ -43,121 +94,111 @@ public:
         std::string launchTime;
     };
 
-    // What the box that is up leads to once it is closed.
-    enum class AfterBox { Nothing, TrayNotice, StopWithNotice, CountOn, AutoStart };
-
-    struct Event {
-        explicit Event(Trigger what, Ticket answering = 0, std::string withText = {})
-            : trigger(what), ticket(answering), text(std::move(withText))
-        {
-        }
-        Trigger trigger;
-        Ticket ticket;
-        std::string text;
-        std::vector<std::string> hosts;
-        int index = 0;
-        KeepAliveOptions options;
+    // One row of the table: in each phase of `from`, each trigger of `triggers` goes to `handle` and may
+    // lead to a phase of `to` (kStays: it may stay); no handler: it is ignored there.
+    using Handler = void (KeepAliveCycle::*)(const Event&);
+    struct Row {
+        PhaseSet from;
+        TriggerSet triggers;
+        Handler handle;
+        PhaseSet to;
     };
+    using Table = std::vector<Row>;
+    static const Table& Rows();
+    // The row of a pair in a table (null: none, which the table's test rules out).
+    static const Row* RowFor(const Table& table, Phase phase, Trigger trigger);
+    static std::vector<PhaseRule> Rules();
 
-    // Everything the cycle knows, in one value: an event that goes wrong is undone by putting it back.
-    struct State {
-        Phase phase = Phase::Stopped;
-        KeepAliveOptions options;
-        std::string launchTime;
-        // The minutes box as it was when the event began, the last period accepted ("Often"), and the
-        // host list with the host box's text (read likewise).
-        std::string minutes;
-        std::string acceptedMinutes;
-        HostList hosts;
-        uint32_t listGeneration = 0;  // counts the lists Edit Names confirmed
-        std::string localAddress = "no address yet";
-        bool localAddressKnown = false;
-        // The cycle: the host text and the minutes text it started with (from the boxes when the user, a
-        // random pick or a rotation started it; a restart of its own keeps them); whether the start under
-        // way takes the boxes' texts; where its first prodle goes until that prodle has an outcome;
-        // where the later ones go.
-        std::string cycleHost;
-        std::string cycleMinutes;
-        bool startReadsBoxes = false;
-        std::optional<std::string> firstHost;
-        uint32_t firstHostGeneration = 0;  // the list it is checked against when it connects
-        std::string laterHost;
-        bool firstExpiry = false;  // with random hosts, the next expiry still prodles the current host
-        int periodSecs = 0;
-        bool startHeldBack = false;  // from a start or a prodle until its reply
-        // The network's request under way: a lookup, or a connection until it is closed.
-        Ticket ticket = 0;
-        bool ticketOpen = false;
-        std::string connectHost;  // as given, leading spaces and all
-        uint32_t connectGeneration = 0;
-        bool connectIgnoresFailures = false;  // the option as the connection began
-        // The prodle under way, for the history once it has ended, and when its connect began.
-        std::optional<ProdleRecord> prodle;
-        uint64_t connectStartedMs = 0;
-        std::optional<int> lastReplyMs;
-        // Sleep, wake and the network; a wait for the network, from its first failure to its end.
-        struct NetworkWait {
-            uint64_t since = 0;
-            int tries = 0;  // the retries made
-        };
-        std::optional<NetworkWait> networkWait;
-        std::optional<uint64_t> graceSince;
-        std::optional<uint64_t> lastWake;
-        bool suspendedSinceWake = false;
-        AfterBox afterBox = AfterBox::Nothing;
-        Deadlines deadlines;
-        // Who can see the countdown.
-        bool formShown = false;
-        bool tipShown = false;
-        // What the ports were last told.
-        std::string shownCountdown;
-        std::string shownTip;
-        bool shownWaiting = false;
-    };
-
-    KeepAliveCycle(DeferredPorts& ports, const Settings& settings, Parameters parameters);
+    KeepAliveCycle(Ports ports, const Settings& settings, Parameters parameters);
     KeepAliveCycle(const KeepAliveCycle&) = delete;
     KeepAliveCycle& operator=(const KeepAliveCycle&) = delete;
 
-    // The boxes' texts as the event begins, before any of its own calls changes what they show.
+    // The boxes' texts as an event begins.
     void ReadBoxes();
-    // What an event does, in the phase the table has let it in.
-    void Act(const Event& event);
-    // What follows from the state whatever the event: the wait cursor, the countdown and the alarms.
+    // What follows from the state whatever the event: the wait cursor, the countdown, the end of a wait
+    // for the network, and the wake-up.
     void Settle();
-    // Where the next prodle goes: the host the cycle started with until its first prodle has an outcome,
-    // then the current host.
-    const std::string& NextProdleHost() const { return state.firstHost ? *state.firstHost : state.laterHost; }
 
-    State state;
+    Phase phase = Phase::Stopped;
+    KeepAliveOptions options;
+    HostList hosts;
+    NextHost next;
+    std::optional<Request> request;
+    Ticket lastTicket = 0;
+    std::optional<std::string> localAddress;
+    std::optional<int> lastReplyMs;
+    Deadlines deadlines;
 
 private:
+    static const Row kRows[];
+
+    // The handlers, one per row (keep_alive_cycle_table.cpp).
+    void OnStart(const Event&);
+    void OnAutoStart(const Event&);
+    void OnShutdown(const Event&);
+    void OnLocalAddressFound(const Event& event);
+    void OnLocalAddressFailed(const Event&);
+    void OnHostFound(const Event&);
+    void OnHostNotFound(const Event&);
+    void OnProdleDue(const Event&);
+    void OnProdleSkipped(const Event&);
+    void OnCountdownDue(const Event&);
+    void OnConnected(const Event& event);
+    void OnConnectBound(const Event&);
+    void OnConnectRefused(const Event&);
+    void OnClosedBeforeConnected(const Event&);
+    void OnNoSocket(const Event&);
+    void OnReply(const Event&);
+    void OnClosedAfterReply(const Event&);
+    void OnClosedWithoutReply(const Event&);
+    void OnRetryStart(const Event&);
+    void OnRetryProdle(const Event&);
+    void OnSuspend(const Event&);
+    void OnSuspendDuringConnection(const Event&);
+    void OnWakeWhileCounting(const Event&);
+    void OnWakeDuringConnection(const Event&);
+    void OnWakeWhileWaiting(const Event&);
+    void OnWakeWhileStarting(const Event&);
+    void OnNetworkChangedWhileCounting(const Event&);
+    void OnNetworkChangedWhileStarting(const Event&);
+    void OnNetworkChangedWhileStopped(const Event&);
+    void OnOptionsConfirmed(const Event& event);
+    void OnHostListConfirmed(const Event& event);
+    void OnHostPicked(const Event& event);
+    void OnFormShown(const Event&);
+    void OnFormShownWhileCounting(const Event&);
+    void OnFormHidden(const Event&);
+    void OnTipShown(const Event&);
+    void OnTipHidden(const Event&);
+    void OnFailureBoxClosed(const Event&);
+    void OnBoxClosedCountingOn(const Event&);
+    void OnStopBoxClosed(const Event&);
+    void OnStopBoxClosedTrayNotice(const Event&);
+    void OnStopBoxClosedAutoStart(const Event&);
+
     // Start and stop. A start the user asked for (or a random pick, or a rotation) takes the boxes'
-    // texts; one the cycle makes itself (a change of network, a retry) keeps the running cycle's.
+    // texts; one the program makes itself (a change of network, a retry) keeps the cycle's.
     enum class Texts { FromBoxes, OfTheCycle };
     void StartCycle(Texts texts);
     void StopCycle(bool trayNotice);
+    void TrayNoticeOfStop();
     void LookUpLocalAddress();
     void CheckHost();
     void StartCountdown();
-    void OnLocalAddress(const std::string& address);
     // A lookup of a start failed: the box's text, and the log's words for it.
     void OnStartLookupFailed(const std::string& box, const std::string& reason);
 
     // The countdown.
-    void OnProdleDue();
     void SetNextTarget();
     void ShowCountdown();
 
     // One prodle.
     void Prodle();
-    void BeginConnection(const std::string& host, uint32_t listGeneration);
-    void OnConnectedNow(const std::string& address);
+    void BeginConnection(const std::string& host, uint32_t list);
     void RememberConnection();
-    void OnReply();
     void OnConnectionFailed(const std::string& why);
     void OnNoHostToConnectTo();
-    void OnSocketRefused();
+    Ticket Open(const std::string& host);
     void GiveUpRequest();
     // The prodle under way has ended so: the history hears of it.
     void EndProdle(ProdleOutcome outcome, int replyMs = -1);
@@ -168,19 +209,16 @@ private:
     // The network's grace after a wake or a change.
     bool WaitsForNetwork();
     void WaitForNetwork(Phase waiting, const std::string& reason);
-    // The wait for the network is over: back, given up, or ended by the user.
     void EndNetworkWait(const std::string& how);
-    void OnRetryDue();
-    void OnSuspendNow();
-    void OnResumeNow();
+    // A wake that is not the second announcement of the last one: the grace begins.
+    bool Woke();
+    void ProdleAfterWake();
 
     // The host list and the boxes.
-    void ApplyHostList(std::vector<std::string> hosts, int selected, bool notice);
+    void ApplyHostList(std::vector<std::string> list, int selected, bool notice);
     void SelectHost(int index);
-    void ReportFailure(const std::string& text, AfterBox after);
-    void ReportStop(const std::string& text, AfterBox after);
-    void OnBoxClosedNow();
-    void ShowTip(const std::string& tip);
+    void ShowBox(const std::string& text, Phase reporting);
+    void EnableStartWhenSeen();
     std::string TimeStampSuffix();
     int Draw();
 
@@ -192,6 +230,16 @@ private:
     History& m_history;
     const Parameters m_parameters;
     std::minstd_rand m_random;
+    std::string m_launchTime;
+    // The minutes box as the event began, and the last period accepted ("Often").
+    std::string m_minutes;
+    std::string m_acceptedMinutes;
+    int m_periodSecs = 0;
+    bool m_startHeldBack = false;  // from a start or a prodle until its reply
+    NetworkGrace m_grace;
+    // Who can see the countdown.
+    bool m_formShown = false;
+    bool m_tipShown = false;
 };
 
 #endif

@@ -4,117 +4,57 @@
 
 namespace {
 
-// The event of each alarm's deadline.
-Trigger TriggerOf(Alarm alarm)
+// The event of each deadline.
+Event EventOf(Alarm alarm)
 {
     switch (alarm) {
     case Alarm::AutoStart:
-        return Trigger::AutoStartDue;
+        return events::AutoStartDue{};
     case Alarm::ConnectBound:
-        return Trigger::ConnectBound;
+        return events::ConnectBound{};
     case Alarm::NetworkRetry:
-        return Trigger::RetryDue;
+        return events::RetryDue{};
     case Alarm::Prodle:
-        return Trigger::ProdleDue;
+        return events::ProdleDue{};
     case Alarm::Countdown:
         break;
     }
-    return Trigger::CountdownDue;
+    return events::CountdownDue{};
 }
 
-std::optional<Alarm> AlarmOf(Trigger trigger)
+// The ticket of a network's answer (none for any other event).
+template <class Answer>
+auto TicketIn(const Answer& answer, int) -> decltype(std::optional<Ticket>(answer.ticket))
 {
-    for (int i = 0; i < kAlarmCount; ++i) {
-        if (TriggerOf(static_cast<Alarm>(i)) == trigger)
-            return static_cast<Alarm>(i);
-    }
+    return answer.ticket;
+}
+template <class Other>
+std::optional<Ticket> TicketIn(const Other&, long)
+{
     return std::nullopt;
-}
-
-bool IsNetworkAnswer(Trigger trigger)
-{
-    switch (trigger) {
-    case Trigger::LocalAddressFound:
-    case Trigger::LocalAddressFailed:
-    case Trigger::HostFound:
-    case Trigger::HostNotFound:
-    case Trigger::Connected:
-    case Trigger::ConnectFailed:
-    case Trigger::NoSocket:
-    case Trigger::ReplyData:
-    case Trigger::ConnectionClosed:
-        return true;
-    default:
-        return false;
-    }
 }
 
 }  // namespace
 
-KeepAliveEngine::KeepAliveEngine(Ports ports, const Settings& settings, Parameters parameters)
-    : m_ports(ports), m_cycle(m_ports, settings, std::move(parameters))
+KeepAliveEngine::KeepAliveEngine(Ports ports, const Settings& settings, Parameters parameters,
+                                 const KeepAliveCycle::Table& table)
+    : m_clock(ports.clock), m_display(ports.display), m_table(table),
+      m_cycle(ports, settings, std::move(parameters))
 {
-    m_handling = true;
     m_cycle.Settle();
-    m_ports.Flush();
-    m_handling = false;
 }
 
-// ---- Events ---------------------------------------------------------------------------------------
-
-void KeepAliveEngine::ConfirmOptions(const KeepAliveOptions& options)
+void KeepAliveEngine::OnWake()
 {
-    Event event(Trigger::OptionsConfirmed);
-    event.options = options;
-    Post(std::move(event));
-}
-
-void KeepAliveEngine::ConfirmHostList(const std::vector<std::string>& hosts, int selected)
-{
-    Event event(Trigger::HostListConfirmed);
-    event.hosts = hosts;
-    event.index = selected;
-    Post(std::move(event));
-}
-
-void KeepAliveEngine::PickHost(int index)
-{
-    Event event(Trigger::HostPicked);
-    event.index = index;
-    Post(std::move(event));
-}
-
-void KeepAliveEngine::OnAlarm(Alarm alarm)
-{
-    m_cycle.state.deadlines.Rang(alarm);
-    const uint64_t now = m_ports.NowMs();
-    // Acting on one deadline may move or clear the others: they are looked at again after each.
-    for (int round = 0; round < 2 * kAlarmCount; ++round) {
-        int due = 0;
-        while (due < kAlarmCount && !m_cycle.state.deadlines.IsDue(static_cast<Alarm>(due), now))
-            ++due;
-        if (due == kAlarmCount)
-            break;
-        Post(Event(TriggerOf(static_cast<Alarm>(due))));
-    }
-    // A deadline that stays passed would wake the program again at once, for ever.
+    m_cycle.deadlines.Woken();
+    const uint64_t now = m_clock.NowMs();
+    // Acting on one deadline may move or clear those after it: each is looked at when its turn comes.
     for (int i = 0; i < kAlarmCount; ++i) {
-        if (m_cycle.state.deadlines.IsDue(static_cast<Alarm>(i), now)) {
-            m_ports.RealDisplay().ReportFault(std::string("Prodle's engine: ") +
-                                              TriggerName(TriggerOf(static_cast<Alarm>(i))) + " passed in " +
-                                              PhaseName(m_cycle.state.phase) + " and was dropped.");
-            m_cycle.state.deadlines.Clear(static_cast<Alarm>(i));
-        }
+        if (m_cycle.deadlines.TakeIfDue(static_cast<Alarm>(i), now))
+            Post(EventOf(static_cast<Alarm>(i)));
     }
-    if (m_handling)
-        return;
-    m_handling = true;
-    m_cycle.state.deadlines.Sync(m_ports);
-    m_ports.Flush();
-    m_handling = false;
+    m_cycle.deadlines.Sync(m_clock);
 }
-
-// ---- Handling one event ---------------------------------------------------------------------------
 
 void KeepAliveEngine::Post(Event event)
 {
@@ -131,36 +71,27 @@ void KeepAliveEngine::Post(Event event)
     m_handling = false;
 }
 
-bool KeepAliveEngine::IsCurrent(const Event& event)
+bool KeepAliveEngine::IsCurrent(const Event& event) const
 {
-    if (IsNetworkAnswer(event.trigger))
-        return m_cycle.state.ticketOpen && event.ticket == m_cycle.state.ticket;
-    if (const std::optional<Alarm> alarm = AlarmOf(event.trigger))
-        return m_cycle.state.deadlines.IsDue(*alarm, m_ports.NowMs());
-    return true;
+    const std::optional<Ticket> ticket =
+        std::visit([](const auto& what) { return TicketIn(what, 0); }, event);
+    return !ticket || (m_cycle.request && m_cycle.request->open && *ticket == m_cycle.request->ticket);
 }
 
 void KeepAliveEngine::Handle(const Event& event)
 {
-    // An answer to a request given up, or a deadline that has moved on, is no event any more.
     if (!IsCurrent(event))
         return;
-    const Phase from = m_cycle.state.phase;
-    const Answer answer = AnswerTo(from, event.trigger);
-    if (!answer.handled)
+    const Phase from = m_cycle.phase;
+    const KeepAliveCycle::Row* row = KeepAliveCycle::RowFor(m_table, from, TriggerOf(event));
+    if (!row || !row->handle)
         return;
     m_cycle.ReadBoxes();
-    const KeepAliveCycle::State before = m_cycle.state;
-    m_cycle.Act(event);
+    (m_cycle.*row->handle)(event);
     m_cycle.Settle();
-    if (!(answer.to & Phases(m_cycle.state.phase))) {
-        const std::string fault = std::string("Prodle's engine: ") + TriggerName(event.trigger) + " in " +
-                                  PhaseName(from) + " led to " + PhaseName(m_cycle.state.phase) +
-                                  ", which its table does not allow; the event was ignored.";
-        m_cycle.state = before;
-        m_ports.Drop();
-        m_ports.RealDisplay().ReportFault(fault);
-        return;
-    }
-    m_ports.Flush();
+    const PhaseSet allowed = (row->to & ~kStays) | ((row->to & kStays) ? Phases(from) : 0);
+    if (!(allowed & Phases(m_cycle.phase)))
+        m_display.ReportFault(std::string("Prodle's engine: ") + TriggerName(TriggerOf(event)) + " in " +
+                              PhaseName(from) + " led to " + PhaseName(m_cycle.phase) +
+                              ", which its table does not allow.");
 }

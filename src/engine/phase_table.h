@@ -1,13 +1,14 @@
-// The phases of the keep-alive cycle, everything that can happen to it, and one answer for every pair of
-// the two: the phases the event may lead to (its own phase among them when it may stay), or that it is
-// ignored there. The engine asks the table before it handles an event and checks the move after it;
-// docs/architecture.md's diagram and table are made from it.
+// The phases of the keep-alive cycle and everything that can happen to it. The cycle's table
+// (keep_alive_cycle.cpp) has one row for each pair of the two: the handler that answers the event in that
+// phase and the phases it may lead to, or that the event is ignored there. docs/architecture.md's
+// diagram and table are made from the rows.
 #ifndef PRODLE_ENGINE_PHASE_TABLE_H
 #define PRODLE_ENGINE_PHASE_TABLE_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum class Phase : uint8_t {
     Stopped,
@@ -21,14 +22,21 @@ enum class Phase : uint8_t {
     // The same for a connect: the prodle is tried again.
     WaitingForNetworkToProdle,
     // A failed prodle's box is up; the countdown runs on, and no prodle starts until the box is closed.
+    // Then the cycle stops, or (no socket, with "Ignore Connection Failures") counts on.
     ReportingFailure,
-    // The cycle stopped and its box is up (or the first start's notice): nothing starts until it is closed.
+    ReportingFailureThenCountingOn,
+    // The cycle stopped and its box is up: nothing starts until it is closed. Then nothing more, or the
+    // tray says it has stopped (the only host failed), or the auto-start follows (the first start's
+    // notice of the default hosts).
     ReportingStop,
+    ReportingStopThenTrayNotice,
+    ReportingStopThenAutoStart,
     // The program has ended.
     Closed,
 };
-constexpr int kPhaseCount = 11;
+constexpr int kPhaseCount = 14;
 
+// In the order of the engine's event types (engine/events.h).
 enum class Trigger : uint8_t {
     Start,         // "Start or Apply Changes"
     AutoStartDue,  // a second after the program started, with Auto-Start
@@ -42,7 +50,7 @@ enum class Trigger : uint8_t {
     HostFound,
     HostNotFound,
     Connected,         // the request goes out
-    ConnectFailed,     // refused, closed before it was made, or its host not found
+    ConnectFailed,     // refused, or its host not found
     NoSocket,          // no socket could be made
     ReplyData,         // reply data were read
     ConnectionClosed,  // the server closed the connection
@@ -81,38 +89,49 @@ constexpr TriggerSet Triggers(Trigger trigger, More... more)
 {
     return Triggers(trigger) | Triggers(more...);
 }
+constexpr TriggerSet kEveryTrigger = (TriggerSet{1} << kTriggerCount) - 1;
 
 // In a rule's targets: the phase the event came in, which it may stay in.
 constexpr PhaseSet kStays = PhaseSet{1} << 31;
 
-// One row of the table: in each phase of `from`, each trigger of `triggers` is ignored (`to` is 0) or
-// handled, leading to a phase of `to`.
+// The phase groups the rows are written with.
+constexpr PhaseSet kRunning =
+    Phases(Phase::LookingUpLocalAddress, Phase::CheckingHost, Phase::CountingDown, Phase::Connecting,
+           Phase::WaitingForReply, Phase::WaitingForNetworkToStart, Phase::WaitingForNetworkToProdle);
+constexpr PhaseSet kReporting =
+    Phases(Phase::ReportingFailure, Phase::ReportingFailureThenCountingOn, Phase::ReportingStop,
+           Phase::ReportingStopThenTrayNotice, Phase::ReportingStopThenAutoStart);
+constexpr PhaseSet kOpen = Phases(Phase::Stopped) | kRunning | kReporting;
+// The countdown runs and shows in these phases.
+constexpr PhaseSet kCounting = Phases(Phase::CountingDown, Phase::Connecting, Phase::WaitingForReply,
+                                      Phase::ReportingFailure, Phase::ReportingFailureThenCountingOn);
+
+constexpr bool IsIn(Phase phase, PhaseSet phases)
+{
+    return (phases & Phases(phase)) != 0;
+}
+constexpr bool IsCounting(Phase phase)
+{
+    return IsIn(phase, kCounting);
+}
+constexpr bool IsReporting(Phase phase)
+{
+    return IsIn(phase, kReporting);
+}
+
+// A row of the table as the page shows it: in each phase of `from`, each trigger of `triggers` is ignored
+// (`to` is 0) or handled, leading to a phase of `to`.
 struct PhaseRule {
     PhaseSet from;
     TriggerSet triggers;
     PhaseSet to;
 };
 
-extern const PhaseRule kPhaseRules[];
-extern const size_t kPhaseRuleCount;
-
-struct Answer {
-    bool handled;
-    PhaseSet to;  // the phases the event may lead to, the phase it came in included when it may stay
-};
-// The answer of the first rule that covers the pair; a pair no rule covers is not handled (the table's
-// test makes sure that every pair is covered by exactly one rule).
-Answer AnswerTo(Phase from, Trigger trigger);
-bool MayMove(Phase from, Trigger trigger, Phase to);
-
-// The countdown runs and shows in these phases.
-bool IsCounting(Phase phase);
-
 const char* PhaseName(Phase phase);
 const char* TriggerName(Trigger trigger);
 
 // The Mermaid state diagram of the moves and the Markdown table of every rule, as docs/architecture.md
 // shows them.
-std::string PhaseTableDocument();
+std::string PhaseTableDocument(const std::vector<PhaseRule>& rules);
 
 #endif

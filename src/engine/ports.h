@@ -1,8 +1,8 @@
 // What the keep-alive engine needs of the world, in six small ports, each with one job. The Windows side
-// implements them with timers, Windows Sockets, the form and the tray, and the registry; the engine's
-// tests implement them with fakes. The engine calls a port only once its own state is settled, and a port
-// must not run a message loop (a box is shown after the call returns, and its closing comes back as an
-// event); an event that a port hands back at once is handled after the current one.
+// implements them with a timer, Windows Sockets, the form and the tray, and the registry; the engine's
+// tests implement them with fakes. A port must not run a message loop (a box is shown after the call
+// returns, and its closing comes back as an event); an event that a port hands back at once is handled
+// after the current one.
 #ifndef PRODLE_ENGINE_PORTS_H
 #define PRODLE_ENGINE_PORTS_H
 
@@ -11,21 +11,18 @@
 #include <vector>
 
 #include "engine/keep_alive_options.h"
-#include "history/rules/prodle_record.h"
-
-// Each purpose the engine wants to be woken for, in the order that deadlines passed together are acted on.
-enum class Alarm { AutoStart, ConnectBound, NetworkRetry, Prodle, Countdown };
-constexpr int kAlarmCount = 5;
+#include "engine/rules/prodle_record.h"
 
 // Time: a monotonic clock in milliseconds (it goes on while the machine sleeps), the time of day for the
-// texts, and one wake-up per alarm. A wake-up happens once: when it has come (OnAlarm), it is gone.
+// texts, and one wake-up, for the engine's earliest deadline. A wake-up happens once: when it has come
+// (the engine's OnWake), it is gone; a new one replaces the one asked for before.
 class Clock {
 public:
     virtual uint64_t NowMs() = 0;
     virtual std::string TimeOfDay() = 0;  // "HH:MM:SS"
     virtual int64_t EpochSeconds() = 0;   // the calendar's time: seconds since 1970 (UTC)
-    virtual void WakeAt(Alarm alarm, uint64_t atMs) = 0;
-    virtual void CancelWake(Alarm alarm) = 0;
+    virtual void WakeAt(uint64_t atMs) = 0;
+    virtual void CancelWake() = 0;
 
 protected:
     ~Clock() = default;
@@ -75,7 +72,8 @@ enum class TrayPicture { Running, Stopped, InFlight };
 class Display {
 public:
     virtual void ShowStatus(const std::string& text) = 0;
-    // The time left ("" blank), and whether its label shows the countdown as running.
+    // The time left ("" blank), and whether its label shows the countdown as running. The texts, the
+    // tip and the wait cursor may be told again what they already show.
     virtual void ShowCountdown(const std::string& text) = 0;
     virtual void ShowCounting(bool counting) = 0;
     virtual void EnableStart(bool enable) = 0;

@@ -1,5 +1,5 @@
-// The form's private window messages and its timers (one per alarm of the engine, and the network
-// watch's two), named once here.
+// The form's private window messages and its timers (the engine's one wake-up, and the network watch's
+// two), named once here.
 #ifndef PRODLE_FORM_FORM_IDS_H
 #define PRODLE_FORM_FORM_IDS_H
 
@@ -14,12 +14,9 @@
 #define WM_PRODLE_TRAY_CALLBACK  (0x8000 + 100)
 
 // Timers
-#define TIMER_PRODLE         101
-#define TIMER_AUTO_START     103
-#define TIMER_CONNECT_BOUND  107
-#define TIMER_NETWORK_RETRY  109
-#define TIMER_COUNTDOWN      111
+#define TIMER_WAKE           101
 #define TIMER_NETWORK_SETTLE 113
 #define TIMER_NETWORK_REARM  115
+#define TIMER_TRAY_ADD       117
 
 #endif

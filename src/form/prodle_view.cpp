@@ -1,29 +1,16 @@
 #include "form/prodle_view.h"
 
-#include <ctime>
-
 #include "app/resource.h"
 #include "form/form_ids.h"
 #include "framework/data_exchange.h"
 #include "framework/frame_wnd.h"
 #include "framework/win_app.h"
-#include "settings/default_hosts.h"
 #include "settings/edit_names_dlg.h"
 #include "settings/options_dlg.h"
-#include "settings/profile_store.h"
 
 CProdleView::CProdleView(ShowAboutFunction showAbout)
-    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_settings(Profile(), *this, m_journal)
+    : CFormView(IDD_PRODLE_FORM), m_showAbout(showAbout), m_root(*this, *this)
 {
-    // One second's pause after starting Windows Sockets, whatever its result: the program has always
-    // given the sockets layer (on a dial-up machine, its dialler) this moment before using it, and the
-    // start-up users see (an auto-started cycle about two seconds after launch) is timed with it.
-    AfxGetApp()->Pause(1000);
-    if (!m_sockets.Started())
-        AfxMessageBox("Prodle: WSAStartup failed", MB_OK);
-    // The launch that every box quotes is this moment, whatever boxes come before the engine is made.
-    m_launchTime = m_clock.TimeOfDay();
-    m_launchTick = ::GetTickCount();
 }
 
 CProdleView::~CProdleView() = default;
@@ -44,14 +31,6 @@ const MessageMap* CProdleView::ThisMessageMap()
         MapCommand<&T::OnOptions>(ID_OPTIONS),
         MapNotify<&T::OnHostPicked>(IDC_COMBO_HOSTS, CBN_SELCHANGE),
         MapMessage<&T::OnTrayNotification>(WM_PRODLE_TRAY_CALLBACK),
-        MapMessage<&T::OnSocketNews>(WM_PRODLE_SOCKET),
-        MapMessage<&T::OnHostLookup>(WM_PRODLE_HOST_LOOKUP),
-        MapMessage<&T::OnLocalLookup>(WM_PRODLE_LOCAL_LOOKUP),
-        MapMessage<&T::OnConnectLookup>(WM_PRODLE_CONNECT_LOOKUP),
-        MapMessage<&T::OnShowBox>(WM_PRODLE_SHOW_BOX),
-        MapMessage<&T::OnPowerBroadcast>(WM_POWERBROADCAST),
-        MapMessage<&T::OnAddressNotice>(WM_PRODLE_ADDRESS_NOTICE),
-        MapMessage<&T::OnNetworkChange>(WM_PRODLE_NETWORK_CHANGE),
         MapMessage<&T::OnFrameShown>(kFrameShown),
         MapMessage<&T::OnTimer>(WM_TIMER),
         MapMessage<&T::OnDestroy>(WM_DESTROY),
@@ -74,25 +53,13 @@ void CProdleView::DoDataExchange(CDataExchange* pDX)
 void CProdleView::OnInitialUpdate()
 {
     CFormView::OnInitialUpdate();
-    m_clock.Attach(m_hWnd);
 
-    // The tray's pictures in the small-icon size, drawn for it rather than shrunk by the shell.
-    if (!m_trayIcon.Create(this, ID_TRAY_ICON, "Prodle", AfxGetApp()->LoadSmallIcon(IDI_RUNNING),
-                           WM_PRODLE_TRAY_CALLBACK))
-        AfxMessageBox("Failed to create tray icon", MB_OK | MB_ICONHAND);
+    m_tray.Create(this);
     if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
         frame->FitAndLockSize(FrameRect());
 
-    KeepAliveEngine::Parameters parameters;
-    parameters.defaultHosts = DefaultHosts();
-    parameters.seed = static_cast<unsigned>(std::time(nullptr));
-    parameters.launchTime = m_launchTime;
-    m_engine = std::make_unique<KeepAliveEngine>(
-        Ports{m_clock, m_network, *this, m_settings, m_journal, m_history}, m_settings.Load(), parameters);
-    m_network.Attach(m_hWnd, m_engine.get());
-    m_networkWatch.Start(m_hWnd);
     // Power notices go to top-level windows; the frame passes them on.
-    m_powerNotices.Register(AfxGetMainWnd()->m_hWnd, m_displayWake.Watches());
+    m_root.Start(AfxGetMainWnd()->m_hWnd);
 }
 
 RECT CProdleView::FrameRect() const
@@ -110,19 +77,20 @@ RECT CProdleView::FrameRect() const
 
 bool CProdleView::PreTranslateMessage(MSG* msg)
 {
-    if (m_historyWindow && m_historyWindow->PreTranslateMessage(msg))
-        return true;
-    return CFormView::PreTranslateMessage(msg);
+    return m_root.PreTranslateMessage(msg) || CFormView::PreTranslateMessage(msg);
 }
 
 bool CProdleView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     // A new notification area, which the frame passes on: the icon goes (back) into it.
     if (message == CTrayNotifyIcon::TaskbarCreatedMessage()) {
-        m_trayIcon.Restore();
+        m_tray.OnTaskbarCreated();
         *result = 0;
         return true;
     }
+    // The root's own messages, and sleep and wake, which the frame passes on.
+    if (m_root.OnMessage(message, wParam, lParam, result))
+        return true;
     return CFormView::OnWndMsg(message, wParam, lParam, result);
 }
 
@@ -130,7 +98,7 @@ bool CProdleView::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
 
 void CProdleView::OnStartButton()
 {
-    m_engine->Start();
+    KeepAlive().Start();
 }
 
 void CProdleView::OnCloseWindow()
@@ -151,184 +119,92 @@ void CProdleView::OnTrayRestore()
 
 void CProdleView::OnOpenLog()
 {
-    // Opened with whatever opens text files; a beep when there is nothing to open yet.
-    const HINSTANCE result = AfxGetApp()->ShellOpenFile(m_journal.Path());
-    if (reinterpret_cast<INT_PTR>(result) <= 32)
-        AfxGetApp()->DoMessageBeep(MB_ICONEXCLAMATION);
+    m_root.OpenLog();
 }
 
-// One History window at a time: a second command brings the open one to the front.
 void CProdleView::OnHistory()
 {
-    if (!m_historyWindow || !m_historyWindow->IsOpen())
-        m_historyWindow = std::make_unique<HistoryWindow>(m_history, [this] { OnOpenLog(); });
-    m_historyWindow->Open();
+    m_root.OpenHistory();
 }
 
 void CProdleView::OnAppAbout()
 {
     if (m_showAbout)
-        m_showAbout(m_engine->LocalAddress(), m_launchTick);
+        m_showAbout(Engine()->LocalAddress(), m_root.LaunchTick());
 }
 
 // A running cycle goes on: the prodles after its next one go to the host that is current after OK.
 void CProdleView::OnEditNames()
 {
     CEditNamesDlg dialog;
-    dialog.m_hosts = m_engine->Hosts().Entries();
-    dialog.m_strSelection = m_engine->CurrentHost();
+    dialog.m_hosts = KeepAlive().Hosts().Entries();
+    dialog.m_strSelection = KeepAlive().CurrentHost();
     if (dialog.DoModal() == IDOK && !m_destroyed)
-        m_engine->ConfirmHostList(dialog.m_hosts, dialog.m_nSelected);
+        KeepAlive().ConfirmHostList(dialog.m_hosts, dialog.m_nSelected);
 }
 
 // The new flags take effect at their next use; nothing is restarted.
 void CProdleView::OnOptions()
 {
     COptionsDlg dialog;
-    dialog.m_options = m_engine->Options();
+    dialog.m_options = KeepAlive().Options();
     if (dialog.DoModal() == IDOK && !m_destroyed)
-        m_engine->ConfirmOptions(dialog.m_options);
+        KeepAlive().ConfirmOptions(dialog.m_options);
 }
 
 void CProdleView::OnHostPicked()
 {
-    if (m_engine)
-        m_engine->PickHost(m_comboHosts.GetCurSel());
+    if (Engine())
+        KeepAlive().PickHost(m_comboHosts.GetCurSel());
 }
 
 LRESULT CProdleView::OnTrayNotification(WPARAM wParam, LPARAM lParam)
 {
-    // A pointer on the icon: its tip, about to show, must tell the time left, and keep telling it while
-    // the pointer rests there.
-    if (lParam == WM_MOUSEMOVE && m_engine) {
-        ::GetCursorPos(&m_tipPointer);
-        m_tipShown = true;
-        m_engine->OnTrayTipShown(true);
-    }
-    return m_trayIcon.OnTrayCallback(wParam, lParam);
+    return m_tray.OnCallback(wParam, lParam);
 }
 
 // ---- What happens meanwhile -----------------------------------------------------------------------
 
 void CProdleView::OnTimer(UINT_PTR id)
 {
-    if (m_networkWatch.OnTimer(id))
-        return;
-    if (const std::optional<Alarm> alarm = m_clock.TakeAlarm(id)) {
-        if (m_engine)
-            m_engine->OnAlarm(*alarm);
-        return;
-    }
-    Default();
-}
-
-LRESULT CProdleView::OnSocketNews(WPARAM wParam, LPARAM lParam)
-{
-    m_network.OnSocketNews(wParam, lParam);
-    return 0;
-}
-
-LRESULT CProdleView::OnLocalLookup(WPARAM wParam, LPARAM lParam)
-{
-    m_network.OnLookupAnswer(WM_PRODLE_LOCAL_LOOKUP, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProdleView::OnHostLookup(WPARAM wParam, LPARAM lParam)
-{
-    m_network.OnLookupAnswer(WM_PRODLE_HOST_LOOKUP, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProdleView::OnConnectLookup(WPARAM wParam, LPARAM lParam)
-{
-    m_network.OnLookupAnswer(WM_PRODLE_CONNECT_LOOKUP, wParam, lParam);
-    return 0;
-}
-
-LRESULT CProdleView::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
-{
-    if (!m_engine)
-        return TRUE;
-    const std::optional<bool> displayOn = PowerNotices::DisplayOn(wParam, lParam);
-    if (wParam == PBT_APMSUSPEND) {
-        m_engine->OnSuspend();
-    } else if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND ||
-               wParam == PBT_APMRESUMECRITICAL) {
-        m_engine->OnResume();
-    } else if (displayOn && m_displayWake.OnDisplay(*displayOn)) {
-        m_engine->OnResume();
-    }
-    return TRUE;
-}
-
-LRESULT CProdleView::OnAddressNotice(WPARAM, LPARAM)
-{
-    m_networkWatch.OnNotice();
-    return 0;
-}
-
-LRESULT CProdleView::OnNetworkChange(WPARAM, LPARAM)
-{
-    if (m_engine)
-        m_engine->OnNetworkChanged();
-    return 0;
+    if (!m_tray.OnTimer(id))
+        Default();
 }
 
 LRESULT CProdleView::OnFrameShown(WPARAM wParam, LPARAM)
 {
-    if (m_engine)
-        m_engine->OnFormShown(wParam != FALSE);
+    if (Engine())
+        KeepAlive().OnFormShown(wParam != FALSE);
     return 0;
 }
 
 void CProdleView::OnDestroy()
 {
-    // A box may be up, whose closing must find the engine ended.
     m_destroyed = true;
-    m_boxes.clear();
-    m_historyWindow.reset();
-    if (m_engine)
-        m_engine->Shutdown();
+    m_root.End();
     CFormView::OnDestroy();
 }
 
 // ---- Display --------------------------------------------------------------------------------------
-
-void CProdleView::ShowTrayPicture(TrayPicture picture)
-{
-    switch (picture) {
-    case TrayPicture::Running:
-        m_trayIcon.SetIcon(IDI_RUNNING);
-        break;
-    case TrayPicture::Stopped:
-        m_trayIcon.SetIcon(IDI_STOPPED);
-        break;
-    case TrayPicture::InFlight:
-        m_trayIcon.SetIcon(IDI_IN_FLIGHT);
-        break;
-    }
-}
-
-void CProdleView::ShowTrayTip(const std::string& tip)
-{
-    m_trayIcon.SetTip(tip.c_str());
-    // Once a second while the tip shows: a pointer that has moved off the icon has closed it.
-    POINT pointer = {};
-    if (m_tipShown && ::GetCursorPos(&pointer) &&
-        (pointer.x != m_tipPointer.x || pointer.y != m_tipPointer.y)) {
-        m_tipShown = false;
-        m_engine->OnTrayTipShown(false);
-    }
-}
 
 void CProdleView::StopFlashing()
 {
     AfxGetMainWnd()->FlashWindow(FALSE);
 }
 
+void CProdleView::ShowCountdown(const std::string& text)
+{
+    if (text == m_shownCountdown)
+        return;
+    m_shownCountdown = text;
+    m_staticCountdown.SetWindowText(text);
+}
+
 void CProdleView::ShowWaiting(bool waiting)
 {
+    if (waiting == m_waitShown)
+        return;
+    m_waitShown = waiting;
     if (waiting)
         BeginWaitCursor();
     else
@@ -348,27 +224,11 @@ void CProdleView::ReportFault(const std::string& text)
     ::OutputDebugStringA((text + "\n").c_str());
 }
 
-void CProdleView::QueueBox(const std::string& text, bool answered)
+// A user who cannot see the form is not stopped by a box: the tray's balloon tells it, where the shell
+// takes one.
+void CProdleView::TellOfSettings(const std::string& boxText, const std::string& title,
+                                 const std::string& brief)
 {
-    m_boxes.push_back({text, answered});
-    if (!m_boxUp)
-        PostMessage(WM_PRODLE_SHOW_BOX);
-}
-
-LRESULT CProdleView::OnShowBox(WPARAM, LPARAM)
-{
-    if (m_boxUp || m_boxes.empty())
-        return 0;
-    const PendingBox box = m_boxes.front();
-    m_boxes.pop_front();
-    m_boxUp = true;
-    AfxMessageBox(box.text, MB_OK);
-    m_boxUp = false;
-    if (m_destroyed)
-        return 0;
-    if (box.answered)
-        m_engine->OnBoxClosed();
-    if (!m_boxes.empty())
-        PostMessage(WM_PRODLE_SHOW_BOX);
-    return 0;
+    if (AfxGetMainWnd()->IsWindowVisible() || !m_tray.ShowBalloon(title, brief))
+        m_root.Boxes().Queue(boxText, false);
 }

@@ -4,31 +4,13 @@
 
 #include <winsock.h>
 
-class SocketHandle {
-public:
-    SocketHandle() = default;
-    explicit SocketHandle(SOCKET socket) : m_socket(socket) {}
-    SocketHandle(const SocketHandle&) = delete;
-    SocketHandle& operator=(const SocketHandle&) = delete;
-    ~SocketHandle() { Close(); }
+#include "framework/scoped_handle.h"
 
-    SOCKET Get() const { return m_socket; }
-    bool IsOpen() const { return m_socket != INVALID_SOCKET; }
-    void Reset(SOCKET socket = INVALID_SOCKET)
-    {
-        Close();
-        m_socket = socket;
-    }
-
-private:
-    void Close()
-    {
-        if (m_socket != INVALID_SOCKET)
-            ::closesocket(m_socket);
-        m_socket = INVALID_SOCKET;
-    }
-
-    SOCKET m_socket = INVALID_SOCKET;
+struct SocketHandleTraits {
+    using Handle = SOCKET;
+    static Handle Empty() { return INVALID_SOCKET; }
+    static void Close(Handle socket) { ::closesocket(socket); }
 };
+using SocketHandle = ScopedHandle<SocketHandleTraits>;
 
 #endif

@@ -3,28 +3,7 @@
 #include <cstdio>
 
 #include "form/form_ids.h"
-#include "history/history_book.h"
-
-namespace {
-
-UINT_PTR TimerOf(Alarm alarm)
-{
-    switch (alarm) {
-    case Alarm::AutoStart:
-        return TIMER_AUTO_START;
-    case Alarm::ConnectBound:
-        return TIMER_CONNECT_BOUND;
-    case Alarm::NetworkRetry:
-        return TIMER_NETWORK_RETRY;
-    case Alarm::Prodle:
-        return TIMER_PRODLE;
-    case Alarm::Countdown:
-        break;
-    }
-    return TIMER_COUNTDOWN;
-}
-
-}  // namespace
+#include "framework/calendar.h"
 
 uint64_t WindowClock::NowMs()
 {
@@ -46,10 +25,10 @@ std::string WindowClock::TimeOfDay()
 
 int64_t WindowClock::EpochSeconds()
 {
-    return HistoryBook::Now();
+    return EpochSecondsNow();
 }
 
-void WindowClock::WakeAt(Alarm alarm, uint64_t atMs)
+void WindowClock::WakeAt(uint64_t atMs)
 {
     const uint64_t now = NowMs();
     // A timer fires a little late rather than early; one whose time has come fires at once.
@@ -57,22 +36,18 @@ void WindowClock::WakeAt(Alarm alarm, uint64_t atMs)
     const UINT elapse = wait > 0x7fffffff
                             ? 0x7fffffff
                             : static_cast<UINT>(wait < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : wait);
-    ::SetTimer(m_window, TimerOf(alarm), elapse, nullptr);
+    ::SetTimer(m_window, TIMER_WAKE, elapse, nullptr);
 }
 
-void WindowClock::CancelWake(Alarm alarm)
+void WindowClock::CancelWake()
 {
-    ::KillTimer(m_window, TimerOf(alarm));
+    ::KillTimer(m_window, TIMER_WAKE);
 }
 
-std::optional<Alarm> WindowClock::TakeAlarm(UINT_PTR timer) const
+bool WindowClock::TakeWake(UINT_PTR timer) const
 {
-    for (int i = 0; i < kAlarmCount; ++i) {
-        const Alarm alarm = static_cast<Alarm>(i);
-        if (TimerOf(alarm) == timer) {
-            ::KillTimer(m_window, timer);
-            return alarm;
-        }
-    }
-    return std::nullopt;
+    if (timer != TIMER_WAKE)
+        return false;
+    ::KillTimer(m_window, timer);
+    return true;
 }

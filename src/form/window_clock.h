@@ -1,11 +1,9 @@
 // The engine's clock on Windows: the tick count made monotonic across its wrap, the local time of day,
-// and each alarm as a timer of the form's window (one per alarm, killed when it has fired).
+// and the engine's one wake-up as one timer of a window (killed when it has fired).
 #ifndef PRODLE_FORM_WINDOW_CLOCK_H
 #define PRODLE_FORM_WINDOW_CLOCK_H
 
 #include <windows.h>
-
-#include <optional>
 
 #include "engine/ports.h"
 
@@ -16,11 +14,11 @@ public:
     uint64_t NowMs() override;
     std::string TimeOfDay() override;
     int64_t EpochSeconds() override;
-    void WakeAt(Alarm alarm, uint64_t atMs) override;
-    void CancelWake(Alarm alarm) override;
+    void WakeAt(uint64_t atMs) override;
+    void CancelWake() override;
 
-    // The alarm a timer of the window stands for (none for another timer); the timer is killed.
-    std::optional<Alarm> TakeAlarm(UINT_PTR timer) const;
+    // Whether a timer of the window is the wake-up; if so it is killed, having fired.
+    bool TakeWake(UINT_PTR timer) const;
 
 private:
     HWND m_window = nullptr;

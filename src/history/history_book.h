@@ -34,9 +34,6 @@ public:
     // Told after each record added (the History window, while it is open).
     void OnAdded(std::function<void()> added) { m_added = std::move(added); }
 
-    // Seconds since 1970 (UTC), now.
-    static int64_t Now();
-
 private:
     void Load();
     // These two run while the file's lock is held.

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "framework/wnd.h"
-#include "history/rules/prodle_record.h"
+#include "engine/rules/prodle_record.h"
 
 class HistoryStrip : public CWnd {
 public:

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/resource.h"
+#include "framework/calendar.h"
 #include "framework/data_exchange.h"
 #include "framework/win_app.h"
 
@@ -136,7 +137,7 @@ void HistoryWindow::OnRecordAdded()
 
 void HistoryWindow::ShowSummary()
 {
-    const std::string text = SummaryText(Summarize(m_book.Records(), HistoryBook::Now()));
+    const std::string text = SummaryText(Summarize(m_book.Records(), EpochSecondsNow()));
     ::SetDlgItemTextA(m_hWnd, IDC_HISTORY_SUMMARY, text.c_str());
 }
 

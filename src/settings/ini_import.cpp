@@ -41,7 +41,7 @@ void CProfileStore::ImportIniFile(HKEY parent)
     while (std::fgets(buffer, sizeof buffer, file.get())) {
         const IniLine line = ClassifyIniLine(CString(buffer));
         if (line.kind == IniLineKind::Header) {
-            section.Close();
+            section.Reset();
             if (::RegCreateKeyExA(parent, line.section.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                   KEY_WRITE, nullptr, section.Receive(), nullptr) != ERROR_SUCCESS)
                 break;  // a section that cannot be made calls the rest of the import off

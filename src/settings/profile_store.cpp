@@ -34,7 +34,7 @@ bool CProfileStore::ReadValueFrom(HKEY root, const char* section, const char* na
     DWORD type = 0;
     const LONG status =
         ::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-    key.Close();
+    key.Reset();
     // Only text is a setting: a value of another type (a number, binary data) reads as missing.
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
@@ -84,6 +84,17 @@ LONG CProfileStore::WriteValueTo(HKEY root, const char* section, const char* nam
         return created;
     return ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>(text.size() + 1));
+}
+
+CString CProfileStore::GetUserString(const char* section, const char* name) const
+{
+    CString text;
+    return ReadValueFrom(OwnRoot(), section, name, &text) ? text : CString();
+}
+
+bool CProfileStore::WriteUserString(const char* section, const char* name, const char* text) const
+{
+    return WriteValueTo(OwnRoot(), section, name, CString(text ? text : "")) == ERROR_SUCCESS;
 }
 
 std::vector<CProfileStore::WriteProblem> CProfileStore::TakeWriteProblems() const

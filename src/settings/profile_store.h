@@ -49,6 +49,11 @@ public:
     CString GetProfileString(const char* section, const char* name, const char* defaultText) const;
     bool WriteProfileString(const char* section, const char* name, const char* text) const;
 
+    // A value of this user's own key (under HKEY_CURRENT_USER), whichever key holds the settings: what
+    // the program keeps for each user. Empty when missing.
+    CString GetUserString(const char* section, const char* name) const;
+    bool WriteUserString(const char* section, const char* name, const char* text) const;
+
 private:
     CString SectionPath(const char* section) const;
     // The stored text of a value, when it exists and fits the read limit: this user's copy first.
@@ -57,6 +62,8 @@ private:
     LONG WriteValueTo(HKEY root, const char* section, const char* name, const CString& text) const;
     // The root that stands in for a machine-wide one this user cannot write (none otherwise).
     HKEY UserRoot() const { return m_hRoot == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : nullptr; }
+    // This user's own root: the one that stands in, or the settings' own.
+    HKEY OwnRoot() const { return UserRoot() ? UserRoot() : m_hRoot; }
 
     CString m_strBaseKey;
     HKEY m_hRoot = HKEY_LOCAL_MACHINE;

@@ -4,30 +4,13 @@
 
 #include <windows.h>
 
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() { Close(); }
+#include "framework/scoped_handle.h"
 
-    // For the functions that open a key into an out-parameter.
-    HKEY* Receive()
-    {
-        Close();
-        return &m_hKey;
-    }
-    HKEY Get() const { return m_hKey; }
-    bool IsOpen() const { return m_hKey != nullptr; }
-    void Close()
-    {
-        if (m_hKey)
-            ::RegCloseKey(m_hKey);
-        m_hKey = nullptr;
-    }
-
-private:
-    HKEY m_hKey = nullptr;
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle key) { ::RegCloseKey(key); }
 };
+using RegistryKey = ScopedHandle<RegistryKeyTraits>;
 
 #endif

@@ -9,5 +9,8 @@ constexpr const char* kSettingRandomName = "RandomName";
 constexpr const char* kSettingRandomTime = "RandomTime";
 constexpr const char* kSettingAutoStart = "AutoStart";
 constexpr const char* kSettingDebug = "Debug";
+// In this user's own key: Windows' error number for which the user was told that the settings are kept
+// for this user alone.
+constexpr const char* kToldStoredForUser = "ToldStoredForUser";
 
 #endif

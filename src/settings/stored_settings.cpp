@@ -83,13 +83,28 @@ void StoredSettings::TellOfRefusedWrites()
                                              : "Settings: " + what + " could not be stored");
         if (m_told)
             continue;
+        if (problem.storedForUser) {
+            TellStoredForUser(what, problem.error);
+            continue;
+        }
         m_told = true;
-        m_display.ShowNotice(
-            problem.storedForUser
-                ? "Prodle could not store its settings for all users of this computer: the setting " + what +
-                      " was refused.\n\nIt keeps them for you alone, under HKEY_CURRENT_USER\\Software\\"
-                      "Quendar Software\\Prodle, and reads them from there at its next start."
-                : "Prodle could not store the setting " + what +
-                      ".\n\nIt goes on with what you set, but the next start will not know it.");
+        m_display.ShowNotice("Prodle could not store the setting " + what +
+                             ".\n\nIt goes on with what you set, but the next start will not know it.");
     }
+}
+
+void StoredSettings::TellStoredForUser(const std::string& what, long error)
+{
+    const std::string reason = std::to_string(error);
+    if (m_store.GetUserString(kSettingsSection, kToldStoredForUser) == reason)
+        return;
+    m_told = true;
+    m_store.WriteUserString(kSettingsSection, kToldStoredForUser, reason.c_str());
+    m_notices.TellOfSettings(
+        "Prodle could not store its settings for all users of this computer: the setting " + what +
+            " was refused.\n\nIt keeps them for you alone, under HKEY_CURRENT_USER\\Software\\"
+            "Quendar Software\\Prodle, and reads them from there at its next start.",
+        "Prodle keeps its settings for you alone",
+        "They could not be stored for all users of this computer: the setting " + what +
+            " was refused. Prodle reads them from your own key at its next start.");
 }

@@ -163,6 +163,11 @@ TEST_F(UserSession, FirstRunImportsTheIniFileAndExitRemovesTheProgram)
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(form, nullptr), &thread);
     EXPECT_EQ(thread.hwndFocus, ::GetDlgItem(form, IDC_EDIT_OFTEN));
     PressButton(form, IDC_BUTTON_CLOSE_WINDOW);
+    // The hidden frame gives up the front once the display has taken it away (under Wine, when its
+    // window system's notices are through): a menu opened before would lose the front to them.
+    HWND frame = prodle.MainWindow();
+    ASSERT_TRUE(WaitFor([](void* hidden) { return ::GetForegroundWindow() != static_cast<HWND>(hidden); },
+                        frame, kWait));
 
     // Exit from the tray icon's right-click menu: the icon goes with the program. The menu opens where
     // the pointer is: with the pointer on the icon's lower right corner, the picture shows both.

@@ -53,7 +53,7 @@ TEST_F(EngineTest, TheCountdownTicksOnlyWhileTheFormOrTheTraysTipShowsIt)
     Reply();
     Advance(5500 - 38);
     EXPECT_EQ(world.countdown, "25:00") << "hidden: nothing changes between prodles";
-    EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
+    EXPECT_FALSE(deadline(Alarm::Countdown));
 
     engine->OnFormShown(true);
     EXPECT_EQ(world.countdown, "24:55");
@@ -65,7 +65,7 @@ TEST_F(EngineTest, TheCountdownTicksOnlyWhileTheFormOrTheTraysTipShowsIt)
     EXPECT_EQ(world.tip, "Prodle in 23:54 - last reply 38 ms");
     engine->OnFormShown(false);
     Advance(1000);
-    EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
+    EXPECT_FALSE(deadline(Alarm::Countdown));
 
     // The tray's tip: right at once when it shows, and each second for as long as it shows.
     engine->OnTrayTipShown(true);
@@ -74,7 +74,7 @@ TEST_F(EngineTest, TheCountdownTicksOnlyWhileTheFormOrTheTraysTipShowsIt)
     EXPECT_EQ(world.tip, "Prodle in 23:23 - last reply 38 ms");
     engine->OnTrayTipShown(false);
     Advance(1000);
-    EXPECT_FALSE(world.alarms[static_cast<size_t>(Alarm::Countdown)]);
+    EXPECT_FALSE(deadline(Alarm::Countdown));
 }
 
 TEST_F(EngineTest, PeriodsAreReadFromTheMinutesTextAndARefusedOneStopsWithItsBox)
@@ -91,6 +91,11 @@ TEST_F(EngineTest, PeriodsAreReadFromTheMinutesTextAndARefusedOneStopsWithItsBox
         EXPECT_EQ(world.countdown, c.period) << c.text;
         EXPECT_EQ(world.stored.often, c.text);
     }
+    // A success stores the period the cycle runs with, not one typed since.
+    TypeMinutes("33");
+    ProdleAndConnect();
+    EXPECT_EQ(world.stored.often, " 7 minutes");
+    TypeMinutes(" 7 minutes");
     for (const char* text : {"0.5", "0", "61", "abc", ""}) {
         TypeMinutes(text);
         engine->Start();
@@ -126,7 +131,13 @@ TEST_F(EngineTest, AutoStartComesASecondAfterLaunchOnceAndAStartBeforeCancelsIt)
     settings.launchesStopped = false;
     Launch(settings);
     EXPECT_EQ(world.picture, TrayPicture::Running);
-    Advance(1000);
+    Advance(999);
+    EXPECT_EQ(phase(), Phase::Stopped);
+    // A wake-up that comes early (a timer a tick ahead of the clock) asks again for the one it missed.
+    world.wake.reset();
+    engine->OnWake();
+    ASSERT_EQ(world.wake, world.now + 1);
+    Advance(1);
     EXPECT_EQ(phase(), Phase::LookingUpLocalAddress);
     AnswerLocalAddress();
     EXPECT_EQ(phase(), Phase::CountingDown);

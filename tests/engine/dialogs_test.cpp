@@ -64,6 +64,17 @@ TEST_F(EngineTest, EditNamesDuringAConnectOrAWaitForTheNetworkNeverBringsADelete
     EXPECT_EQ(Connections().back(), "127.0.0.9");
     EXPECT_EQ(world.stored.hosts, (std::vector<std::string>{"127.0.0.2", "127.0.0.9"}));
     EXPECT_EQ(world.selected, 1);
+
+    // Deleted while its connect was under way, then the network changes: the restart goes to the host
+    // the dialog left selected.
+    Launch(Stored({"127.0.0.1", "127.0.0.2"}));
+    StartCounting();
+    AdvanceToNextAlarm();
+    engine->ConfirmHostList({"127.0.0.2"}, 0);
+    engine->OnNetworkChanged();
+    AnswerLocalAddress();
+    AdvanceToNextAlarm();
+    EXPECT_EQ(Connections(), (std::vector<std::string>{"127.0.0.1", "127.0.0.2"}));
 }
 
 TEST_F(EngineTest, OptionsDuringAConnectMeetItsFailureWithTheOptionsItBeganWith)
@@ -91,7 +102,7 @@ TEST_F(EngineTest, AnEmptyListIsReplacedByTheDefaultsWithANoticeAndIsNotStored)
     EXPECT_EQ(world.selected, 0);
     ASSERT_EQ(world.boxes, std::vector<std::string>{"Prodle is restoring the default domain set."});
     Advance(5000);
-    EXPECT_EQ(phase(), Phase::ReportingStop) << "nothing starts until the notice is answered";
+    EXPECT_EQ(phase(), Phase::ReportingStopThenAutoStart) << "nothing starts until the notice is answered";
     CloseBox();
     Advance(1000);
     EXPECT_EQ(phase(), Phase::LookingUpLocalAddress);
@@ -105,11 +116,35 @@ TEST_F(EngineTest, AnEmptyListIsReplacedByTheDefaultsWithANoticeAndIsNotStored)
     EXPECT_EQ(engine->CurrentHost(), "www.one.example");
 }
 
+// Letter case is ignored from A to Z, and only there: '@' and '`', '[' and '{' stay apart.
+TEST(HostListTest, FindsAHostIgnoringLetterCaseAndPicksAnotherByDrawingAgain)
+{
+    HostList list;
+    list.Replace({"Az.example", "zz", "@[", "`{"}, 0);
+    EXPECT_EQ(list.Find("aZ.EXAMPLE"), 0);
+    EXPECT_EQ(list.Find("ZZ"), 1);
+    EXPECT_EQ(list.Find("`{"), 3);
+    EXPECT_EQ(list.Find("@{"), -1);
+
+    // A draw of the selected entry is drawn again; with one entry the first draw stands.
+    list.Replace({"a", "b", "c"}, 1);
+    const std::vector<int> draws = {4, 7, 5};  // entries 1, 1, 2
+    size_t taken = 0;
+    EXPECT_EQ(list.PickOther([&] { return draws[taken++]; }), 2);
+    EXPECT_EQ(taken, 3u);
+    list.Replace({"a"}, 0);
+    taken = 0;
+    EXPECT_EQ(list.PickOther([&] { return draws[taken++]; }), 0);
+    EXPECT_EQ(taken, 1u);
+}
+
 TEST_F(EngineTest, AStoredSelectionBeyondTheListSelectsTheFirstAndANegativeOneNone)
 {
-    Launch(Stored({"alpha", "beta"}, 5));
-    EXPECT_EQ(world.selected, 0);
-    EXPECT_EQ(engine->CurrentHost(), "alpha");
+    for (int stored : {2, 5}) {
+        Launch(Stored({"alpha", "beta"}, stored));
+        EXPECT_EQ(world.selected, 0) << stored;
+        EXPECT_EQ(engine->CurrentHost(), "alpha");
+    }
     Launch(Stored({"alpha", "beta"}, -1));
     EXPECT_EQ(world.selected, -1);
     EXPECT_EQ(engine->Hosts().Text(), "");

@@ -32,7 +32,8 @@ class FakeWorld : public Clock,
 public:
     uint64_t now = 5000000;
     std::string timeOfDay = "04:05:06";
-    std::array<std::optional<uint64_t>, kAlarmCount> alarms;
+    // The one wake-up the engine asked for.
+    std::optional<uint64_t> wake;
 
     std::vector<NetworkRequest> requests;
 
@@ -66,8 +67,8 @@ public:
     std::string TimeOfDay() override { return timeOfDay; }
     // The calendar moves with the clock.
     int64_t EpochSeconds() override { return 1700000000 + static_cast<int64_t>(now / 1000); }
-    void WakeAt(Alarm alarm, uint64_t atMs) override { alarms[static_cast<size_t>(alarm)] = atMs; }
-    void CancelWake(Alarm alarm) override { alarms[static_cast<size_t>(alarm)].reset(); }
+    void WakeAt(uint64_t atMs) override { wake = atMs; }
+    void CancelWake() override { wake.reset(); }
 
     void LookUpLocalAddress(Ticket ticket) override;
     void LookUpHost(Ticket ticket, const std::string& name) override;
@@ -116,15 +117,17 @@ public:
     static Settings Stored(std::vector<std::string> hosts, int selected = 0);
     static Parameters DefaultParameters();
 
-    void Launch(const Settings& settings, Parameters parameters = DefaultParameters());
+    void Launch(const Settings& settings, Parameters parameters = DefaultParameters(),
+                const KeepAliveCycle::Table& table = KeepAliveCycle::Rows());
     KeepAliveEngine* operator->() { return engine.get(); }
     Phase phase() const { return engine->CurrentPhase(); }
+    std::optional<uint64_t> deadline(Alarm alarm) const { return engine->Deadline(alarm); }
 
     // The clock moves on, waking the engine at every alarm on the way; Sleep moves it with the machine
     // asleep (nothing runs).
     void Advance(uint64_t ms);
     void Sleep(uint64_t ms) { world.now += ms; }
-    // Wakes the engine at its earliest alarm, if any: false when none is armed.
+    // Wakes the engine when it asked to be, if it did: false when it did not.
     bool AdvanceToNextAlarm();
 
     // The user puts a text into a box (no event: the engine reads the boxes when it needs them).

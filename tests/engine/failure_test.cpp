@@ -21,7 +21,7 @@ TEST_F(EngineTest, WithoutIgnoreAFailedConnectShowsItsBoxAndStopsOnlyOnceItIsClo
 
     // While it is up the countdown runs on, but neither a prodle nor a late bound does anything.
     Advance(25 * 60 * 1000);
-    engine->OnAlarm(Alarm::ConnectBound);
+    engine->OnWake();
     engine->OnSuspend();
     engine->OnResume();
     engine->Start();
@@ -137,11 +137,14 @@ TEST_F(EngineTest, ASocketThatCannotBeMadeIsReportedAndNoHostTextFailsWithoutABo
             Launch(settings);
             engine->Start();
             AnswerLocalAddress();
-            TypeHost(host);  // while the check runs: the countdown takes the text as it then is
+            // While the check runs: the countdown takes the texts as they then are.
+            TypeHost(host);
+            TypeMinutes("7");
             AnswerHost(true);
             const size_t boxes = world.boxes.size();
             AdvanceToNextAlarm();
             EXPECT_EQ(phase(), ignore ? Phase::CountingDown : Phase::Stopped) << '"' << host << '"';
+            EXPECT_EQ(world.countdown, ignore ? " 7:00" : "");
             EXPECT_EQ(world.boxes.size(), boxes);
             EXPECT_FALSE(world.waiting);
         }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/rules/host_text.h"
@@ -158,7 +160,7 @@ bool Model::Step()
         step = m_log.back();
     } else if (kind < 85) {
         step = "the network changes";
-        if (before != Phase::Stopped && before != Phase::ReportingFailure && before != Phase::ReportingStop)
+        if (before != Phase::Stopped && !IsReporting(before))
             m_graceSince = w.now;
         m_d->OnNetworkChanged();
     } else if (kind < 89) {
@@ -347,9 +349,11 @@ void Model::Wake()
     const bool suspend = Chance(80);
     if (suspend) {
         const std::string next = m_d->NextProdleHost();
+        // A box waits for the user whatever happens meanwhile: a sleep while it is up goes unheeded.
+        if (!IsReporting(m_d.phase()))
+            m_suspendedSinceWake = true;
         m_d->OnSuspend();
         Require(m_d->NextProdleHost() == next, "a sleep changed where the next prodle goes");
-        m_suspendedSinceWake = true;
         m_d.Sleep(static_cast<uint64_t>(Roll(3 * 3600)) * 1000);
     }
     const Phase before = m_d.phase();
@@ -359,8 +363,7 @@ void Model::Wake()
         m_d.Advance(0);
         return;
     }
-    const bool running = before != Phase::Stopped && before != Phase::ReportingFailure &&
-                         before != Phase::ReportingStop && before != Phase::Closed;
+    const bool running = before != Phase::Stopped && !IsReporting(before) && before != Phase::Closed;
     const bool again = m_lastWake && !m_suspendedSinceWake && w.now - *m_lastWake < kGraceMs;
     if (running && !again) {
         m_lastWake = m_graceSince = w.now;
@@ -374,7 +377,7 @@ void Model::Wake()
     Do(suspend ? "sleep, wake" : "wake without a sleep");
     m_d->OnResume();
     if (m_wakeProdleBy) {
-        const std::optional<uint64_t> prodle = w.alarms[static_cast<size_t>(Alarm::Prodle)];
+        const std::optional<uint64_t> prodle = m_d.deadline(Alarm::Prodle);
         Require(prodle && *prodle <= *m_wakeProdleBy, "a wake put the cycle's prodle a second away");
     }
     m_d.Advance(0);  // the timers whose time passed in the sleep
@@ -392,12 +395,17 @@ void Model::Check(Phase before, const std::string& step, bool connected)
     const Phase phase = m_d.phase();
     Require(w.broken.empty(), w.broken.empty() ? "" : w.broken.front());
     Require(w.faults.empty(), w.faults.empty() ? "" : w.faults.front());
-    Require(phase == Phase::Closed ||
-                w.openBoxes == (phase == Phase::ReportingFailure || phase == Phase::ReportingStop ? 1 : 0),
+    Require(phase == Phase::Closed || w.openBoxes == (IsReporting(phase) ? 1 : 0),
             "a box is up exactly in the reporting phases");
-    const auto armed = [&](Alarm alarm) { return w.alarms[static_cast<size_t>(alarm)].has_value(); };
-    for (const auto& alarm : w.alarms)
-        Require(!alarm || *alarm > w.now, "every alarm lies ahead");
+    const auto armed = [&](Alarm alarm) { return m_d.deadline(alarm).has_value(); };
+    std::optional<uint64_t> earliest;
+    for (int i = 0; i < kAlarmCount; ++i) {
+        const std::optional<uint64_t> at = m_d.deadline(static_cast<Alarm>(i));
+        Require(!at || *at > w.now, "every deadline lies ahead");
+        if (at && (!earliest || *at < *earliest))
+            earliest = at;
+    }
+    Require(w.wake == earliest, "the one wake-up is asked for the earliest deadline");
     Require(armed(Alarm::Prodle) == IsCounting(phase),
             "the prodle's deadline is armed exactly while counting");
     Require(armed(Alarm::ConnectBound) == (phase == Phase::Connecting),
@@ -411,7 +419,9 @@ void Model::Check(Phase before, const std::string& step, bool connected)
     Require(w.waiting == (phase == Phase::LookingUpLocalAddress || phase == Phase::CheckingHost ||
                           phase == Phase::Connecting),
             "the wait cursor shows exactly while looking up or connecting");
-    const bool stopped = phase == Phase::Stopped || phase == Phase::ReportingStop || phase == Phase::Closed;
+    const bool stopped = phase == Phase::Stopped || phase == Phase::Closed ||
+                         IsIn(phase, Phases(Phase::ReportingStop, Phase::ReportingStopThenTrayNotice,
+                                            Phase::ReportingStopThenAutoStart));
     for (const NetworkRequest& request : w.requests)
         Require(!stopped || !request.open, "nothing is asked of the network while stopped");
     Require(phase != Phase::Connecting || w.Open(Kind::Connection),
@@ -439,8 +449,12 @@ void Model::Check(Phase before, const std::string& step, bool connected)
         const bool appended = connected && hosts.size() == m_lastHosts.size() + 1 &&
                               std::equal(m_lastHosts.begin(), m_lastHosts.end(), hosts.begin());
         Require(same || appended, "the list changed outside Edit Names and a success");
-        if (appended)
+        if (appended) {
             Require(!m_deleted.count(Lower(hosts.back())), "a host the user deleted came back");
+            Require(std::none_of(m_lastHosts.begin(), m_lastHosts.end(),
+                                 [&](const std::string& old) { return Lower(old) == Lower(hosts.back()); }),
+                    "a host joined a list that had it already, letter case aside");
+        }
         appendedHost = appended;
     }
     for (const std::string& host : hosts)
@@ -466,12 +480,45 @@ TEST(Model, RandomEventOrdersKeepEveryRule)
     uint32_t seed = firstSeed ? static_cast<uint32_t>(std::strtoul(firstSeed, nullptr, 10))
                               : static_cast<uint32_t>(std::random_device{}());
     const auto start = std::chrono::steady_clock::now();
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
     long sequences = 0, steps = 0, prodles = 0, boxes = 0;
-    while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < budget) {
+    // A step that never returns (a deadline that keeps coming at once, say) is a hang: the watchdog names
+    // its sequence and ends the run.
+    std::atomic<uint32_t> current{seed};
+    std::atomic<long> progress{0};
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        long seen = -1;
+        for (int quiet = 0; !done; std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+            quiet = progress == seen ? quiet + 1 : 0;
+            seen = progress;
+            if (quiet == 100) {
+                std::fprintf(stderr, "a step hangs in the sequence with MODEL_SEED=%u\n", current.load());
+                std::abort();
+            }
+        }
+    });
+    struct Join {
+        std::atomic<bool>& done;
+        std::thread& thread;
+        ~Join()
+        {
+            done = true;
+            thread.join();
+        }
+    } join{done, watchdog};
+    while (elapsed() < budget) {
+        current = seed;
         Model model(seed);
         const int length = 50 + static_cast<int>(seed % 400);
-        for (int i = 0; i < length && model.Step(); ++i)
+        for (int i = 0; i < length && model.Step(); ++i) {
             ++steps;
+            ++progress;
+            if (elapsed() > budget + 10)
+                ADD_FAILURE() << "the sequence with MODEL_SEED=" << seed << " runs past the time budget";
+        }
         if (!model.Failure().empty()) {
             std::string log;
             for (const std::string& line : model.Log())

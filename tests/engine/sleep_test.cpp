@@ -2,6 +2,8 @@
 // running cycle a second later, once however often it is announced; for a while after a wake or a change
 // a failed lookup or connect waits for the network, trying again every 3 s. A box waits for the user
 // whatever happens meanwhile, and a stopped program stays stopped.
+#include <algorithm>
+
 #include "engine_fixture.h"
 
 TEST_F(EngineTest, ASuspendGivesAConnectionUpQuietlyAndAWakeProdlesOnceASecondLater)
@@ -67,6 +69,7 @@ TEST_F(EngineTest, FailuresSoonAfterAWakeWaitForTheNetworkUntilItAnswersOrTheGra
     Connect();
     EXPECT_EQ(phase(), Phase::WaitingForReply);
     EXPECT_EQ(world.journal.back(), "The network is back after 6 s and 2 tries");
+    EXPECT_TRUE(world.counting) << "the countdown runs again";
 
     // A start's lookup that fails after a wake waits too, and the whole start is tried again.
     engine->OnSuspend();
@@ -86,6 +89,26 @@ TEST_F(EngineTest, FailuresSoonAfterAWakeWaitForTheNetworkUntilItAnswersOrTheGra
     AnswerHost(false);
     EXPECT_EQ(phase(), Phase::ReportingStop);
     EXPECT_EQ(world.boxes, std::vector<std::string>{ErrorBox("Prodle: Name www.example.com Not Found")});
+    // Each wait is one record, however many tries it took.
+    const auto waits =
+        std::count_if(world.history.begin(), world.history.end(), [](const ProdleRecord& record) {
+            return record.outcome == ProdleOutcome::WaitedForNetwork;
+        });
+    EXPECT_EQ(waits, 2);
+}
+
+TEST_F(EngineTest, TheNetworksGraceEndsAMinuteAfterTheWake)
+{
+    for (uint64_t after : {59999u, 60000u}) {
+        Launch(Stored({"www.example.com"}));
+        StartCounting();
+        engine->OnSuspend();
+        engine->OnResume();
+        Sleep(after);
+        engine->Start();
+        AnswerHost(false);
+        EXPECT_EQ(phase(), after < 60000 ? Phase::WaitingForNetworkToStart : Phase::ReportingStop) << after;
+    }
 }
 
 TEST_F(EngineTest, AWaitForTheNetworkIsOneRecordAndTwoLinesHoweverManyTriesItTakes)

@@ -204,6 +204,7 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     EXPECT_TRUE(hidden == "24:58" || hidden == "24:57") << hidden;
 
     // A pointer resting on the tray icon: the tip it is about to show tells the time left now.
+    ASSERT_TRUE(::SetCursorPos(500, 400));
     ::SendMessageA(form, WM_PRODLE_TRAY_CALLBACK, ID_TRAY_ICON, WM_MOUSEMOVE);
     // With the loopback server's reply time, measured from the connect.
     const std::string tip = shell.LastTip(form);
@@ -218,6 +219,15 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
         EXPECT_EQ(::GetACP(), static_cast<UINT>(std::atoi(codePage)));
     }
     EXPECT_NE(Text(IDC_STATIC_COUNTDOWN), hidden);
+
+    // It goes on ticking while the pointer stays, and stops once the pointer has left the icon.
+    ASSERT_TRUE(Waits([&] { return shell.LastTip(form) != tip; }, 2000)) << "the pointer stays";
+    ASSERT_TRUE(::SetCursorPos(540, 400));
+    const std::string resting = shell.LastTip(form);
+    ASSERT_TRUE(Waits([&] { return shell.LastTip(form) != resting; }, 2000)) << "the tick that finds it gone";
+    const std::string gone = shell.LastTip(form);
+    ASSERT_TRUE(PumpPastTimer(1100));  // past the moment of the next tick
+    EXPECT_EQ(shell.LastTip(form), gone) << "no tick for a tip that no one sees";
 }
 
 TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
@@ -237,7 +247,7 @@ TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
     ASSERT_TRUE(Waits([&] { return App().boxes.size() == 1; }));
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
     EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));  // one button, no icon
-    EXPECT_EQ(phasesWhileUp, std::vector<Phase>{Phase::ReportingStop});
+    EXPECT_EQ(phasesWhileUp, std::vector<Phase>{Phase::ReportingStopThenAutoStart});
     EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
               (std::vector<std::string>{"www.example.com", "1.1.1.1", "www.wikipedia.org"}));
     EXPECT_EQ(ComboSelection(form, IDC_COMBO_HOSTS), 0);

@@ -14,6 +14,7 @@
 #include "app/resource.h"
 #include "engine/engine_driver.h"
 #include "form/file_journal.h"
+#include "framework/calendar.h"
 #include "history/history_book.h"
 #include "history/history_window.h"
 #include "support/dialog_script.h"
@@ -260,7 +261,7 @@ protected:
 
 TEST_F(HistoryWindowTest, ShowsAKnownDayFromTheMenusToTheMouseTheKeysAndTheClipboard)
 {
-    const std::vector<ProdleRecord> day = ADayOfTheEngine(HistoryBook::Now());
+    const std::vector<ProdleRecord> day = ADayOfTheEngine(EpochSecondsNow());
     WriteHistoryFile(HistoryBook().Path(), day);
     ASSERT_TRUE(App().Start());
     HWND main = App().MainWindow();
@@ -376,7 +377,7 @@ TEST_F(HistoryWindowTest, FollowsTheBookWhileOpen)
 {
     const std::wstring path = TempFilePath(L"prodle-history-test.dat");
     // A full book: each record added pushes the oldest out.
-    const int64_t now = HistoryBook::Now();
+    const int64_t now = EpochSecondsNow();
     std::vector<ProdleRecord> full;
     for (size_t i = 0; i < kHistoryLength; ++i)
         full.push_back({now - 60 * static_cast<int64_t>(kHistoryLength - i), "127.0.0.1", "127.0.0.1",

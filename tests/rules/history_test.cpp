@@ -35,6 +35,8 @@ TEST(HistoryFile, ARecordReadsBackAsWrittenAndNoOtherLineIsARecord)
     EXPECT_EQ(FormatRecord(*back), line);
     EXPECT_EQ(ParseRecord("1700000000\t\t\twaited for the network\t-1")->outcome,
               ProdleOutcome::WaitedForNetwork);
+    EXPECT_TRUE(ParseRecord(FormatRecord(Prodle(kNoon, ProdleOutcome::Reply, 0))))
+        << "a reply within the tick";
 
     for (const char* hostile : {
              "",
@@ -53,6 +55,7 @@ TEST(HistoryFile, ARecordReadsBackAsWrittenAndNoOtherLineIsARecord)
              "0x10\th\ta\treply\t38",
          })
         EXPECT_FALSE(ParseRecord(hostile)) << hostile;
+    EXPECT_TRUE(ParseRecord("1700000000\t" + std::string(255, 'h') + "\ta\trefused\t-1"));
     EXPECT_FALSE(ParseRecord("1700000000\t" + std::string(256, 'h') + "\ta\trefused\t-1"));
 }
 
@@ -107,6 +110,9 @@ TEST(HistorySummary, TheLastDaysProdlesFailuresRepliesAndLongestStretchWithoutOn
     EXPECT_EQ(SummaryText(Summarize({Prodle(now, ProdleOutcome::Refused)}, now)),
               "1 prodle in the last 24 hours, 1 failed; the longest stretch without a reply: 0 s");
     EXPECT_EQ(SummaryText(Summarize({}, now)), "0 prodles in the last 24 hours, 0 failed");
+    // The day is 24 hours to the second.
+    EXPECT_EQ(Summarize({Prodle(now - 24 * 3600, ProdleOutcome::Refused)}, now).prodles, 1);
+    EXPECT_EQ(Summarize({Prodle(now - 24 * 3600 - 1, ProdleOutcome::Refused)}, now).prodles, 0);
 }
 
 TEST(HistoryText, TabSeparatedInUtcWithAReplyTimeOnlyForAReply)

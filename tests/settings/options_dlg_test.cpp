@@ -144,3 +144,41 @@ TEST_F(Options, SettingsThatCannotBeStoredAreSaidOnceARun)
     EXPECT_FALSE(App().View()->Engine()->Options().randomTime) << "clicked twice";
     EXPECT_FALSE(Setting("RandomTime"));
 }
+
+// A machine-wide key that refuses this user at every start (a limited user on XP, a terminal server):
+// the settings kept for this user alone are told once per user, not once a run, and again when Windows
+// gives another reason. A user who does not see the form is told beside the tray icon, not by a box.
+TEST_F(Options, SettingsKeptForThisUserAloneAreToldOncePerUserAndAgainForAnotherReason)
+{
+    ShellNotifyRecorder shell;
+    const auto runConfirmingOptions = [&](LONG refusal, bool formShown) {
+        StartWith(kFive, 0);
+        if (formShown)
+            ::SendMessageA(form, WM_COMMAND, ID_TRAY_RESTORE, 0);
+        RefusedRegistry refused(false, refusal);
+        DialogScript script("Options");
+        script.Click(IDOK);
+        Run(script);
+        PumpPending();
+        std::vector<std::string> balloons;
+        for (const ShellNotifyRecorder::Call& call : shell.CallsFor(form))
+            if (call.record.uFlags & NIF_INFO)
+                balloons.push_back(std::string(call.record.szInfoTitle) + ": " + call.record.szInfo);
+        App().Stop();
+        return balloons;
+    };
+    EXPECT_EQ(
+        runConfirmingOptions(ERROR_ACCESS_DENIED, false),
+        std::vector<std::string>{"Prodle keeps its settings for you alone: They could not be stored for "
+                                 "all users of this computer: the setting \"Ignore\" (Access denied) "
+                                 "was refused. Prodle reads them from your own key at its next start."});
+    EXPECT_TRUE(runConfirmingOptions(ERROR_ACCESS_DENIED, false).empty());
+    EXPECT_TRUE(App().boxes.empty());
+    EXPECT_TRUE(runConfirmingOptions(ERROR_WRITE_PROTECT, true).empty());
+    ASSERT_EQ(App().boxes.size(), 1u);
+    const std::string head =
+        "Prodle could not store its settings for all users of this computer: the setting "
+        "\"Ignore\" (";
+    EXPECT_EQ(App().boxes[0].text.substr(0, head.size()), head);
+    EXPECT_EQ(App().boxes[0].text.find("Access denied"), std::string::npos) << "the new reason";
+}

@@ -1,5 +1,6 @@
 #include "support/notification_area.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -99,7 +100,7 @@ BOOL WINAPI ShellNotifyRecorder::StandIn(DWORD message, PNOTIFYICONDATAA data)
         return RealShellNotify()(message, data);
     NOTIFYICONDATAA record = {};
     if (data)
-        std::memcpy(&record, data, NOTIFYICONDATAA_V1_SIZE);
+        std::memcpy(&record, data, std::min<size_t>(data->cbSize, sizeof record));
     g_recorder->Note(message, record);
     return g_recorder->refuse ? FALSE : RealShellNotify()(message, data);
 }

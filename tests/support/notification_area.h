@@ -29,7 +29,7 @@ class ShellNotifyRecorder {
 public:
     struct Call {
         DWORD message;
-        NOTIFYICONDATAA record;  // the original 88-byte form, as the program hands it over
+        NOTIFYICONDATAA record;  // as much of it as the program hands over (its cbSize)
     };
 
     // With `everyCall` false only the latest tooltip and picture of each window are kept: a long run

@@ -89,12 +89,13 @@ void RemoveIniFile()
 namespace {
 
 bool g_refuseEveryKey = false;
+LONG g_refusal = ERROR_ACCESS_DENIED;
 
 LONG WINAPI RefuseCreate(HKEY root, LPCSTR path, DWORD reserved, LPSTR kind, DWORD options, REGSAM access,
                          LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
 {
     if (root == HKEY_LOCAL_MACHINE || g_refuseEveryKey)
-        return ERROR_ACCESS_DENIED;
+        return g_refusal;
     return RealFunction<decltype(&::RegCreateKeyExA)>("advapi32.dll", "RegCreateKeyExA")(
         root, path, reserved, kind, options, access, security, key, disposition);
 }
@@ -106,9 +107,10 @@ struct RefusedRegistry::Patch {
         {"advapi32.dll", "kernelbase.dll"}, "RegCreateKeyExA", reinterpret_cast<void*>(&RefuseCreate)};
 };
 
-RefusedRegistry::RefusedRegistry(bool everyKey) : m_patch(new Patch)
+RefusedRegistry::RefusedRegistry(bool everyKey, LONG error) : m_patch(new Patch)
 {
     g_refuseEveryKey = everyKey;
+    g_refusal = error;
 }
 
 RefusedRegistry::~RefusedRegistry()

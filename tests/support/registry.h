@@ -22,11 +22,11 @@ std::optional<StoredValue> ReadValue(const char* keyPath, const char* name);
 // The text of a REG_SZ setting in Settings, without its terminating zero; nothing when missing.
 std::optional<std::string> Setting(const char* name);
 void SetSetting(const char* name, const std::string& text);
-// The key refuses writes (RegCreateKeyExA answers "access denied") while this lives: the machine-wide
-// one (HKEY_LOCAL_MACHINE), or every key.
+// The key refuses writes (RegCreateKeyExA answers `error`, "access denied" unless said) while this
+// lives: the machine-wide one (HKEY_LOCAL_MACHINE), or every key.
 class RefusedRegistry {
 public:
-    explicit RefusedRegistry(bool everyKey = false);
+    explicit RefusedRegistry(bool everyKey = false, LONG error = ERROR_ACCESS_DENIED);
     ~RefusedRegistry();
     RefusedRegistry(const RefusedRegistry&) = delete;
     RefusedRegistry& operator=(const RefusedRegistry&) = delete;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,26 +26,34 @@ struct ShellCall {
     HICON icon;
 };
 
-// Records every record handed to the shell, then forwards it to the real shell or answers `answer`.
+// Records every record handed to the shell, then forwards it to the real shell, or refuses the
+// messages in `refused` and takes the others. Windows 7's answer to where the icon is, when given.
 class RecordingTrayIcon : public CTrayNotifyIcon {
 public:
     std::vector<ShellCall> calls;
     bool forward = true;
-    BOOL answer = TRUE;
+    std::set<DWORD> refused;
+    std::optional<RECT> iconRect;
     const NOTIFYICONDATAA& Record() const { return m_nid; }
 
 protected:
     BOOL CallShell(DWORD message) override
     {
         calls.push_back({message, m_nid.uFlags, m_nid.szTip, m_nid.hIcon});
-        return forward ? CTrayNotifyIcon::CallShell(message) : answer;
+        return forward ? CTrayNotifyIcon::CallShell(message) : refused.count(message) == 0;
+    }
+    bool IconRect(RECT* rect) const override
+    {
+        if (iconRect)
+            *rect = *iconRect;
+        return iconRect.has_value();
     }
 };
 
-// A hidden top-level window of ours that notes the commands it receives.
+// A hidden window of ours that notes the commands it receives: top-level, or a child of `parent`.
 class CommandWindow : public CWnd {
 public:
-    CommandWindow()
+    explicit CommandWindow(HWND parent = nullptr)
     {
         static const ATOM atom = [] {
             WNDCLASSA wc = {};
@@ -53,13 +63,14 @@ public:
             return ::RegisterClassA(&wc);
         }();
         EXPECT_NE(atom, 0);
-        ::CreateWindowExA(0, "ProdleTrayTestWindow", "", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                          ::GetModuleHandleA(nullptr), this);
+        ::CreateWindowExA(0, "ProdleTrayTestWindow", "", parent ? WS_CHILD : WS_OVERLAPPED, 0, 0, 100, 100,
+                          parent, nullptr, ::GetModuleHandleA(nullptr), this);
     }
     ~CommandWindow() override { DestroyWindow(); }
 
     std::vector<UINT> commands;
     int nullMessages = 0;
+    int menusOpened = 0;
 
 protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override
@@ -67,6 +78,7 @@ protected:
         if (message == WM_COMMAND)
             commands.push_back(LOWORD(wParam));
         nullMessages += message == WM_NULL;
+        menusOpened += message == WM_INITMENUPOPUP;
         return CWnd::OnWndMsg(message, wParam, lParam, result);
     }
 };
@@ -138,32 +150,41 @@ protected:
     HICON stopped = nullptr;
 };
 
-TEST_F(TrayIconTest, NothingReachesTheShellUnlessCreated)
+TEST_F(TrayIconTest, NothingReachesTheShellUnlessAskedFor)
 {
     EXPECT_FALSE(icon.SetTip("x"));
     EXPECT_FALSE(icon.SetIcon(stopped));
+    EXPECT_FALSE(icon.ShowBalloon("x", "y", NIIF_INFO));
     EXPECT_EQ(icon.GetTip(), "");
     EXPECT_EQ(icon.GetIcon(), nullptr);
     icon.Remove();
     EXPECT_FALSE(icon.Restore()) << "an icon never asked for does not come with a new notification area";
     EXPECT_TRUE(icon.calls.empty());
 
+    // A refused add may have been carried out (Explorer answers late while it starts): the changes and
+    // the delete go to the shell all the same, and one that accepts a change has the icon.
     icon.forward = false;
-    icon.answer = FALSE;
+    icon.refused = {NIM_ADD, NIM_MODIFY};
     EXPECT_FALSE(CreateIcon());
     EXPECT_FALSE(icon.SetTip("x"));
-    EXPECT_FALSE(icon.SetIcon(IDI_STOPPED));
     icon.Remove();
-    ASSERT_EQ(icon.calls.size(), 1u);
-    EXPECT_EQ(icon.calls[0].message, static_cast<DWORD>(NIM_ADD));
-
-    icon.answer = TRUE;
+    icon.refused = {NIM_ADD};
     EXPECT_TRUE(CreateIcon());
     icon.Remove();
     EXPECT_FALSE(icon.SetTip("x"));
     EXPECT_FALSE(icon.SetIcon(stopped));
     EXPECT_FALSE(icon.Restore()) << "a removed icon stays away";
-    EXPECT_EQ(icon.calls.size(), 3u);  // the failed add, then the add and the delete
+    std::vector<std::pair<DWORD, UINT>> actual;
+    for (const ShellCall& call : icon.calls)
+        actual.emplace_back(call.message, call.flags);
+    const UINT whole = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    EXPECT_EQ(actual, (std::vector<std::pair<DWORD, UINT>>{{NIM_ADD, whole},
+                                                           {NIM_MODIFY, whole},
+                                                           {NIM_MODIFY, NIF_TIP},
+                                                           {NIM_DELETE, 0},
+                                                           {NIM_ADD, whole},
+                                                           {NIM_MODIFY, whole},
+                                                           {NIM_DELETE, 0}}));
 }
 
 TEST_F(TrayIconTest, EachOperationHandsTheWholeRecordToTheShell)
@@ -182,14 +203,15 @@ TEST_F(TrayIconTest, EachOperationHandsTheWholeRecordToTheShell)
     EXPECT_EQ(icon.GetTip(), "Prodle in 24:59");
     ASSERT_TRUE(ForgetIcon(window.m_hWnd, ID_TRAY_ICON));
     EXPECT_EQ(icon.Restore(), 1);
+    // The balloon's fields come with the second form of the record, for that call alone.
+    EXPECT_EQ(icon.ShowBalloon("Title", "Text", NIIF_WARNING), 1);
+    EXPECT_EQ(record.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
     icon.Remove();
     EXPECT_FALSE(ShellHasIcon(window.m_hWnd, ID_TRAY_ICON));
 
-    const std::vector<std::pair<DWORD, UINT>> expected = {{NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP},
-                                                          {NIM_MODIFY, NIF_TIP},
-                                                          {NIM_MODIFY, NIF_ICON},
-                                                          {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP},
-                                                          {NIM_DELETE, 0}};
+    const std::vector<std::pair<DWORD, UINT>> expected = {
+        {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_MODIFY, NIF_TIP},  {NIM_MODIFY, NIF_ICON},
+        {NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP}, {NIM_MODIFY, NIF_INFO}, {NIM_DELETE, 0}};
     std::vector<std::pair<DWORD, UINT>> actual;
     for (const ShellCall& call : icon.calls)
         actual.emplace_back(call.message, call.flags);
@@ -245,12 +267,19 @@ TEST_F(TrayIconTest, DoubleClickSendsTheMenusFirstCommandAtOnce)
     EXPECT_EQ(window.commands, std::vector<UINT>{ID_TRAY_RESTORE});
 }
 
-// What the timer saw of the pop-up menu while it was up, before dismissing it.
+// What the timer saw of the pop-up menu while it was up, before choosing its first item with the right
+// button.
 struct MenuVisit {
     bool seen = false;
     UINT defaultItem = ~0u;
     UINT firstId = 0;
 } g_visit;
+
+void CALLBACK EndMenuLeftUp(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+}
 
 void CALLBACK VisitMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -258,15 +287,24 @@ void CALLBACK VisitMenu(HWND, UINT, UINT_PTR id, DWORD)
     HWND menuWindow = ::FindWindowA("#32768", nullptr);
     const auto menu = reinterpret_cast<HMENU>(::SendMessageA(menuWindow, 0x01E1, 0, 0));  // MN_GETHMENU
     g_visit = {menu != nullptr, ::GetMenuDefaultItem(menu, TRUE, 0), ::GetMenuItemID(menu, 0)};
-    ::EndMenu();
+    // The menu takes the mouse's messages in screen coordinates.
+    RECT item = {};
+    ::GetMenuItemRect(nullptr, menu, 0, &item);
+    const LPARAM where = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ::PostMessageA(menuWindow, WM_RBUTTONDOWN, MK_RBUTTON, where);
+    ::PostMessageA(menuWindow, WM_RBUTTONUP, 0, where);
+    // A menu that ignores the right button is closed all the same.
+    ::SetTimer(nullptr, 0, 500, EndMenuLeftUp);
 }
 
-// Choosing an item is covered through the view (the program's exit from the tray menu). After the
-// menu the owner is sent a message of its own, WM_NULL: the known way to make the menu close when the
-// user clicks elsewhere.
-TEST_F(TrayIconTest, RightButtonReleaseShowsTheMenuWithRestoreAsDefault)
+// Choosing an item is covered through the view (the program's exit from the tray menu). The icon's
+// window may be a child (the program's form): the menu still belongs to its top-level window, which
+// alone can be brought to the front, and that window is sent a message of its own after the menu,
+// WM_NULL: the known way to make the menu close when the user clicks elsewhere.
+TEST_F(TrayIconTest, RightButtonReleaseShowsTheTopLevelWindowsMenuWithRestoreAsDefault)
 {
-    ASSERT_TRUE(CreateIcon());
+    CommandWindow form(window.m_hWnd);
+    ASSERT_TRUE(icon.Create(&form, ID_TRAY_ICON, "Prodle", running, kCallback));
     g_visit = MenuVisit{};
     ::SetTimer(nullptr, 0, 50, VisitMenu);
     EXPECT_EQ(icon.OnTrayCallback(ID_TRAY_ICON, WM_RBUTTONUP), 1);
@@ -274,8 +312,26 @@ TEST_F(TrayIconTest, RightButtonReleaseShowsTheMenuWithRestoreAsDefault)
     EXPECT_EQ(g_visit.defaultItem, 0u);
     EXPECT_EQ(g_visit.firstId, static_cast<UINT>(ID_TRAY_RESTORE));
     PumpPending();
-    EXPECT_TRUE(window.commands.empty());
+    EXPECT_EQ(window.menusOpened, 1);
+    EXPECT_EQ(window.commands, std::vector<UINT>{ID_TRAY_RESTORE}) << "chosen with the right button";
     EXPECT_EQ(window.nullMessages, 1);
+    EXPECT_EQ(form.menusOpened + form.nullMessages, 0);
+    EXPECT_TRUE(form.commands.empty());
+}
+
+// The tip of the icon shows only while the pointer is on it: where Windows 7 and later show the icon
+// (the form's test covers the spot of the last move, which is all that earlier versions give).
+TEST_F(TrayIconTest, ThePointerIsOnTheIconWithinWhereWindowsShowsIt)
+{
+    ASSERT_TRUE(CreateIcon());
+    icon.iconRect = RECT{190, 290, 214, 314};
+    ASSERT_TRUE(::SetCursorPos(200, 300));
+    EXPECT_FALSE(icon.PointerOnIcon()) << "no move on the icon yet";
+    EXPECT_EQ(icon.OnTrayCallback(ID_TRAY_ICON, WM_MOUSEMOVE), 1);
+    ASSERT_TRUE(::SetCursorPos(213, 313));
+    EXPECT_TRUE(icon.PointerOnIcon());
+    ASSERT_TRUE(::SetCursorPos(214, 300));
+    EXPECT_FALSE(icon.PointerOnIcon());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "history/rules/prodle_record.h"
+#include "engine/rules/prodle_record.h"
 
 // A day at one prodle a minute.
 constexpr size_t kHistoryLength = 1440;

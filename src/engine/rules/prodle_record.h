@@ -1,7 +1,7 @@
 // One finished prodle as the history keeps it, and its line in the history file: when it began, its
 // host and address, how it ended, and how long the reply took.
-#ifndef PRODLE_HISTORY_RULES_PRODLE_RECORD_H
-#define PRODLE_HISTORY_RULES_PRODLE_RECORD_H
+#ifndef PRODLE_ENGINE_RULES_PRODLE_RECORD_H
+#define PRODLE_ENGINE_RULES_PRODLE_RECORD_H
 
 #include <cstdint>
 #include <optional>

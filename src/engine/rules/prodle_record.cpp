@@ -1,4 +1,4 @@
-#include "history/rules/prodle_record.h"
+#include "engine/rules/prodle_record.h"
 
 #include <cerrno>
 #include <cstdlib>

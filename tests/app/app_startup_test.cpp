@@ -4,6 +4,7 @@
 #include <winsock2.h>
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <vector>
 
@@ -148,6 +149,7 @@ TEST_F(AppStartup, FirstStartImportsTheIniFileAndALaterStartDoesNot)
     ASSERT_TRUE(App().Start());
     EXPECT_EQ(MinutesText(), "7");
     EXPECT_EQ(Setting("Often"), "7");
+    PumpPending();  // a box of the start-up would be queued by now
     EXPECT_TRUE(App().boxes.empty());
 }
 
@@ -171,6 +173,7 @@ TEST_F(AppStartup, MainWindowStaysHiddenWithAndWithoutAutoStart)
     EXPECT_FALSE(::IsWindowVisible(App().MainWindow()));
     EXPECT_TRUE(ShellHasIcon(form, ID_TRAY_ICON));
     EXPECT_EQ(trayIcon(shell), App().LoadSmallIcon(IDI_STOPPED));
+    PumpPending();
     EXPECT_TRUE(App().boxes.empty());
 
     // A double-click on the tray icon restores the window before the callback returns.
@@ -353,9 +356,16 @@ TEST_F(AppStartup, ALaterStartDuringTheStartUpWaitsUntilItIsReady)
     const CSingleInstance::Patience patience{10000, 100};
     CSingleInstance later(App().m_strAppName.c_str(), patience);
     std::future<CSingleInstance::Outcome> outcome;
+    std::atomic<bool> asking{false};
     App().onPause = [&] {
-        outcome = std::async(std::launch::async,
-                             [&] { return later.Send(CSingleInstance::kShowForm, CMainFrame::kClassName); });
+        outcome = std::async(std::launch::async, [&] {
+            asking = true;
+            return later.Send(CSingleInstance::kShowForm, CMainFrame::kClassName);
+        });
+        // The start-up is still paused when the later start has been asking for longer than it would
+        // wait for an answer.
+        for (const DWORD start = ::GetTickCount(); !asking && ::GetTickCount() - start < 10000;)
+            ::Sleep(1);
         ::Sleep(3 * patience.answerMs);
     };
     StartStopped();

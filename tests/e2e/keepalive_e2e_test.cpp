@@ -31,12 +31,12 @@ protected:
     void TearDown() override { RemoveBaseKey(); }
 };
 
-// How long the form's thread takes to answer one message, or the timeout when it does not.
+// How long the form's thread takes to answer one message sent now (the whole time-out when it does not).
 DWORD AnswerTime(HWND form, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();
     DWORD_PTR ignored = 0;
-    if (!::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored))
+    if (!::SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored))
         return timeoutMs;
     return ::GetTickCount() - start;
 }
@@ -107,28 +107,34 @@ INSTANTIATE_TEST_SUITE_P(Ipv4AndIpv6, EachFamilyEndToEnd, testing::Values("127.0
                              return std::string(info.index == 0 ? "Ipv4" : "Ipv6");
                          });
 
+// Windows gives up an unanswered connect after 21 s, and so does the program, on its own: Wine only
+// after Linux's 138 s. A thread that waited in the connect would answer nothing until it ended; a busy
+// machine delays an answer by far less than half of that.
 TEST_F(DeadLinkEndToEnd, ConnectThatIsNeverAnsweredLeavesTheProgramAnsweringUntilItsBound)
 {
+    constexpr DWORD kBoundMs = 21000;
     HWND form = StartAndClickStart();
     ASSERT_NE(form, nullptr);
-
-    // From the click on: the first prodle a second later, then Windows' 21 s for an unanswered connect,
-    // which the program waits too; all the while its window answers at once.
+    // From the click on (the first prodle goes a second later), every message is answered, all the while
+    // the connect waits, until its bound's box.
     const DWORD clicked = ::GetTickCount();
     DWORD worstAnswerMs = 0;
+    int answers = 0;
     HWND box = nullptr;
-    while (!(box = prodle_.WaitForDialog("Prodle", 0)) && ::GetTickCount() - clicked < 40000) {
-        worstAnswerMs = std::max(worstAnswerMs, AnswerTime(form, 100));
+    while (!(box = prodle_.WaitForDialog("Prodle", 0)) && ::GetTickCount() - clicked < 3 * kBoundMs) {
+        const DWORD answerMs = AnswerTime(form, 2 * kBoundMs);
+        worstAnswerMs = std::max(worstAnswerMs, answerMs);
+        answers += answerMs < 2 * kBoundMs ? 1 : 0;
         ::Sleep(20);
     }
     const DWORD boxAfterMs = ::GetTickCount() - clicked;
-    std::printf("[ figures  ] a connect never answered: the box %lu ms after the click, the window answering "
-                "within %lu ms\n",
-                static_cast<unsigned long>(boxAfterMs), static_cast<unsigned long>(worstAnswerMs));
-    ASSERT_NE(box, nullptr);
-    EXPECT_LT(worstAnswerMs, 100u);
-    EXPECT_GE(boxAfterMs, 21000u) << "the connect failed before its bound";
-    EXPECT_LE(boxAfterMs, 23000u) << "the connect was not given up at its bound";
+    std::printf("[ figures  ] a connect never answered: the box %lu ms after the click, %d answers while it "
+                "waited, the slowest in %lu ms\n",
+                static_cast<unsigned long>(boxAfterMs), answers, static_cast<unsigned long>(worstAnswerMs));
+    ASSERT_NE(box, nullptr) << "the connect was not given up at its bound";
+    EXPECT_GT(answers, 1);
+    EXPECT_LT(worstAnswerMs, kBoundMs / 2) << "the window did not answer while the connect waited";
+    EXPECT_GE(boxAfterMs, kBoundMs) << "the connect failed before its bound";
     const std::string text = MessageBoxText(box);
     EXPECT_EQ(text.rfind(std::string("Prodle: Cannot connect to ") + kDeadHost + " on port 80\n\n", 0), 0u)
         << text;

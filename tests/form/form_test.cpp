@@ -178,6 +178,17 @@ void CALLBACK ReadNoticesItem(HWND, UINT, UINT_PTR id, DWORD)
     ::EndMenu();
 }
 
+// The waits the network watch arms before it asks for a refused notice again.
+std::vector<UINT> g_rearmWaits;
+
+UINT_PTR WINAPI RecordingSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
+{
+    if (id == TIMER_NETWORK_REARM)
+        g_rearmWaits.push_back(elapse);
+    return RealFunction<decltype(&RecordingSetTimer)>("user32.dll", "SetTimer")(window, id, elapse,
+                                                                                procedure);
+}
+
 class Form : public testing::Test {
 protected:
     void SetUp() override
@@ -302,7 +313,8 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     Start();
     Press(IDC_BUTTON_START);
     ASSERT_TRUE(Waits([&] { return server.Finished() == 1 && CurrentPhase() == Phase::CountingDown; }));
-    PumpFor(1100);
+    // Past the moment of the first tick.
+    ASSERT_TRUE(PumpPastTimer(1100));
     EXPECT_EQ(Text(IDC_STATIC_COUNTDOWN), "25:00") << "hidden, the countdown does not tick";
     EXPECT_FALSE(ControlEnabled(form, IDC_BUTTON_START)) << "the button comes back at a tick someone sees";
 
@@ -311,7 +323,7 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     EXPECT_EQ(Text(IDC_STATIC_COUNTDOWN), "24:59");
     ASSERT_TRUE(Waits([&] { return Text(IDC_STATIC_COUNTDOWN) == "24:58"; }, 2000));
     Press(IDC_BUTTON_CLOSE_WINDOW);
-    PumpFor(1100);
+    ASSERT_TRUE(PumpPastTimer(1100));
     const std::string hidden = Text(IDC_STATIC_COUNTDOWN);
     EXPECT_TRUE(hidden == "24:58" || hidden == "24:57") << hidden;
 
@@ -338,40 +350,49 @@ TEST_F(Form, TheCountdownTicksWhileTheWindowShowsAndTheTrayTipIsRightWhenItAppea
     const std::string resting = shell.LastTip(form);
     ASSERT_TRUE(Waits([&] { return shell.LastTip(form) != resting; }, 2000)) << "the tick that finds it gone";
     const std::string gone = shell.LastTip(form);
-    PumpFor(1100);
+    ASSERT_TRUE(PumpPastTimer(1100));  // past the moment of the next tick
     EXPECT_EQ(shell.LastTip(form), gone) << "no tick for a tip that no one sees";
 }
 
 TEST_F(Form, BoxesOpenFromTheMessageLoopOneAtATime)
 {
-    // The first start with nothing stored: the default set, and a box that says so, which the program
-    // shows once it runs its loop, and before which the auto-start does not come.
+    // The first start with nothing stored: the default set, shown and not stored, and a box that says
+    // so, which the program shows once it runs its loop, and before whose answer the auto-start does
+    // not come (what is already queued is handled while the box is up).
     RemoveBaseKey();
     SetSetting("AutoStart", "1");
     std::vector<Phase> phasesWhileUp;
     App().onBox = [&](const RecordedBox&) {
+        PumpPending();
         phasesWhileUp.push_back(CurrentPhase());
-        PumpFor(100);  // what comes while it is up
     };
     Start();
     EXPECT_TRUE(App().boxes.empty());
     ASSERT_TRUE(Waits([&] { return App().boxes.size() == 1; }));
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
+    EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));  // one button, no icon
     EXPECT_EQ(phasesWhileUp, std::vector<Phase>{Phase::ReportingStopThenAutoStart});
-    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS).size(), 3u);
+    EXPECT_EQ(ComboEntries(form, IDC_COMBO_HOSTS),
+              (std::vector<std::string>{"www.example.com", "1.1.1.1", "www.wikipedia.org"}));
+    EXPECT_EQ(ComboSelection(form, IDC_COMBO_HOSTS), 0);
+    EXPECT_EQ(App().View()->Engine()->CurrentHost(), "www.example.com");
+    EXPECT_FALSE(Setting("ComboName0"));
+    EXPECT_FALSE(Setting("ComboNameSel"));
 
-    // A refused period and its box; Start pressed again while it is up starts nothing behind it.
+    // A refused period and its box; Start pressed again while it is up starts nothing behind it, once
+    // everything queued behind the box has been handled.
     App().onBox = [&](const RecordedBox&) {
-        phasesWhileUp.push_back(CurrentPhase());
         Press(IDC_BUTTON_START);
-        PumpFor(100);
+        PumpPending();
+        phasesWhileUp.push_back(CurrentPhase());
     };
     SetControlText(form, IDC_EDIT_OFTEN, "0");
     Press(IDC_BUTTON_START);
     ASSERT_TRUE(Waits([&] { return App().boxes.size() == 2; }));
     EXPECT_EQ(App().boxes[1].text, "Prodle: Time period must be between 1 and 60");
     EXPECT_EQ(Text(IDC_EDIT_OFTEN), "25");
-    PumpFor(100);
+    EXPECT_EQ(phasesWhileUp.back(), Phase::ReportingStop);
+    PumpPending();
     EXPECT_EQ(App().boxes.size(), 2u);
     EXPECT_EQ(CurrentPhase(), Phase::Stopped);
 }
@@ -477,12 +498,17 @@ TEST_F(Form, SleepWakeAndAChangeOfNetworkReachTheEngine)
         << "a new network: the local address is looked up again";
     ASSERT_TRUE(Waits([&] { return server.RequestCount() == 2; }, 3000)) << "the prodle on the new network";
 
+    // One wake, announced twice: one wake in the log, and its prodle, after which the next one is a
+    // whole period away.
+    const size_t wakes = LogLines("  Wake");
     EXPECT_EQ(::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
     ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     ::SendMessageA(frame, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-    ASSERT_TRUE(Waits([&] { return server.RequestCount() == 3; }, 3000)) << "the wake's prodle";
-    PumpFor(1500);
-    EXPECT_EQ(server.RequestCount(), 3u) << "one wake, announced twice";
+    EXPECT_EQ(LogLines("  Wake"), wakes + 1);
+    ASSERT_TRUE(Waits([&] { return server.Finished() == 3 && CurrentPhase() == Phase::CountingDown; }, 3000))
+        << "the wake's prodle";
+    PumpPending();
+    EXPECT_EQ(server.RequestCount(), 3u);
 }
 
 // A Modern Standby may announce neither its sleep nor its wake: the display of the user's session coming
@@ -603,9 +629,11 @@ TEST_F(Form, ABurstOfAddressNoticesIsOneChangeAndOnlyWhenWhatTheProgramUsesChang
 TEST_F(Form, ARefusedAddressNoticeIsLoggedAndAskedForAgainLessOften)
 {
     g_asks = {};
+    g_rearmWaits.clear();
     ImportPatch refusing({"iphlpapi.dll"}, "NotifyAddrChange",
                          reinterpret_cast<void*>(&RefusingNotifyAddrChange));
-    ASSERT_GT(refusing.Patched(), 0u);
+    ImportPatch timers({"user32.dll"}, "SetTimer", reinterpret_cast<void*>(&RecordingSetTimer));
+    ASSERT_GT(refusing.Patched() * timers.Patched(), 0u);
     Start();
     ASSERT_EQ(g_asks.ticks.size(), 1u);
     App().View()->NetworkChanges().SetTiming({2000, 5000, 50, 100});
@@ -615,9 +643,7 @@ TEST_F(Form, ARefusedAddressNoticeIsLoggedAndAskedForAgainLessOften)
     g_asks.refusals = 3;
     ::SetEvent(g_asks.event);  // a notice: the next is asked for at once
     ASSERT_TRUE(Waits([&] { return g_asks.ticks.size() == 5; }));
-    const std::vector<DWORD>& t = g_asks.ticks;
-    EXPECT_GE(t[3] - t[2], 95u) << "twice the first wait";
-    EXPECT_LT(t[4] - t[3], 180u) << "no more than the longest";
+    EXPECT_EQ(g_rearmWaits, (std::vector<UINT>{50, 100, 100})) << "twice the first wait, up to the longest";
     EXPECT_EQ(LogLines("The network is not watched: the system refused (error 8)"), refused + 1);
     EXPECT_EQ(LogLines("The network is watched again, after 3 refused tries"), again + 1);
 }

@@ -1,10 +1,9 @@
 // Damaged or hostile settings: values of the wrong type or size, absurd indexes, huge lists and INI
-// files full of junk. Reads give the stored text or the default, and start-up stays quick.
+// files with many sections. Reads give the stored text or the default, and start-up stays quick.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <iostream>
-#include <optional>
 #include <string>
 
 #include "app/resource.h"
@@ -117,37 +116,6 @@ TEST_F(BadStoredData, FiveHundredHostsLoadAndStartUpStaysQuick)
     EXPECT_EQ(App().View()->Engine()->CurrentHost(), "   499") << "spaces are kept as stored";
     std::cout << "start-up: " << plain << " ms with one host, " << loaded << " ms with 500\n";
     EXPECT_LT(loaded, plain + 2000);
-}
-
-// A line is taken up to a NUL byte, the last line needs no newline, a carriage return alone ends no
-// line, and a long line arrives in pieces of its own: what is stored follows from that.
-TEST_F(BadStoredData, JunkIniFilesStoreWhatTheirLinesHold)
-{
-    std::string junk;
-    for (int i = 0; i < 4096; ++i)
-        junk += static_cast<char>((i * 7919) % 256);
-    const struct {
-        const char* what;
-        std::string content;
-        std::optional<std::string> often;  // what "Often" holds afterwards
-    } files[] = {
-        {"NUL bytes", std::string("[Settings]\nOften=3\0junk\n[Other\0]\nA=\0B\n", 36), "3"},
-        {"no final newline", "[Settings]\nOften=4", "4"},
-        {"CR-only line ends", "[Settings]\rOften=5\rComboName0=alpha\r", std::nullopt},  // one line
-        {"10,000-character lines",
-         "[Settings]\n" + std::string(10000, 'x') + "=y\nOften=6\n" + std::string(10000, '['), "6"},
-        {"binary junk", junk, std::nullopt},
-    };
-    for (const auto& file : files) {
-        RemoveBaseKey();
-        WriteIniFile(file.content);
-        HKEY key = nullptr;
-        DWORD disposition = 0;
-        ASSERT_TRUE(m_store.Create(&key, &disposition, HKEY_LOCAL_MACHINE, kBaseKey)) << file.what;
-        m_store.ImportIniFile(key);
-        ::RegCloseKey(key);
-        EXPECT_EQ(Setting("Often"), file.often) << file.what;
-    }
 }
 
 TEST_F(BadStoredData, TwoThousandSectionsImportInReasonableTime)

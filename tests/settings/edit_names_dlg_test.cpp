@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/resource.h"
-#include "settings/default_hosts.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
 #include "support/pump.h"
@@ -56,12 +55,6 @@ bool MarkBesideList(HWND list, int line)
     return drawn;
 }
 
-Names DefaultSet()
-{
-    const std::vector<CString> hosts = DefaultHosts();
-    return Names(hosts.begin(), hosts.end());
-}
-
 }  // namespace
 
 class EditNames : public HostListTest {
@@ -93,25 +86,6 @@ TEST_F(EditNames, OpensWithTheFormsListAndTheCurrentHostSelected)
     });
     script.Click(IDCANCEL);
     Run(script);
-}
-
-TEST_F(EditNames, DraggingTheCurrentHostToTheTopKeepsItCurrent)
-{
-    StartWith(kFive, 2);
-    const Names reordered = {"gamma.test", "alpha.test", "beta.test", "delta.test", "epsilon.test"};
-    DialogScript script("Edit Names");
-    script.Drag(IDC_LIST_HOSTS, 2, 0);
-    script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), reordered); });
-    script.Click(IDOK);
-    Run(script);
-
-    EXPECT_EQ(StoredNames(5), reordered);
-    EXPECT_EQ(Setting("ComboNameSel"), "0");
-    EXPECT_EQ(ComboEntries(), reordered);
-    EXPECT_EQ(ComboSelection(), 0);
-    EXPECT_EQ(CurrentHost(), "gamma.test");
-    // The engine was left alone.
-    EXPECT_EQ(ControlText(form, IDC_STATIC_STATUS), "PLEASE START ME");
 }
 
 // A list too long to show whole: held below it, it scrolls to its end, the mark shows after the last
@@ -152,52 +126,6 @@ TEST_F(EditNames, DraggingDownAndPastTheEndOfALongList)
     EXPECT_EQ(Setting("ComboNameSel"), "1");
 }
 
-TEST_F(EditNames, PickingAnotherEntryLeavesTheCurrentHostSelected)
-{
-    StartWith(kFive, 2);
-    DialogScript script("Edit Names");
-    script.SelectListEntry(IDC_LIST_HOSTS, 4);
-    script.Click(IDOK);
-    Run(script);
-    EXPECT_EQ(StoredNames(5), kFive);
-    EXPECT_EQ(Setting("ComboNameSel"), "2");
-    EXPECT_EQ(ComboSelection(), 2);
-    EXPECT_EQ(CurrentHost(), "gamma.test");
-}
-
-TEST_F(EditNames, DeletingTheCurrentHostMakesTheFirstEntryCurrent)
-{
-    StartWith(kFive, 2);
-    DialogScript script("Edit Names");
-    script.Click(IDC_BUTTON_DELETE_SELECTION);
-    script.Inspect([&](HWND dialog) {
-        EXPECT_EQ(ListEntries(dialog), (Names{"alpha.test", "beta.test", "delta.test", "epsilon.test"}));
-        EXPECT_EQ(ListSelection(dialog), LB_ERR);
-    });
-    script.Click(IDOK);
-    Run(script);
-    EXPECT_EQ(StoredNames(5), (Names{"alpha.test", "beta.test", "delta.test", "epsilon.test", ""}));
-    EXPECT_EQ(Setting("ComboNameSel"), "0");
-    EXPECT_EQ(ComboSelection(), 0);
-    EXPECT_EQ(CurrentHost(), "alpha.test");
-}
-
-TEST_F(EditNames, CuttingFiveEntriesToTwoBlanksTheRest)
-{
-    StartWith(kFive, 1);
-    DialogScript script("Edit Names");
-    for (int index : {4, 3, 2}) {
-        script.SelectListEntry(IDC_LIST_HOSTS, index);
-        script.Click(IDC_BUTTON_DELETE_SELECTION);
-    }
-    script.Click(IDOK);
-    Run(script);
-    EXPECT_EQ(StoredNames(6), (Names{"alpha.test", "beta.test", "", "", "", "<missing>"}));
-    EXPECT_EQ(Setting("ComboNameSel"), "1");
-    EXPECT_EQ(ComboEntries(), (Names{"alpha.test", "beta.test"}));
-    EXPECT_EQ(ComboSelection(), 1);
-}
-
 TEST_F(EditNames, DeletingEveryEntryBringsBackTheDefaultSet)
 {
     StartWith(kFive, 3);
@@ -213,53 +141,98 @@ TEST_F(EditNames, DeletingEveryEntryBringsBackTheDefaultSet)
     EXPECT_EQ(Setting("ComboNameSel"), "0");
     ASSERT_TRUE(PumpUntil([] { return App().boxes.size() == 1; }));
     EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
-    EXPECT_EQ(ComboEntries(), DefaultSet());
+    EXPECT_EQ(ComboEntries(), kDefaultHosts);
     EXPECT_EQ(ComboSelection(), 0);
 }
 
-TEST_F(EditNames, RestoreDefaultThenOkStoresTheDefaultSet)
-{
-    StartWith(kFive, 2);
-    const Names defaults = DefaultSet();
-    DialogScript script("Edit Names");
-    script.Click(IDC_BUTTON_RESTORE_DEFAULT);
-    script.Inspect([&](HWND dialog) {
-        EXPECT_EQ(ListEntries(dialog), defaults);
-        EXPECT_EQ(ListSelection(dialog), LB_ERR);
-    });
-    script.Click(IDOK);
-    Run(script);
-    EXPECT_EQ(StoredNames(5), (Names{defaults[0], defaults[1], defaults[2], "", ""}));
-    EXPECT_EQ(Setting("ComboNameSel"), "0");
-    EXPECT_EQ(ComboEntries(), defaults);
-    EXPECT_TRUE(App().boxes.empty());
-}
+namespace {
 
-TEST_F(EditNames, DeleteWithoutASelectionDoesNothing)
-{
-    StartWith(kFive, 2);
-    DialogScript script("Edit Names");
-    script.SelectListEntry(IDC_LIST_HOSTS, -1);
-    script.Click(IDC_BUTTON_DELETE_SELECTION);
-    script.Inspect([&](HWND dialog) { EXPECT_EQ(ListEntries(dialog), kFive); });
-    script.Click(IDOK);
-    Run(script);
-    EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
-    EXPECT_EQ(Setting("ComboNameSel"), "2");
-}
+// Five hosts stored, the one at `selection` current; what the user does, then OK or Cancel. Each row:
+// what it does; what the dialog shows before it closes (entries, selection); what is stored
+// (ComboName0..4, the next one missing; ComboNameSel); what the form and the engine take
+// (entries, selection, the host of the next prodles).
+struct EditCase {
+    const char* name;
+    int selection;
+    void (*act)(DialogScript& script);
+    Names shown;
+    int shownSelection;  // kAnySelection: not looked at
+    int closeWith;
+    Names stored;
+    const char* storedSelection;
+    Names combo;
+    int comboSelection;
+    const char* currentHost;
+};
+constexpr int kAnySelection = -2;
 
-TEST_F(EditNames, CancelAfterChangesStoresNothing)
+// clang-format off
+const Names kGammaFirst = {"gamma.test", "alpha.test", "beta.test", "delta.test", "epsilon.test"};
+const Names kWithoutGamma = {"alpha.test", "beta.test", "delta.test", "epsilon.test"};
+const Names kAlphaBeta = {"alpha.test", "beta.test"};
+constexpr int kList = IDC_LIST_HOSTS, kDelete = IDC_BUTTON_DELETE_SELECTION, kRestore = IDC_BUTTON_RESTORE_DEFAULT;
+
+const EditCase kEditCases[] = {
+    {"DraggingTheCurrentHostToTheTopKeepsItCurrent", 2,
+     [](DialogScript& s) { s.Drag(kList, 2, 0); },
+     kGammaFirst, kAnySelection, IDOK,  kGammaFirst, "0",  kGammaFirst, 0, "gamma.test"},
+    {"PickingAnotherEntryLeavesTheCurrentHostSelected", 2,
+     [](DialogScript& s) { s.SelectListEntry(kList, 4); },
+     kFiveHosts, 4, IDOK,  kFiveHosts, "2",  kFiveHosts, 2, "gamma.test"},
+    {"DeletingTheCurrentHostMakesTheFirstEntryCurrent", 2,
+     [](DialogScript& s) { s.Click(kDelete); },
+     kWithoutGamma, LB_ERR, IDOK,
+     {"alpha.test", "beta.test", "delta.test", "epsilon.test", ""}, "0",  kWithoutGamma, 0, "alpha.test"},
+    {"CuttingFiveEntriesToTwoBlanksTheRest", 1,
+     [](DialogScript& s) {
+         for (int index : {4, 3, 2})
+             s.SelectListEntry(kList, index).Click(kDelete);
+     },
+     kAlphaBeta, LB_ERR, IDOK,  {"alpha.test", "beta.test", "", "", ""}, "1",  kAlphaBeta, 1, "beta.test"},
+    {"RestoreDefaultThenOkStoresTheDefaultSet", 2,
+     [](DialogScript& s) { s.Click(kRestore); },
+     kDefaultHosts, LB_ERR, IDOK,
+     {"www.example.com", "1.1.1.1", "www.wikipedia.org", "", ""}, "0",  kDefaultHosts, 0, "www.example.com"},
+    {"DeleteWithoutASelectionDoesNothing", 2,
+     [](DialogScript& s) { s.SelectListEntry(kList, -1).Click(kDelete); },
+     kFiveHosts, LB_ERR, IDOK,  kFiveHosts, "2",  kFiveHosts, 2, "gamma.test"},
+    {"CancelAfterChangesStoresNothing", 2,
+     [](DialogScript& s) { s.Drag(kList, 4, 0).Click(kDelete).Click(kRestore); },
+     kDefaultHosts, LB_ERR, IDCANCEL,  kFiveHosts, "2",  kFiveHosts, 2, "gamma.test"},
+};
+// clang-format on
+
+}  // namespace
+
+TEST_F(EditNames, EachEditLeavesWhatTheUserLeft)
 {
-    StartWith(kFive, 2);
-    DialogScript script("Edit Names");
-    script.Drag(IDC_LIST_HOSTS, 4, 0);
-    script.Click(IDC_BUTTON_DELETE_SELECTION);
-    script.Click(IDC_BUTTON_RESTORE_DEFAULT);
-    script.Click(IDCANCEL);
-    Run(script);
-    EXPECT_EQ(StoredNames(6), (Names{kFive[0], kFive[1], kFive[2], kFive[3], kFive[4], "<missing>"}));
-    EXPECT_EQ(Setting("ComboNameSel"), "2");
-    EXPECT_EQ(ComboEntries(), kFive);
-    EXPECT_EQ(ComboSelection(), 2);
-    EXPECT_EQ(CurrentHost(), "gamma.test");
+    for (const EditCase& c : kEditCases) {
+        SCOPED_TRACE(c.name);
+        App().Stop();
+        RemoveBaseKey();
+        SetSetting("AutoStart", "0");
+        StartWith(kFive, c.selection);
+        DialogScript script("Edit Names");
+        c.act(script);
+        script.Inspect([&](HWND dialog) {
+            EXPECT_EQ(ListEntries(dialog), c.shown);
+            if (c.shownSelection != kAnySelection) {
+                EXPECT_EQ(ListSelection(dialog), c.shownSelection);
+            }
+        });
+        script.Click(c.closeWith);
+        Run(script);
+
+        Names stored = c.stored;
+        stored.push_back("<missing>");
+        EXPECT_EQ(StoredNames(6), stored);
+        EXPECT_EQ(Setting("ComboNameSel"), c.storedSelection);
+        EXPECT_EQ(ComboEntries(), c.combo);
+        EXPECT_EQ(ComboSelection(), c.comboSelection);
+        EXPECT_EQ(CurrentHost(), c.currentHost);
+        // No box, and the engine was left alone.
+        PumpPending();
+        EXPECT_TRUE(App().boxes.empty());
+        EXPECT_EQ(ControlText(form, IDC_STATIC_STATUS), "PLEASE START ME");
+    }
 }

@@ -18,9 +18,14 @@
 
 using Names = std::vector<std::string>;
 
+inline const Names kFiveHosts = {"alpha.test", "beta.test", "gamma.test", "delta.test", "epsilon.test"};
+// The set the program brings back when its list is empty, written out: a test must not take it from
+// the code it tests.
+inline const Names kDefaultHosts = {"www.example.com", "1.1.1.1", "www.wikipedia.org"};
+
 class HostListTest : public testing::Test {
 protected:
-    const Names kFive = {"alpha.test", "beta.test", "gamma.test", "delta.test", "epsilon.test"};
+    const Names kFive = kFiveHosts;
 
     void SetUp() override
     {

@@ -1,37 +1,14 @@
 // Loading the host list into the form, and reaching the list's dialogs from the main frame's menu.
 #include "app/resource.h"
-#include "settings/default_hosts.h"
 #include "settings/host_list_fixture.h"
 #include "support/dialog_script.h"
 #include "support/pump.h"
-
-namespace {
-
-Names DefaultSet()
-{
-    const std::vector<CString> hosts = DefaultHosts();
-    return Names(hosts.begin(), hosts.end());
-}
-
-}  // namespace
-
-TEST_F(HostListTest, EmptyStoreRestoresTheDefaultSetWithoutStoringIt)
-{
-    StartWith({}, std::nullopt);
-    ASSERT_TRUE(PumpUntil([] { return App().boxes.size() == 1; }));
-    EXPECT_EQ(App().boxes[0].text, "Prodle is restoring the default domain set.");
-    EXPECT_EQ(App().boxes[0].type, static_cast<UINT>(MB_OK));  // one button, no icon
-    EXPECT_EQ(ComboEntries(), DefaultSet());
-    EXPECT_EQ(ComboSelection(), 0);
-    EXPECT_EQ(CurrentHost(), DefaultSet()[0]);
-    EXPECT_FALSE(Setting("ComboName0"));
-    EXPECT_FALSE(Setting("ComboNameSel"));
-}
 
 TEST_F(HostListTest, TheListEndsAtTheFirstEmptyEntry)
 {
     StartWith({"alpha", "", "gamma"}, std::nullopt);
     EXPECT_EQ(ComboEntries(), Names{"alpha"});
+    PumpPending();  // a box of the start-up would be queued by now
     EXPECT_TRUE(App().boxes.empty());
     EXPECT_EQ(CurrentHost(), "alpha");
 }

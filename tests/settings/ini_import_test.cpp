@@ -1,7 +1,11 @@
-// The one-time import of the legacy INI file into the real registry.
+// The one-time import of the legacy INI file into the real registry, from ordinary files to junk.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <cstdlib>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "settings/profile_store.h"
 #include "support/registry.h"
@@ -70,64 +74,80 @@ protected:
     CProfileStore store;
 };
 
-TEST_F(IniImportTest, SectionsBecomeKeysAndLinesTextValues)
+// Every byte value, in an order that reads as nothing.
+std::string BinaryJunk()
 {
-    Import("[Settings]\r\nOften=1\r\nComboName0=alpha\r\n[Other]\r\nx=1\r\n[Settings]\r\nOften=10\r\n");
-    EXPECT_EQ(Text("Settings", "Often"), "10");  // the section reopened, the later value kept
-    EXPECT_EQ(Text("Settings", "ComboName0"), "alpha");
-    EXPECT_EQ(Contents(KeyPath("Settings")), std::make_pair(0ul, 2ul));
-    EXPECT_EQ(Text("Other", "x"), "1");
-    EXPECT_EQ(Text("Other", "Often"), "<missing>");
-    EXPECT_EQ(store.GetProfileInt("Settings", "Often", 25), 10);
-    // The file is only read.
-    EXPECT_NE(::GetFileAttributesA(IniFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 7919) % 256);
+    return junk;
 }
 
-TEST_F(IniImportTest, NamesAndTextsAreSplitAtTheFirstEqualsSign)
-{
-    Import("[ Settings ]\n"
-           "Often = 10\n"
-           "a=b=c\n"
-           ";note=1\n"
-           "=x\n"
-           "[a]b]\n"
-           "  Ignore=1 \t\n"
-           "no equals sign\n"
-           "\n"
-           "Last=end");                        // no newline at the end of the file
-    EXPECT_EQ(Contents(kBaseKey).first, 1ul);  // "[a]b]" opened no section
-    EXPECT_EQ(Text("Settings", "Often "), " 10");
-    EXPECT_EQ(Text("Settings", "Often"), "<missing>");
-    EXPECT_EQ(Text("Settings", "a"), "b=c");
-    EXPECT_EQ(Text("Settings", ";note"), "1");
-    EXPECT_EQ(Text("Settings", ""), "x");  // the key's unnamed value
-    EXPECT_EQ(Text("Settings", "Ignore"), "1");
-    EXPECT_EQ(Text("Settings", "Last"), "end");
-    EXPECT_EQ(Contents(KeyPath("Settings")).second, 6ul);
-}
+// An INI file (none: nullopt) imported into an empty base key: the keys it leaves below the base key
+// ("": the base key) with their numbers of subkeys and values, text values it stores ("<missing>":
+// none), and what "Settings\Often" holds. A line is taken up to a NUL byte, the last line needs no
+// newline, a carriage return alone ends no line, and a long line arrives in pieces of 519 characters.
+struct ImportCase {
+    const char* name;
+    std::optional<std::string> file;
+    std::vector<std::tuple<std::string, DWORD, DWORD>> keys;
+    std::vector<std::tuple<std::string, std::string, std::string>> values;
+    const char* often;
+};
 
-TEST_F(IniImportTest, NothingIsStoredOutsideASection)
-{
-    RunImport();  // no file
-    EXPECT_EQ(Contents(kBaseKey), std::make_pair(0ul, 0ul));
-    Import("Often=3\r\nx=y\r\n");
-    EXPECT_EQ(Contents(kBaseKey), std::make_pair(0ul, 0ul));
+// clang-format off
+const ImportCase kImportCases[] = {
+    {"SectionsBecomeKeysAndLinesTextValues",
+     "[Settings]\r\nOften=1\r\nComboName0=alpha\r\n[Other]\r\nx=1\r\n[Settings]\r\nOften=10\r\n",
+     {{"", 2, 0}, {"Settings", 0, 2}, {"Other", 0, 1}},
+     {{"Settings", "ComboName0", "alpha"}, {"Other", "x", "1"}, {"Other", "Often", "<missing>"}},
+     "10"},  // the section reopened, the later value kept
+    {"NamesAndTextsAreSplitAtTheFirstEqualsSign",
+     "[ Settings ]\nOften = 10\na=b=c\n;note=1\n=x\n[a]b]\n  Ignore=1 \t\nno equals sign\n\nLast=end",
+     {{"", 1, 0}, {"Settings", 0, 6}},  // "[a]b]" opens no section
+     {{"Settings", "Often ", " 10"}, {"Settings", "a", "b=c"}, {"Settings", ";note", "1"},
+      {"Settings", "", "x"} /* the key's unnamed value */, {"Settings", "Ignore", "1"}, {"Settings", "Last", "end"}},
+     "<missing>"},
+    {"NoFileStoresNothing", std::nullopt, {{"", 0, 0}}, {}, "<missing>"},
+    {"NothingIsStoredOutsideASection", "Often=3\r\nx=y\r\n", {{"", 0, 0}}, {}, "<missing>"},
+    {"LinesBeforeTheFirstSectionAreLeftOut", "Often=3\r\n[Settings]\r\nIgnore=1\r\n",
+     {{"", 1, 0}, {"Settings", 0, 1}}, {{"Settings", "Ignore", "1"}}, "<missing>"},
+    {"LongLineIsReadInPiecesOf519Characters",  // one line of 2 + 517 + 2 + 79 = 600 characters
+     "[Settings]\r\na=" + std::string(517, 'x') + "b=" + std::string(79, 'y') + "\r\n",
+     {{"", 1, 0}, {"Settings", 0, 2}},
+     {{"Settings", "a", std::string(517, 'x')}, {"Settings", "b", std::string(79, 'y')}}, "<missing>"},
+    {"NulBytes", std::string("[Settings]\nOften=3\0junk\n[Other\0]\nA=\0B\n", 36), {}, {}, "3"},
+    {"NoFinalNewline", "[Settings]\nOften=4", {}, {}, "4"},
+    {"CarriageReturnsOnly", "[Settings]\rOften=5\rComboName0=alpha\r", {}, {}, "<missing>"},  // one line
+    {"LinesOfTenThousandCharacters",
+     "[Settings]\n" + std::string(10000, 'x') + "=y\nOften=6\n" + std::string(10000, '['), {}, {}, "6"},
+    {"BinaryJunk", BinaryJunk(), {}, {}, "<missing>"},
+};
+// clang-format on
 
-    RemoveBaseKey();
-    Import("Often=3\r\n[Settings]\r\nIgnore=1\r\n");
-    EXPECT_EQ(Contents(kBaseKey), std::make_pair(1ul, 0ul));
-    EXPECT_EQ(Text("Settings", "Often"), "<missing>");
-    EXPECT_EQ(Text("Settings", "Ignore"), "1");
-}
-
-TEST_F(IniImportTest, LongLineIsReadInPiecesOf519Characters)
+TEST_F(IniImportTest, EachFileStoresWhatItsLinesHold)
 {
-    const std::string first = "a=" + std::string(517, 'x');
-    const std::string second = "b=" + std::string(79, 'y');
-    ASSERT_EQ((first + second).size(), 600u);
-    Import("[Settings]\r\n" + first + second + "\r\n");
-    EXPECT_EQ(Text("Settings", "a"), std::string(517, 'x'));
-    EXPECT_EQ(Text("Settings", "b"), std::string(79, 'y'));
+    for (const ImportCase& c : kImportCases) {
+        SCOPED_TRACE(c.name);
+        RemoveBaseKey();
+        RemoveIniFile();
+        if (c.file)
+            Import(*c.file);
+        else
+            RunImport();
+        for (const auto& [key, subkeys, values] : c.keys)
+            EXPECT_EQ(Contents(key.empty() ? kBaseKey : KeyPath(key)), std::make_pair(subkeys, values))
+                << key;
+        for (const auto& [key, name, text] : c.values)
+            EXPECT_EQ(Text(key, name.c_str()), text) << key << "\\" << name;
+        EXPECT_EQ(Text("Settings", "Often"), c.often);
+        EXPECT_EQ(store.GetProfileInt("Settings", "Often", 25),
+                  std::string(c.often) == "<missing>" ? 25 : std::atoi(c.often));
+        // The file is only read.
+        if (c.file) {
+            EXPECT_NE(::GetFileAttributesA(IniFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+    }
 }
 
 TEST_F(IniImportTest, SectionThatCannotBeCreatedEndsTheImport)

@@ -58,18 +58,24 @@ DWORD CountFromSystemTable()
     return count;
 }
 
-}  // namespace
-
-DWORD ProcessHandleCount()
+// The number of handles the process holds, or 0 when the system cannot tell.
+DWORD HandleCount()
 {
     const DWORD count = CountFromKernel();
     return count != 0 ? count : CountFromSystemTable();
 }
 
-SIZE_T ProcessMemory()
+}  // namespace
+
+ProcessFigures MeasureProcess()
 {
+    ProcessFigures figures;
+    figures.handles = HandleCount();
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
+        figures.memory = counters.PagefileUsage;
+        figures.workingSet = counters.WorkingSetSize;
+    }
+    return figures;
 }

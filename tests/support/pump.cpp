@@ -25,3 +25,23 @@ void PumpFor(DWORD milliseconds)
 {
     PumpUntil([] { return false; }, milliseconds);
 }
+
+namespace {
+
+bool g_timerCame = false;
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    g_timerCame = true;
+}
+
+}  // namespace
+
+bool PumpPastTimer(DWORD milliseconds)
+{
+    g_timerCame = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, milliseconds, OnTimer);
+    const bool came = timer != 0 && PumpUntil([] { return g_timerCame; }, milliseconds + 60000);
+    ::KillTimer(nullptr, timer);
+    return came;
+}

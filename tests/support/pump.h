@@ -12,5 +12,9 @@ void PumpPending();
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Handles messages for this long.
 void PumpFor(DWORD milliseconds);
+// Handles messages until a timer of this thread, armed now for this long, has come; false if it did
+// not within a minute. A timer of the program due no later has come by then too (timers come in the
+// order they are due): the positive sign that a tick that must not come would have.
+bool PumpPastTimer(DWORD milliseconds);
 
 #endif

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/rules/http_request.h"
 #include "form/form_ids.h"
 #include "form/winsock_network.h"
 #include "support/import_patch.h"

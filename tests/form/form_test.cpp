@@ -127,31 +127,16 @@ DWORD WINAPI RefusingNotifyAddrChange(HANDLE* handle, OVERLAPPED* overlapped)
 std::string MarkPixels(HICON icon)
 {
     constexpr int kSize = 16;
-    BITMAPINFO header = {};
-    header.bmiHeader.biSize = sizeof header.bmiHeader;
-    header.bmiHeader.biWidth = kSize;
-    header.bmiHeader.biHeight = -kSize;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HBITMAP canvas = ::CreateDIBSection(dc, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = ::SelectObject(dc, canvas);
-    std::fill_n(static_cast<DWORD*>(bits), kSize * kSize, 0x808080);
-    ::DrawIconEx(dc, 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
-    ::GdiFlush();
+    const std::vector<DWORD> pixels = IconPixels(icon, kSize, 0x808080);
     std::string names;
     for (const auto& [x, y] : {std::pair{5, 9}, {11, 11}, {13, 11}, {15, 11}}) {
-        const DWORD rgb = static_cast<DWORD*>(bits)[y * kSize + x] & 0xFFFFFF;
+        const DWORD rgb = pixels[static_cast<size_t>(y * kSize + x)];
         names += std::string(names.empty() ? "" : " ") + (rgb == 0xFFFFFF   ? "white"
                                                           : rgb == 0xFF0000 ? "red"
                                                           : rgb == 0x00FF00 ? "green"
                                                           : rgb == 0        ? "black"
                                                                             : "other");
     }
-    ::SelectObject(dc, previous);
-    ::DeleteObject(canvas);
-    ::DeleteDC(dc);
     return names;
 }
 

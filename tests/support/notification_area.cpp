@@ -129,3 +129,28 @@ int TrayIconCount()
             count += ::IsWindowVisible(child) ? 1 : 0;
     return count;
 }
+
+std::vector<DWORD> IconPixels(HICON icon, int size, DWORD background)
+{
+    BITMAPINFO header = {};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = size;
+    header.bmiHeader.biHeight = -size;  // top-down
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP canvas = ::CreateDIBSection(dc, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(dc, canvas);
+    auto* pixels = static_cast<DWORD*>(bits);
+    std::fill_n(pixels, size * size, background);
+    ::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    std::vector<DWORD> rgb(pixels, pixels + size * size);
+    for (DWORD& pixel : rgb)
+        pixel &= 0xFFFFFF;
+    ::SelectObject(dc, previous);
+    ::DeleteObject(canvas);
+    ::DeleteDC(dc);
+    return rgb;
+}

@@ -16,6 +16,9 @@
 // staying, the program's icon is never the last.
 void KeepNotificationAreaOpen();
 
+// The icon drawn at `size` pixels over `background`: its pixels' RGB values, row by row from the top.
+std::vector<DWORD> IconPixels(HICON icon, int size, DWORD background);
+
 // Whether the shell still knows an icon of this window and id (it accepts a modification of it).
 bool ShellHasIcon(HWND owner, UINT id);
 

@@ -96,25 +96,9 @@ std::string FillColours(HICON icon)
     ::GetObjectA(info.hbmColor, sizeof image, &image);
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
-    const int size = image.bmWidth;
-    BITMAPINFO header = {};
-    header.bmiHeader.biSize = sizeof header.bmiHeader;
-    header.bmiHeader.biWidth = size;
-    header.bmiHeader.biHeight = -size;  // top-down
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HBITMAP canvas = ::CreateDIBSection(dc, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = ::SelectObject(dc, canvas);
-    auto* pixels = static_cast<DWORD*>(bits);
     constexpr DWORD kBackground = 0x123456;
-    std::fill_n(pixels, size * size, kBackground);
-    ::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    ::GdiFlush();
     int fill = 0, white = 0, red = 0, green = 0;
-    for (int i = 0; i < size * size; ++i) {
-        const DWORD rgb = pixels[i] & 0xFFFFFF;
+    for (const DWORD rgb : IconPixels(icon, image.bmWidth, kBackground)) {
         if (rgb == kBackground || rgb == 0)
             continue;
         ++fill;
@@ -122,9 +106,6 @@ std::string FillColours(HICON icon)
         red += rgb == 0xFF0000;
         green += rgb == 0x00FF00;
     }
-    ::SelectObject(dc, previous);
-    ::DeleteObject(canvas);
-    ::DeleteDC(dc);
     std::string colours;
     for (const auto& [count, name] : {std::pair{white, "white"}, {red, "red"}, {green, "green"}})
         if (count * 10 > fill)
